@@ -1,0 +1,17 @@
+// Every command family of the engine, gathered into one table.
+#include "builtins/dispatcher.h"
+#include "text/print_command.h"
+
+namespace rs::builtins {
+
+const CommandTable& commandTable() {
+    static const CommandTable table = [] {
+        CommandTable t;
+        registerCoreCommands(t);
+        text::registerPrintCommands(t);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace rs::builtins

@@ -1,0 +1,27 @@
+// Code page 932 (Shift-JIS) helpers: byte classes and conversion to and from UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rs::platform {
+
+// A byte that starts a double-byte character.
+constexpr bool isLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Converts code page 932 bytes to UTF-8; bytes that form no character become U+FFFD.
+std::string cp932ToUtf8(std::string_view cp932);
+
+// As above, but nullopt when some bytes form no character.
+std::optional<std::string> cp932ToUtf8Strict(std::string_view cp932);
+
+// Converts UTF-8 to code page 932; nullopt when some character has no code page 932 form or the
+// input is not valid UTF-8.
+std::optional<std::string> utf8ToCp932(std::string_view utf8);
+
+// As above, but characters without a code page 932 form become '?'.
+std::string utf8ToCp932Lossy(std::string_view utf8);
+
+}  // namespace rs::platform

@@ -1,0 +1,48 @@
+// The application state every subsystem reads: the window, whether the program is stopping,
+// folders, game strings and user-interface switches.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace rs::shell {
+
+struct AppState {
+    // The main window exists until it is destroyed (a fatal script error, the player closing it).
+    bool mainWindow = true;
+    // 0 running; 1 an orderly stop was requested; 2 the window is being destroyed.
+    int32_t quitLevel = 0;
+    int32_t singleInstanceChecks = 1;
+    int32_t variablePoolSize = 32768;
+
+    // Host folders (UTF-8 host paths). The program folder is the game folder.
+    std::string programFolder = ".";
+    std::string dataFolderPrefix;  // set by -path; searched for data after the program folder
+    std::string installPath;       // where "save\rune_error.log" lives; the program folder
+
+    // The four game strings (code page 932), overridable from "gamestr.txt".
+    std::string engineName = "Rune Stage";
+    std::string gameTitle = "雪花ノ記憶";
+    std::string gameKey = "yukibana";
+    std::string cdFolderName = "yukibana";
+    // The caption restored after a minimise; the script's title command changes it.
+    std::string windowTitle = "雪花ノ記憶";
+
+    int32_t desktopBitsPerPixel = 32;
+    int32_t runState = 0;
+    int32_t closeByScript = 0;
+    int32_t closeRequested = 0;
+    int32_t modalBoxUp = 0;
+    int32_t cursorMode = -1;
+    int32_t clientOffsetX = 0;
+    int32_t clientOffsetY = 0;
+    int32_t mouseX = 0;
+    int32_t mouseY = 0;
+    int32_t hasMmx = 0;
+    int32_t cpuClockKHz = 33000;
+
+    // Set once a fatal script error has been reported: the run then ends with status 2.
+    bool fatalErrorReported = false;
+};
+
+}  // namespace rs::shell

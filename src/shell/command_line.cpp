@@ -1,0 +1,85 @@
+#include "shell/command_line.h"
+
+#include <cstdlib>
+
+namespace rs::shell {
+
+namespace {
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The largest value pool this engine builds (cells of 16 bytes).
+constexpr long kMaxPoolSize = 1L << 26;
+
+}  // namespace
+
+const char* usageText() {
+    return "Usage: runestage [options] [GAME_DIR]\n"
+           "Runs the game in GAME_DIR (default: the current folder).\n"
+           "\n"
+           "Options of the original engine (one token each):\n"
+           "  -path<folder>      also look for game data in <folder>\n"
+           "  -v<n>              hold <n> script values (default 32768)\n"
+           "  -w                 allow several copies to run at once\n"
+           "\n"
+           "Options of this engine:\n"
+           "  --headless         no window and no sound; message boxes go to standard error\n"
+           "  --virtual-clock    time advances only when the game waits (instant, repeatable)\n"
+           "  --timeout SECONDS  stop with status 3 after SECONDS of real time\n"
+           "  --version          print the version and exit\n"
+           "  --help             print this text and exit\n"
+           "\n"
+           "Exit status: 0 after a normal end, 1 when start-up fails, 2 after a fatal script\n"
+           "error, 3 when the --timeout watchdog stopped the run.\n";
+}
+
+LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
+    LaunchOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (startsWith(a, "--")) {
+            if (a == "--headless") {
+                o.headless = true;
+            } else if (a == "--virtual-clock") {
+                o.virtualClock = true;
+            } else if (a == "--timeout") {
+                if (i + 1 >= args.size()) {
+                    o.errors.push_back("--timeout needs a number of seconds");
+                    continue;
+                }
+                char* end = nullptr;
+                double s = std::strtod(args[++i].c_str(), &end);
+                if (!end || *end != '\0' || !(s > 0)) {
+                    o.errors.push_back("--timeout needs a positive number of seconds, not '" + args[i] + "'");
+                } else {
+                    o.timeoutSeconds = s;
+                }
+            } else if (a == "--version") {
+                o.showVersion = true;
+            } else if (a == "--help") {
+                o.showHelp = true;
+            } else {
+                o.errors.push_back("unknown option '" + a + "'");
+            }
+        } else if (startsWith(a, "-path")) {
+            o.app.dataFolderPrefix = a.substr(5);
+        } else if (startsWith(a, "-v")) {
+            long n = std::strtol(a.c_str() + 2, nullptr, 10);
+            if (n < 1 || n > kMaxPoolSize) {
+                o.errors.push_back("-v needs a pool size from 1 to " + std::to_string(kMaxPoolSize) +
+                                   ", not '" + a.substr(2) + "'");
+            } else {
+                o.app.variablePoolSize = static_cast<int32_t>(n);
+            }
+        } else if (startsWith(a, "-w")) {
+            o.app.singleInstanceChecks = 0;
+        } else if (startsWith(a, "-")) {
+            // Other options of the original are ignored.
+        } else {
+            o.app.programFolder = a;
+        }
+    }
+    return o;
+}
+
+}  // namespace rs::shell

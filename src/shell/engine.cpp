@@ -1,0 +1,44 @@
+#include "shell/engine.h"
+
+#include "builtins/dispatcher.h"
+#include "graphics/frame.h"
+#include "runtime/errors.h"
+
+namespace rs {
+
+Engine::Engine(platform::Host& h, shell::AppState a)
+    : host(h),
+      app(std::move(a)),
+      pool(app.variablePoolSize),
+      commands(builtins::commandTable()),
+      frames(std::make_unique<graphics::FrameTable>()),
+      events_(*this) {
+    if (app.installPath.empty()) app.installPath = app.programFolder;
+    pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
+}
+
+Engine::~Engine() {
+    threads.destroyAll(pool, globals);
+    globals.clear(pool);
+}
+
+void Engine::pumpMessages() { host.events().pump(events_); }
+
+void Engine::destroyMainWindow() {
+    if (!app.mainWindow) return;
+    app.mainWindow = false;
+    app.quitLevel = 2;
+}
+
+void EngineEvents::onCloseRequest() {
+    shell::AppState& app = engine_.app;
+    if (app.closeByScript == 1) {
+        app.closeRequested = 1;
+        return;
+    }
+    if (runtime::confirmExit(engine_)) engine_.destroyMainWindow();
+}
+
+void EngineEvents::onCharacter(uint16_t /*code*/) {}
+
+}  // namespace rs

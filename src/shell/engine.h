@@ -1,0 +1,74 @@
+// The engine: every subsystem's state in one object, passed explicitly. Tests build one over a
+// headless host, run byte code on it and inspect it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/host.h"
+#include "platform/host_path.h"
+#include "runtime/script_thread.h"
+#include "runtime/value.h"
+#include "runtime/variables.h"
+#include "shell/app_state.h"
+
+namespace rs {
+
+namespace builtins {
+class CommandTable;
+}
+namespace graphics {
+struct FrameTable;
+}
+
+class Engine;
+
+// The engine's side of the host event queue: what the window procedure does with each event.
+class EngineEvents final : public platform::EventSink {
+public:
+    explicit EngineEvents(Engine& engine) : engine_(engine) {}
+    void onCloseRequest() override;
+    void onCharacter(uint16_t code) override;
+
+private:
+    Engine& engine_;
+};
+
+class Engine {
+public:
+    // `app` carries what the command line and start-up decided (folders, pool size, ...).
+    Engine(platform::Host& host, shell::AppState app);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    platform::Host& host;
+    shell::AppState app;
+    runtime::ValuePool pool;
+    runtime::VariableTable globals;
+    runtime::ThreadTable threads;
+    const builtins::CommandTable& commands;
+    platform::PathResolver paths;
+    std::unique_ptr<graphics::FrameTable> frames;
+
+    // Set after the scripts of a turn ran; presentation clears it.
+    int32_t sceneChanged = 0;
+
+    // EngineTime: the program's millisecond clock, 31 bits wide.
+    uint32_t engineTime() { return static_cast<uint32_t>(host.clock().milliseconds()) & 0x7FFFFFFFu; }
+    // PumpMessages: dispatches every pending host event.
+    void pumpMessages();
+    // Destroys the main window: the run ends (quitLevel 2).
+    void destroyMainWindow();
+
+private:
+    EngineEvents events_;
+};
+
+// True when engine time `a` lies before `b`. Engine times are 31 bits wide, so the difference is
+// taken in 31 bits: the comparison stays right across the wrap of the clock.
+constexpr bool timeBefore(uint32_t a, uint32_t b) {
+    return static_cast<int32_t>((a - b) << 1) < 0;
+}
+
+}  // namespace rs

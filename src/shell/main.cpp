@@ -1,0 +1,80 @@
+// runestage: plays a game folder.
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/headless_host.h"
+#include "shell/command_line.h"
+#include "shell/engine.h"
+#include "shell/startup.h"
+
+#ifndef RUNESTAGE_VERSION
+#define RUNESTAGE_VERSION "0.0.0"
+#endif
+
+namespace {
+
+// A real-time watchdog for tests: ends the process when the run takes too long.
+void startWatchdog(double seconds) {
+    std::thread([seconds] {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+        std::fprintf(stderr, "runestage: stopped by --timeout after %g seconds\n", seconds);
+        std::fflush(stderr);
+        std::_Exit(3);
+    }).detach();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    rs::shell::LaunchOptions options = rs::shell::parseCommandLine(args);
+    if (options.showHelp) {
+        std::fputs(rs::shell::usageText(), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("runestage %s\n", RUNESTAGE_VERSION);
+        return 0;
+    }
+    if (!options.errors.empty()) {
+        for (const std::string& e : options.errors) std::fprintf(stderr, "runestage: %s\n", e.c_str());
+        std::fputs("Try 'runestage --help'.\n", stderr);
+        return 1;
+    }
+
+    // The game folder becomes the program folder and the current folder.
+    char resolved[PATH_MAX];
+    if (!realpath(options.app.programFolder.c_str(), resolved)) {
+        std::fprintf(stderr, "runestage: cannot open the game folder '%s'\n",
+                     options.app.programFolder.c_str());
+        return 1;
+    }
+    options.app.programFolder = resolved;
+    if (chdir(resolved) != 0) {
+        std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", resolved);
+        return 1;
+    }
+    if (!options.headless) {
+        std::fprintf(stderr, "runestage: this build has no window back-end yet; running headless\n");
+    }
+    if (options.timeoutSeconds > 0) startWatchdog(options.timeoutSeconds);
+
+    std::unique_ptr<rs::platform::Clock> clock;
+    if (options.virtualClock) {
+        clock = std::make_unique<rs::platform::VirtualClock>();
+    } else {
+        clock = std::make_unique<rs::platform::RealClock>();
+    }
+    rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
+    rs::Engine engine(host, options.app);
+    return rs::shell::runGame(engine);
+}

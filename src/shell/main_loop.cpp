@@ -1,0 +1,100 @@
+#include "shell/main_loop.h"
+
+#include "runtime/interpreter.h"
+#include "runtime/script_thread.h"
+#include "shell/engine.h"
+
+namespace rs::shell {
+
+using runtime::ScriptThread;
+
+void runChain(Engine& e, uint32_t now) {
+    for (;;) {
+        int32_t prev = -1;
+        int32_t index = 0;
+        while (index >= 0) {
+            ScriptThread* t = e.threads.at(index);
+            if (!t) break;
+            bool finished = false;
+            while (e.app.quitLevel == 0 && timeBefore(t->wake_time, now)) {
+                if (runtime::run(e, *t) != 0) {
+                    finished = true;
+                    break;
+                }
+            }
+            if (e.app.quitLevel != 0) return;
+            int32_t next = t->next_index;
+            if (finished) {
+                if (prev >= 0) {
+                    if (ScriptThread* p = e.threads.at(prev)) p->next_index = next;
+                }
+                e.threads.destroy(index, e.pool, e.globals);
+            } else {
+                prev = index;
+            }
+            index = next;
+        }
+        ScriptThread* main = e.threads.at(0);
+        if (!main || e.app.quitLevel != 0 || !timeBefore(main->wake_time, now)) return;
+    }
+}
+
+bool mainLoopTurn(Engine& e) {
+    ScriptThread* main = e.threads.at(0);
+    if (!main) return false;
+    uint32_t now = e.engineTime();
+    bool ran = false;
+    if (timeBefore(main->wake_time, now) && e.app.quitLevel == 0) {
+        runChain(e, now);
+        ran = true;
+        if (e.app.quitLevel != 0) return false;
+        e.sceneChanged = 1;
+    }
+    // Sleep until the main thread is due: that is the frame pacing the script asks for.
+    main = e.threads.at(0);
+    if (main) {
+        int32_t wait = static_cast<int32_t>((main->wake_time - e.engineTime()) << 1) >> 1;
+        if (wait > 0) {
+            e.host.clock().sleep(static_cast<uint32_t>(wait));
+        } else if (!ran) {
+            e.host.clock().idle();
+        }
+    }
+    e.pumpMessages();
+    return e.app.quitLevel == 0;
+}
+
+namespace {
+
+void endLoop(Engine& e) {
+    if (e.app.mainWindow && e.app.quitLevel < 2) e.destroyMainWindow();
+    e.app.mainWindow = false;
+}
+
+}  // namespace
+
+void runMainLoop(Engine& e) {
+    e.pumpMessages();
+    if (e.app.quitLevel == 0) {
+        while (mainLoopTurn(e)) {
+        }
+    }
+    endLoop(e);
+}
+
+bool runTurns(Engine& e, int64_t maxTurns) {
+    e.pumpMessages();
+    if (e.app.quitLevel == 0) {
+        for (int64_t i = 0; i < maxTurns; ++i) {
+            if (!mainLoopTurn(e)) {
+                endLoop(e);
+                return true;
+            }
+        }
+        return false;
+    }
+    endLoop(e);
+    return true;
+}
+
+}  // namespace rs::shell

@@ -1,0 +1,32 @@
+// Start-up of a game and the run from the first script to the end.
+#pragma once
+
+#include <string_view>
+
+#include "shell/app_state.h"
+
+namespace rs {
+class Engine;
+namespace platform {
+class PathResolver;
+}
+}  // namespace rs
+
+namespace rs::shell {
+
+// Reads "gamestr.txt" from the program folder: four lines giving the engine name, game title,
+// game key and CD folder name, each cut at its first byte from 0x00 to 0x20. Missing lines keep
+// their defaults.
+void readGameStrings(AppState& app, platform::PathResolver& paths);
+// The same from the file's contents.
+void parseGameStrings(AppState& app, std::string_view contents);
+
+// Creates the main thread in slot 0 and loads the first script. On failure shows the start-up
+// error, destroys the window and returns false.
+bool startMainThread(Engine& e);
+
+// The whole run: start-up log line, game strings, main thread, main loop, end log line.
+// Returns the exit status: 0 normal end, 1 start-up failure, 2 fatal script error.
+int runGame(Engine& e);
+
+}  // namespace rs::shell
