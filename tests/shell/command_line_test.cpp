@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "shell/command_line.h"
+#include "shell/startup.h"
+
+namespace rs::shell {
+namespace {
+
+TEST(CommandLine, OriginalOptionsAreSingleTokens) {
+    LaunchOptions o = parseCommandLine({"-path/srv/data/", "-v65536", "-wait", "-x", "games/one"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.app.dataFolderPrefix, "/srv/data/");
+    EXPECT_EQ(o.app.variablePoolSize, 65536);
+    EXPECT_EQ(o.app.singleInstanceChecks, 0);
+    EXPECT_EQ(o.app.programFolder, "games/one");
+}
+
+TEST(CommandLine, EngineOptions) {
+    LaunchOptions o = parseCommandLine({"--headless", "--virtual-clock", "--timeout", "2.5"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_TRUE(o.headless);
+    EXPECT_TRUE(o.virtualClock);
+    EXPECT_DOUBLE_EQ(o.timeoutSeconds, 2.5);
+    EXPECT_EQ(o.app.programFolder, ".");
+}
+
+TEST(CommandLine, BadOptionsAreReported) {
+    EXPECT_EQ(parseCommandLine({"--frobnicate"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"--timeout"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"--timeout", "soon"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"-v"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"-v0"}).errors.size(), 1u);
+    EXPECT_EQ(parseCommandLine({"-v999999999999"}).errors.size(), 1u);
+}
+
+TEST(GameStrings, LinesAreCutAtTheirFirstControlOrSpace) {
+    AppState app;
+    parseGameStrings(app, "Engine Name\r\nタイトル\tx\r\nkey\n");
+    EXPECT_EQ(app.engineName, "Engine");
+    EXPECT_EQ(app.gameTitle, "タイトル");
+    EXPECT_EQ(app.gameKey, "key");
+    EXPECT_EQ(app.cdFolderName, "yukibana");  // missing line: the default stays
+    AppState empty;
+    parseGameStrings(empty, "");
+    EXPECT_EQ(empty.gameTitle, "雪花ノ記憶");
+}
+
+}  // namespace
+}  // namespace rs::shell

@@ -1,0 +1,89 @@
+// The runestage program as a player runs it: exit statuses, the log and the boxes on stderr.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "asm/asm.h"
+#include "support/test_game.h"
+
+namespace rs::test {
+namespace {
+
+struct ProgramRun {
+    int status = -1;
+    std::string err;  // standard error (UTF-8)
+};
+
+ProgramRun runestage(const std::string& args) {
+    std::string cmd = std::string(RS_RUNESTAGE) + " " + args + " 2>&1 >/dev/null";
+    ProgramRun r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
+    int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+// A game folder holding the first script under its UTF-8 file name.
+void writeGame(const TempDir& dir, const std::string& source) {
+    tools::AsmResult r = tools::assemble(source);
+    ASSERT_TRUE(r.ok());
+    dir.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
+    dir.write("save/.keep", "");
+}
+
+TEST(RunestageProgram, PlaysTheDemoAndLogsItsRun) {
+    TempDir dir;
+    std::string demo = std::string(RS_DEMO_DIR) + "/obj/" + u8(u8"雪花ノ記憶.o");
+    std::string cmd = "mkdir -p '" + dir.path() + "/obj' '" + dir.path() + "/save' && cp '" + demo + "' '" + dir.path() + "/obj/'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ProgramRun r = runestage("--headless --virtual-clock --timeout 20 '" + dir.path() + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(u8(u8"[情報] １から１０までの合計は55、12の二乗の半分は72.000000")), std::string::npos) << r.err;
+    std::string log = dir.read("save/rune_error.log");
+    // Start, game start, three messages, end: every entry ends with an empty line.
+    for (const char* text : {"情報\r\n起動しました\r\n\r\n", "情報\r\nゲームを開始します\r\n\r\n",
+                             "情報\r\nゲームを終了しました\r\n\r\n"}) {
+        EXPECT_NE(log.find(text), std::string::npos);
+    }
+}
+
+TEST(RunestageProgram, AMissingFirstScriptIsAStartUpFailure) {
+    TempDir dir;
+    ProgramRun r = runestage("--headless '" + dir.path() + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(u8(u8"[起動時のエラー] 起動時に必要なファイルが読めません")), std::string::npos) << r.err;
+}
+
+TEST(RunestageProgram, AFatalScriptErrorEndsWithStatusTwo) {
+    TempDir dir;
+    writeGame(dir, "push 1\npush 0\n\\\ncmd end\n");
+    ProgramRun r = runestage("--headless --virtual-clock '" + dir.path() + "'");
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find(u8(u8"[ゲームシステムの致命的なエラー] 場所：０除算エラー(\\) in -1")), std::string::npos) << r.err;
+}
+
+TEST(RunestageProgram, TheWatchdogStopsARunawayScript) {
+    TempDir dir;
+    writeGame(dir, "loop:\njump loop\n");
+    ProgramRun r = runestage("--headless --timeout 0.5 '" + dir.path() + "'");
+    EXPECT_EQ(r.status, 3) << r.err;
+}
+
+TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
+    ProgramRun r = runestage("--no-such-option");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown option '--no-such-option'"), std::string::npos);
+    r = runestage("--headless /nonexistent/game/folder");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open the game folder"), std::string::npos);
+    EXPECT_EQ(runestage("--help").status, 0);
+}
+
+}  // namespace
+}  // namespace rs::test
