@@ -8,6 +8,9 @@ const CommandTable& commandTable() {
     static const CommandTable table = [] {
         CommandTable t;
         registerCoreCommands(t);
+        registerMathCommands(t);
+        registerStringCommands(t);
+        registerTimingCommands(t);
         text::registerPrintCommands(t);
         return t;
     }();

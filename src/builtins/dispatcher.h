@@ -56,5 +56,8 @@ void dispatch(Engine& e, runtime::ScriptThread& t, int32_t id);
 
 // The families, each registering its table.
 void registerCoreCommands(CommandTable& table);
+void registerMathCommands(CommandTable& table);
+void registerStringCommands(CommandTable& table);
+void registerTimingCommands(CommandTable& table);
 
 }  // namespace rs::builtins

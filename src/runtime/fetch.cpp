@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/host.h"
 #include "runtime/errors.h"
 #include "runtime/format.h"
 #include "shell/engine.h"
@@ -106,8 +107,31 @@ int32_t stringToInteger(std::string_view text) {
 }
 
 float stringToReal(std::string_view text) {
-    std::string s(text);
-    return static_cast<float>(std::strtod(s.c_str(), nullptr));
+    // Only the decimal form is taken: the hexadecimal, "inf" and "nan" forms that strtod also
+    // knows are not numbers in scripts.
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    auto digits = [&] {
+        size_t from = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+        return i - from;
+    };
+    size_t mantissa = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return 0.0f;
+    size_t end = i;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (digits() > 0) end = i;
+    }
+    std::string decimal(text.substr(start, end - start));
+    return static_cast<float>(std::strtod(decimal.c_str(), nullptr));
 }
 
 int32_t truncateToInteger(double d) {
@@ -170,6 +194,23 @@ Variable* ngetbody(Engine& e, ScriptThread& t) {
                     "ngetbody");
     }
     return v;
+}
+
+std::optional<std::string> ngetstr(Engine& e, ScriptThread& t) {
+    Value* v = ngetvar(e, t, true);
+    if (!v) return std::nullopt;
+    if (v->type != kString) {
+        e.pool.free(v);
+        platform::MessageBoxRequest box;
+        box.text = "文字列変数でないのに文字列評価されました";
+        box.caption = "システムの警告";
+        box.ownedByWindow = false;
+        e.host.messageBoxes().show(box);
+        return std::nullopt;
+    }
+    std::string text(stringText(*v));
+    e.pool.free(v);
+    return text;
 }
 
 Slot* getSlot(Engine& e, ScriptThread& t, bool follow) {

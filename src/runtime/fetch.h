@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +34,14 @@ Variable* ngetbody(Engine& e, ScriptThread& t);
 // of range, without a message); with `follow`, a reference in the slot is followed.
 Slot* getSlot(Engine& e, ScriptThread& t, bool follow = true);
 
+// ngetstr: the text of a string argument, as the sound commands take it. A value that is not a
+// string shows the plain box "文字列変数でないのに文字列評価されました" (not fatal, not logged) and
+// yields no text; a failed fetch yields no text either (check `t.failed`).
+std::optional<std::string> ngetstr(Engine& e, ScriptThread& t);
+
 // Conversions used by the fetchers, exposed for commands that convert values themselves.
 int32_t stringToInteger(std::string_view text);
+// The leading decimal real of the text (blanks, sign, digits, point, exponent); no digits give 0.
 float stringToReal(std::string_view text);
 // A real truncated toward zero as the processor does it: out-of-range values give INT32_MIN.
 int32_t truncateToInteger(double d);

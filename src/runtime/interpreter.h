@@ -10,6 +10,7 @@ class Engine;
 namespace rs::runtime {
 
 struct ScriptThread;
+struct Value;
 
 // Instruction kinds, by opcode.
 enum class OpKind : uint8_t {
@@ -44,5 +45,9 @@ int32_t run(Engine& e, ScriptThread& t);
 
 // Runs operator `code` (0..63) on the thread's stack.
 void runOperator(Engine& e, ScriptThread& t, int32_t code);
+
+// The equality of the == operator: strings by their text, equal types by their payload (reals
+// bit for bit), an integer and a real numerically; any other pair is unequal.
+bool valuesEqual(const Value& a, const Value& b);
 
 }  // namespace rs::runtime

@@ -237,26 +237,6 @@ void opBitXor(Engine& e, ScriptThread& t) {
     integerOp(e, t, "演算(^)エラー", [](int32_t a, int32_t b) { return a ^ b; });
 }
 
-bool valuesEqual(const Value& a, const Value& b) {
-    if (a.type == kString && b.type == kString) return stringText(a) == stringText(b);
-    if (a.type == b.type) {
-        switch (a.type) {
-            case kReal: {
-                uint32_t x, y;
-                std::memcpy(&x, &a.u.r, 4);
-                std::memcpy(&y, &b.u.r, 4);
-                return x == y;
-            }
-            case kReference: return a.u.ref == b.u.ref;
-            case kVoid:
-            case kUnused: return true;
-            default: return a.u.i == b.u.i;
-        }
-    }
-    if (isNumber(a) && isNumber(b)) return asDouble(a) == asDouble(b);
-    return false;
-}
-
 // The ordering test "a greater than b": 1 or 0, or -1 after a warning for incomparable values.
 int32_t greater(Engine& e, ScriptThread& t, const Value& a, const Value& b) {
     if (a.type == kInteger && b.type == kInteger) return a.u.i > b.u.i ? 1 : 0;
@@ -408,6 +388,26 @@ constexpr OperatorFn kOperators[30] = {
 };
 
 }  // namespace
+
+bool valuesEqual(const Value& a, const Value& b) {
+    if (a.type == kString && b.type == kString) return stringText(a) == stringText(b);
+    if (a.type == b.type) {
+        switch (a.type) {
+            case kReal: {
+                uint32_t x, y;
+                std::memcpy(&x, &a.u.r, 4);
+                std::memcpy(&y, &b.u.r, 4);
+                return x == y;
+            }
+            case kReference: return a.u.ref == b.u.ref;
+            case kVoid:
+            case kUnused: return true;
+            default: return a.u.i == b.u.i;
+        }
+    }
+    if (isNumber(a) && isNumber(b)) return asDouble(a) == asDouble(b);
+    return false;
+}
 
 void runOperator(Engine& e, ScriptThread& t, int32_t code) {
     if (code < 0 || code >= 30) return opUnknown(e, t);

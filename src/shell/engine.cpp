@@ -1,6 +1,7 @@
 #include "shell/engine.h"
 
 #include "builtins/dispatcher.h"
+#include "builtins/random.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
 
@@ -12,6 +13,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       pool(app.variablePoolSize),
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
+      randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });

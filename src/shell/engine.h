@@ -53,6 +53,8 @@ public:
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
+    // The state of the random generator (builtins/random.h); start-up leaves it seeded and drawn.
+    uint32_t randomState = 0;
 
     // EngineTime: the program's millisecond clock, 31 bits wide.
     uint32_t engineTime() { return static_cast<uint32_t>(host.clock().milliseconds()) & 0x7FFFFFFFu; }
