@@ -1,5 +1,7 @@
 #include "graphics/tables.h"
 
+#include "builtins/random.h"
+
 #include <cmath>
 #include <utility>
 
@@ -23,10 +25,10 @@ const std::array<uint32_t, 256>& shuffleTable() {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};
         for (uint32_t i = 0; i < 256; ++i) t[i] = i;
-        uint32_t state = 3;
+        // The start-up draws of the engine's generator.
+        uint32_t state = builtins::kStartupRandomSeed;
         for (uint32_t i = 0; i < 256; ++i) {
-            state = state * 214013u + 2531011u;
-            uint32_t j = ((state >> 16) & 0x7FFF) & 0xFF;
+            auto j = static_cast<uint32_t>(builtins::nextRandom(state)) & 0xFF;
             std::swap(t[i], t[j]);
         }
         return t;
