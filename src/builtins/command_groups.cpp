@@ -1,5 +1,6 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "builtins/script_commands.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -8,6 +9,7 @@ const CommandTable& commandTable() {
     static const CommandTable table = [] {
         CommandTable t;
         registerCoreCommands(t);
+        registerScriptCommands(t);
         text::registerPrintCommands(t);
         return t;
     }();

@@ -1,6 +1,7 @@
 #include "shell/engine.h"
 
 #include "builtins/dispatcher.h"
+#include "data/load_cache.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
 
@@ -12,6 +13,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       pool(app.variablePoolSize),
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
+      loadCache(std::make_unique<data::LoadCache>()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
@@ -20,6 +22,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 Engine::~Engine() {
     threads.destroyAll(pool, globals);
     globals.clear(pool);
+    // Only now that no thread shares a cached image.
+    data::FreeLoadCache(*loadCache);
 }
 
 void Engine::pumpMessages() { host.events().pump(events_); }
