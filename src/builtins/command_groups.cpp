@@ -1,5 +1,6 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "builtins/script_commands.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -11,6 +12,7 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerScriptCommands(t);
         text::registerPrintCommands(t);
         return t;
     }();

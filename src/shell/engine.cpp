@@ -2,6 +2,7 @@
 
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
+#include "data/load_cache.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
 
@@ -13,6 +14,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       pool(app.variablePoolSize),
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
+      loadCache(std::make_unique<data::LoadCache>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -22,6 +24,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 Engine::~Engine() {
     threads.destroyAll(pool, globals);
     globals.clear(pool);
+    // Only now that no thread shares a cached image.
+    data::FreeLoadCache(*loadCache);
 }
 
 void Engine::pumpMessages() { host.events().pump(events_); }

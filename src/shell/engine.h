@@ -20,6 +20,9 @@ class CommandTable;
 namespace graphics {
 struct FrameTable;
 }
+namespace data {
+class LoadCache;
+}
 
 class Engine;
 
@@ -50,6 +53,8 @@ public:
     const builtins::CommandTable& commands;
     platform::PathResolver paths;
     std::unique_ptr<graphics::FrameTable> frames;
+    // Script images shared by the threads that run them (main thread only).
+    std::unique_ptr<data::LoadCache> loadCache;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
