@@ -1,5 +1,6 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "text/font_state.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -9,6 +10,7 @@ const CommandTable& commandTable() {
         CommandTable t;
         registerCoreCommands(t);
         text::registerPrintCommands(t);
+        text::registerFontCommands(t);
         return t;
     }();
     return table;

@@ -3,6 +3,7 @@
 #include "builtins/dispatcher.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
+#include "text/font_state.h"
 
 namespace rs {
 
@@ -12,6 +13,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       pool(app.variablePoolSize),
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
+      text(text::createTextState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });

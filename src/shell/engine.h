@@ -20,6 +20,9 @@ class CommandTable;
 namespace graphics {
 struct FrameTable;
 }
+namespace text {
+struct TextState;
+}
 
 class Engine;
 
@@ -50,6 +53,8 @@ public:
     const builtins::CommandTable& commands;
     platform::PathResolver paths;
     std::unique_ptr<graphics::FrameTable> frames;
+    // Fonts and text settings.
+    std::unique_ptr<text::TextState> text;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
