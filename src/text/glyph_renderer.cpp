@@ -1,5 +1,6 @@
 #include "text/glyph_renderer.h"
 
+#include <array>
 #include <bit>
 
 #include "graphics/frame.h"
@@ -27,15 +28,30 @@ BlockGrid buildBlocks(const platform::GlyphBitmap& glyph, int32_t ascent) {
     grid.width = (sx + glyph.blackBoxX + 7) >> 3;
     grid.height = (sy + glyph.blackBoxY + 7) >> 3;
     grid.blocks.assign(static_cast<size_t>(grid.width) * static_cast<size_t>(grid.height), 0);
+    // Each block row of a glyph row is the 8 bits starting at 8 * bx - sx, leftmost pixel first;
+    // within a block the leftmost sub-sample is the lowest bit, hence the reversal.
+    static const auto reversed = [] {
+        std::array<uint8_t, 256> t{};
+        for (int v = 0; v < 256; ++v) {
+            int r = 0;
+            for (int b = 0; b < 8; ++b) r |= ((v >> b) & 1) << (7 - b);
+            t[static_cast<size_t>(v)] = static_cast<uint8_t>(r);
+        }
+        return t;
+    }();
+    int32_t pitch = glyph.pitch;
     for (int32_t y = 0; y < glyph.blackBoxY; ++y) {
         int32_t gy = sy + y;
         uint64_t* row = grid.blocks.data() + static_cast<size_t>(gy >> 3) * static_cast<size_t>(grid.width);
         int shift = (gy & 7) * 8;
-        const uint8_t* bits = glyph.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(glyph.pitch);
-        for (int32_t x = 0; x < glyph.blackBoxX; ++x) {
-            if (!((bits[x >> 3] >> (7 - (x & 7))) & 1)) continue;
-            int32_t gx = sx + x;
-            row[gx >> 3] |= uint64_t{1} << (shift + (gx & 7));
+        const uint8_t* bits = glyph.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+        for (int32_t bx = 0; bx < grid.width; ++bx) {
+            int32_t start = 8 * bx - sx;
+            int32_t index = start >> 3;
+            uint32_t hi = index >= 0 && index < pitch ? bits[index] : 0;
+            uint32_t lo = index + 1 >= 0 && index + 1 < pitch ? bits[index + 1] : 0;
+            auto v = static_cast<uint8_t>((((hi << 8) | lo) << (start & 7)) >> 8);
+            row[bx] |= uint64_t{reversed[v]} << shift;
         }
     }
     return grid;
@@ -66,12 +82,26 @@ CoverageMap outlinedCoverage(const BlockGrid& grid, uint32_t style) {
         }
     }
 
+    // The blocks with a margin of three empty blocks on every side (the pixels reach from block
+    // -3 to block width + 2): no bounds checks below.
+    int32_t pw = grid.width + 6;
+    std::vector<uint64_t> padded(static_cast<size_t>(pw) * static_cast<size_t>(grid.height + 6), 0);
+    for (int32_t by = 0; by < grid.height; ++by) {
+        for (int32_t bx = 0; bx < grid.width; ++bx) {
+            padded[static_cast<size_t>((by + 3) * pw + bx + 3)] = grid.blocks[static_cast<size_t>(by * grid.width + bx)];
+        }
+    }
+    ptrdiff_t bodyDelta[16], edgeDelta[16];
+    for (int k = 0; k < bodyCount; ++k) bodyDelta[k] = bodyOffsets[k].dy * pw + bodyOffsets[k].dx;
+    for (int k = 0; k < edgeCount; ++k) edgeDelta[k] = edgeOffsets[k].dy * pw + edgeOffsets[k].dx;
+
     size_t i = 0;
     for (int32_t py = -1; py <= grid.height + 1; ++py) {
-        for (int32_t px = -1; px <= grid.width + 1; ++px, ++i) {
+        const uint64_t* centre = padded.data() + static_cast<ptrdiff_t>((py + 3) * pw + 2);
+        for (int32_t px = -1; px <= grid.width + 1; ++px, ++i, ++centre) {
             uint64_t body = 0, edge = 0;
-            for (int k = 0; k < bodyCount; ++k) body |= grid.at(px + bodyOffsets[k].dx, py + bodyOffsets[k].dy);
-            for (int k = 0; k < edgeCount; ++k) edge |= grid.at(px + edgeOffsets[k].dx, py + edgeOffsets[k].dy);
+            for (int k = 0; k < bodyCount; ++k) body |= centre[bodyDelta[k]];
+            for (int k = 0; k < edgeCount; ++k) edge |= centre[edgeDelta[k]];
             map.body[i] = static_cast<uint8_t>(std::popcount(body));
             map.edge[i] = static_cast<uint8_t>(std::popcount(edge & ~body));
         }

@@ -1,6 +1,8 @@
 // Block building, coverage and monochrome placement on synthetic one-bit glyphs.
 #include <gtest/gtest.h>
 
+#include <bit>
+
 #include "graphics/frame.h"
 #include "text/glyph_renderer.h"
 
@@ -49,6 +51,55 @@ TEST(GlyphRenderer, BlocksKeepTheSubPixelPhase) {
     BlockGrid e = buildBlocks(GlyphBitmap::blank(0, 0), 10);
     EXPECT_EQ(e.width, 0);
     EXPECT_TRUE(outlinedCoverage(e, kOutlineStyle).body.empty());
+}
+
+// Random glyphs: the word-wise block building and the padded neighbourhood lookups give what
+// placing every bit and merging every block one by one gives.
+TEST(GlyphRenderer, FastPathsMatchBitByBitWork) {
+    uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 16;
+    };
+    for (int round = 0; round < 200; ++round) {
+        GlyphBitmap g = GlyphBitmap::blank(static_cast<int32_t>(next() % 70), static_cast<int32_t>(next() % 40));
+        for (int32_t y = 0; y < g.blackBoxY; ++y) {
+            for (int32_t x = 0; x < g.blackBoxX; ++x) {
+                if (next() % 3 == 0) g.set(x, y);
+            }
+        }
+        g.originX = static_cast<int32_t>(next() % 40) - 20;
+        g.originY = static_cast<int32_t>(next() % 40) - 20;
+        int32_t ascent = static_cast<int32_t>(next() % 30);
+        BlockGrid grid = buildBlocks(g, ascent);
+
+        int32_t ox = g.originX, oy = ascent - g.originY;
+        for (int32_t y = 0; y < g.blackBoxY; ++y) {
+            for (int32_t x = 0; x < g.blackBoxX; ++x) {
+                int32_t gx = ox + x - grid.originX * 8, gy = oy + y - grid.originY * 8;
+                uint64_t bit = (grid.at(gx / 8, gy / 8) >> ((gy % 8) * 8 + gx % 8)) & 1;
+                ASSERT_EQ(bit, g.bit(x, y) ? 1u : 0u) << round << ": " << x << "," << y;
+            }
+        }
+        uint32_t style = next() << 16 | next();
+        CoverageMap m = outlinedCoverage(grid, style);
+        for (int32_t py = 0; py < m.height; ++py) {
+            for (int32_t px = 0; px < m.width; ++px) {
+                uint64_t body = 0, edge = 0;
+                for (int32_t dy = -2; dy <= 1; ++dy) {
+                    for (int32_t dx = -2; dx <= 1; ++dx) {
+                        int bit = 4 * (dy + 2) + (dx + 2);
+                        uint64_t b = grid.at(px - 1 + dx, py - 1 + dy);
+                        if ((style >> bit) & 1) body |= b;
+                        if ((style >> (16 + bit)) & 1) edge |= b;
+                    }
+                }
+                size_t i = static_cast<size_t>(py * m.width + px);
+                ASSERT_EQ(m.body[i], std::popcount(body));
+                ASSERT_EQ(m.edge[i], std::popcount(edge & ~body));
+            }
+        }
+    }
 }
 
 TEST(GlyphRenderer, OneFullBlockWithTheOutlineStyle) {
