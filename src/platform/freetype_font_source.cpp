@@ -23,8 +23,9 @@ namespace rs::platform {
 
 namespace {
 
-// Larger fonts are refused: a glyph bitmap of this height already takes 32 MB.
-constexpr int32_t kMaxFontPixels = 16384;
+// Larger fonts are refused (1024-pixel text at eight times the size): a glyph bitmap of this
+// height takes 8 MB and the stroke effects' sub-pixel grid 64 MB.
+constexpr int32_t kMaxFontPixels = 8192;
 // The glyph cache is emptied when it grows past this.
 constexpr size_t kGlyphCacheBytes = size_t{48} << 20;
 

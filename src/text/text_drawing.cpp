@@ -41,6 +41,8 @@ platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth
     f.width = saturate(width);
     int32_t normalise = state.settings[4];
     if (!supersampled || normalise < 1) return f;
+    // Sizes no font source draws are left as they are (and their squares cannot overflow).
+    if (height > (int64_t{1} << 24) || width > (int64_t{1} << 24)) return f;
     platform::TextMetrics m;
     // A font without ascent (or without width) keeps its size: the ratios have no divisor.
     if (!state.fonts->metrics(f, m) || m.ascent <= 0) return f;

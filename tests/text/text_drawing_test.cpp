@@ -2,6 +2,7 @@
 // that hands out synthetic glyphs.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,9 @@ TEST(TextDrawing, SizeNormalisation) {
     EXPECT_EQ(fontFor(ts, 0x41, 24, 24, false), (platform::FontRequest{"ＭＳ 明朝", 24, 12, false}));
     fx.fonts->zeroAscent = true;
     EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true), (platform::FontRequest{"ＭＳ 明朝", 192, 96, false}));
+    // Sizes far beyond any font are passed on unnormalised (the source refuses them).
+    fx.fonts->zeroAscent = false;
+    EXPECT_EQ(fontFor(ts, 0x41, 24, INT32_MIN, true).width, INT32_MAX);
     ts.settings[4] = 0;
     EXPECT_EQ(fontFor(ts, 0x8145, -7, 24, true), (platform::FontRequest{"ＭＳ ゴシック", 192, 24, false}));
 }

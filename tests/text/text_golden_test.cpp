@@ -62,5 +62,20 @@ TEST(TextGolden, VerticalColumnsInEachRenderer) {
     test::expectMatchesGolden(drawScript("ＭＳ ゴシック", 132, 330, calls), "text_vertical_gothic");
 }
 
+TEST(TextGolden, StrokeEffectsAndSizeNormalisation) {
+    // textset(key, value) before each line; the value it pushes goes to a variable.
+    auto set = [](int key, int value) {
+        return " var 100\n push " + std::to_string(key) + "\n push " + std::to_string(value) +
+               "\n cmd textset\n =\n ;\n";
+    };
+    std::string line = u8(u8"線の太さ Stroke");
+    std::string calls = set(0, 6) + print(4, 4, 24, 24, "0xFFFFFF", "0", line) + set(0, 0) + set(1, 3) +
+                        print(4, 36, 24, 24, "0xFFFFFF", "0", line) + set(1, 0) + set(2, 4) +
+                        print(4, 68, 24, 24, "0xFFFFFF", "0", line) + set(2, 0) + set(3, 2) +
+                        print(4, 100, 24, 24, "0xFFFFFF", "0", line) + set(3, 0) + set(4, 2) +
+                        print(4, 132, 24, 24, "0xFFFFFF", "0", line);
+    test::expectMatchesGolden(drawScript("ＭＳ ゴシック", 260, 166, calls), "text_effects_gothic");
+}
+
 }  // namespace
 }  // namespace rs::text
