@@ -7,6 +7,7 @@ packages=(
     g++ cmake make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev
+    libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
 )
 
 missing=()

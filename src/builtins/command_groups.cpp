@@ -1,6 +1,7 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
 #include "builtins/script_commands.h"
+#include "text/font_state.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -14,6 +15,7 @@ const CommandTable& commandTable() {
         registerTimingCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);
+        text::registerFontCommands(t);
         return t;
     }();
     return table;

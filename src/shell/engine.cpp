@@ -5,6 +5,7 @@
 #include "data/load_cache.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
+#include "text/font_state.h"
 
 namespace rs {
 
@@ -15,6 +16,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
       loadCache(std::make_unique<data::LoadCache>()),
+      text(text::createTextState()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;

@@ -23,6 +23,9 @@ struct FrameTable;
 namespace data {
 class LoadCache;
 }
+namespace text {
+struct TextState;
+}
 
 class Engine;
 
@@ -55,6 +58,8 @@ public:
     std::unique_ptr<graphics::FrameTable> frames;
     // Script images shared by the threads that run them (main thread only).
     std::unique_ptr<data::LoadCache> loadCache;
+    // Fonts and text settings.
+    std::unique_ptr<text::TextState> text;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
