@@ -1,5 +1,6 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "graphics/blit_commands.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -9,6 +10,7 @@ const CommandTable& commandTable() {
         CommandTable t;
         registerCoreCommands(t);
         text::registerPrintCommands(t);
+        graphics::registerBlitCommands(t);
         return t;
     }();
     return table;

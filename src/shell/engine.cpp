@@ -1,6 +1,7 @@
 #include "shell/engine.h"
 
 #include "builtins/dispatcher.h"
+#include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
 
@@ -14,6 +15,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       frames(std::make_unique<graphics::FrameTable>()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    // Processor detection: the SIMD switch is on when the vector instructions are there.
+    if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
 }
 
