@@ -164,9 +164,8 @@ int32_t nearest(int32_t i, int32_t sw, int32_t dw) {
 
 void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
                  int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t alpha) {
-    if (dw <= 0 || dh <= 0) return;
     uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
-    for (int32_t j = 0; j < dh; ++j) {
+    for (int32_t j = 0; j < dh && dw > 0; ++j) {
         int32_t y = dy + j;
         int32_t v = sy + nearest(j, sh, dh);
         if (y < 0 || y >= dst.height || v < 0 || v >= src.height) continue;
@@ -245,8 +244,8 @@ void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, co
 
 void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst, int32_t dx,
                    int32_t dy, int32_t dw, int32_t dh, MaskCurve curve) {
-    if (!src1.frame || !src2.frame || !mask.frame || dw <= 0 || dh <= 0) return;
-    for (int32_t j = 0; j < dh; ++j) {
+    bool frames = src1.frame && src2.frame && mask.frame;
+    for (int32_t j = 0; frames && j < dh && dw > 0; ++j) {
         int32_t y = dy + j;
         if (y < 0 || y >= dst.height) continue;
         for (int32_t i = 0; i < dw; ++i) {
