@@ -7,6 +7,7 @@ packages=(
     g++ cmake make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev
+    libsdl2-dev libpixman-1-dev
 )
 
 missing=()

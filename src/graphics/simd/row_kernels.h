@@ -2,6 +2,7 @@
 // same bytes. The blits pick a set by the processor's vector level.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "graphics/blit.h"
@@ -30,6 +31,10 @@ struct RowKernels {
     // Masked mix with per-pixel weights m (0..255): the plain form mixes red and blue together in
     // 32-bit arithmetic (alpha 0); with `mmx` every byte is (s2 * (255 - m) + s1 * m) >> 8.
     void (*maskMix)(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m, int32_t n, bool mmx);
+    // Copies n bytes between frames that do not overlap, for copies too large for the cache;
+    // `finish` is called once after the last one.
+    void (*bigCopy)(uint8_t* d, const uint8_t* s, size_t n);
+    void (*finish)();
 };
 
 // The plain kernels.

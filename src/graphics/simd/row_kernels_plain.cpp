@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "graphics/blit_tables.h"
 #include "graphics/simd/row_kernels.h"
 
@@ -101,7 +103,11 @@ void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t*
     }
 }
 
-constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy, invert, fadeOver, blendOnto, blendMix, compositeOnto, maskMix};
+void bigCopy(uint8_t* d, const uint8_t* s, size_t n) { std::memcpy(d, s, n); }
+void finish() {}
+
+constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy, invert,  fadeOver, blendOnto,
+                            blendMix,   compositeOnto, maskMix, bigCopy, finish};
 
 }  // namespace
 

@@ -100,25 +100,58 @@ struct Kernels {
     // Byte c of every pixel as a float lane.
     static F byteF(I p, int c) { return V::toFloat(V::and_(V::srli32(p, 8 * c), V::set32(0xFF))); }
 
-    // All products and sums stay below 2^24, so the float arithmetic is exact, and a quotient
-    // below 256 with a divisor up to 65025 never rounds up to the next whole number.
+    // floor(num / den) for whole numbers below 2^24 with a quotient below 2^16, from an
+    // approximate reciprocal: the estimate is off by at most one, and the remainder (exact in
+    // single precision) corrects it.
+    static F floorDiv(F num, F den, F rcp) {
+        F q = V::toFloat(V::truncate(V::mulF(num, rcp)));
+        F r = V::subF(num, V::mulF(q, den));
+        F one = V::setF(1.0f);
+        q = V::addF(q, V::andF(V::geF(r, den), one));
+        return V::subF(q, V::andF(V::ltF(r, V::setF(0.0f)), one));
+    }
+
+    // All products and sums stay below 2^24, so the float arithmetic is exact.
     static void compositeOnto(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a) {
         int32_t i = 0;
         F f255 = V::setF(255.0f);
-        F af = V::setF(static_cast<float>(a));
+        F rcp255 = V::setF(1.0f / 255.0f);
         F zeroF = V::setF(0.0f);
+        F oneF = V::setF(1.0f);
+        I alphaMask = V::set32(0xFF000000u);
+        I a16 = V::set16(a);
         for (; i + L <= n; i += L) {
             I p = V::load(s + i);
             I q = V::load(d + i);
-            F sa = V::toFloat(V::truncate(V::minF(V::divF(V::mulF(byteF(p, 3), af), f255), f255)));
+            // Scaled source alpha per pixel, sa * a / 255 held at 255, in 16-bit words.
+            I z = V::zero();
+            I saLo = V::mullo16(V::broadcastAlpha16(V::unpackLo8(p, z)), a16);
+            I saHi = V::mullo16(V::broadcastAlpha16(V::unpackHi8(p, z)), a16);
+            saLo = div255(saLo);
+            saHi = div255(saHi);
+            I sa8 = V::packU16(saLo, saHi);  // 256 saturates to 255 in every byte
+            if (V::allZero(V::and_(sa8, alphaMask))) continue;  // nothing shows: D leaves d
+            if (V::allOnes(V::cmpeq32(V::and_(q, alphaMask), alphaMask))) {
+                // Opaque destination: D = 65025, so alpha 255 and (dc * (255 - A) + sc * A) / 255.
+                I wsLo = V::unpackLo8(sa8, z), wsHi = V::unpackHi8(sa8, z);
+                I f255 = V::set16(255);
+                I wdLo = V::add16(f255, V::mullo16(wsLo, V::set16(0xFFFF)));
+                I wdHi = V::add16(f255, V::mullo16(wsHi, V::set16(0xFFFF)));
+                I lo = V::add16(V::mullo16(V::unpackLo8(q, z), wdLo), V::mullo16(V::unpackLo8(p, z), wsLo));
+                I hi = V::add16(V::mullo16(V::unpackHi8(q, z), wdHi), V::mullo16(V::unpackHi8(p, z), wsHi));
+                V::store(d + i, V::or_(V::packU16(div255(lo), div255(hi)), alphaMask));
+                continue;
+            }
+            F sa = V::toFloat(V::srli32(sa8, 24));
             F da = byteF(q, 3);
             F wd = V::mulF(V::subF(f255, sa), da);
             F ws = V::mulF(f255, sa);
             F total = V::addF(wd, ws);
-            I out = V::slli32(V::truncate(V::divF(total, f255)), 24);
+            F rcp = V::divF(oneF, total);
+            I out = V::slli32(V::truncate(floorDiv(total, f255, rcp255)), 24);
             for (int c = 0; c < 3; ++c) {
                 F num = V::addF(V::mulF(byteF(q, c), wd), V::mulF(byteF(p, c), ws));
-                out = V::or_(out, V::slli32(V::truncate(V::divF(num, total)), 8 * c));
+                out = V::or_(out, V::slli32(V::truncate(floorDiv(num, total, rcp)), 8 * c));
             }
             V::store(d + i, V::select(V::cmpeqF(total, zeroF), q, out));
         }
@@ -160,8 +193,26 @@ struct Kernels {
         plainKernels().maskMix(d + i, s1 + i, s2 + i, m + i, n - i, mmx);
     }
 
+    // A large copy between different frames: stores that bypass the cache, as the destination is
+    // not read back soon.
+    static void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
+        while (n > 0 && (reinterpret_cast<uintptr_t>(d) & 15) != 0) {
+            *d++ = *s++;
+            --n;
+        }
+        for (; n >= 64; n -= 64, d += 64, s += 64) {
+            for (int k = 0; k < 64; k += 16) {
+                _mm_stream_si128(reinterpret_cast<__m128i*>(d + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)));
+            }
+        }
+        __builtin_memcpy(d, s, n);
+    }
+
+    static void finish() { _mm_sfence(); }
+
     static constexpr RowKernels table() {
-        return RowKernels{opaqueCopy, greenKeyCopy, invert, fadeOver, blendOnto, blendMix, compositeOnto, maskMix};
+        return RowKernels{opaqueCopy, greenKeyCopy, invert, fadeOver, blendOnto, blendMix, compositeOnto, maskMix,
+                          bigCopy, finish};
     }
 };
 

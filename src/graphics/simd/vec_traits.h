@@ -68,6 +68,11 @@ struct Sse2 {
     static F divF(F a, F b) { return _mm_div_ps(a, b); }
     static F minF(F a, F b) { return _mm_min_ps(a, b); }
     static I cmpeqF(F a, F b) { return _mm_castps_si128(_mm_cmpeq_ps(a, b)); }
+    static int allOnes(I a) { return _mm_movemask_epi8(a) == 0xFFFF; }
+    static int allZero(I a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF; }
+    static F ltF(F a, F b) { return _mm_cmplt_ps(a, b); }
+    static F geF(F a, F b) { return _mm_cmpge_ps(a, b); }
+    static F andF(F a, F b) { return _mm_and_ps(a, b); }
 };
 
 #ifdef __AVX2__
@@ -119,6 +124,11 @@ struct Avx2 {
     static F divF(F a, F b) { return _mm256_div_ps(a, b); }
     static F minF(F a, F b) { return _mm256_min_ps(a, b); }
     static I cmpeqF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)); }
+    static int allOnes(I a) { return _mm256_movemask_epi8(a) == -1; }
+    static int allZero(I a) { return _mm256_testz_si256(a, a); }
+    static F ltF(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
+    static F geF(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GE_OQ); }
+    static F andF(F a, F b) { return _mm256_and_ps(a, b); }
 };
 #endif
 
