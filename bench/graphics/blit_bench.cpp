@@ -219,6 +219,15 @@ void BM_pixman_scale_down3_bilinear(benchmark::State& s) {
     pixman_image_set_filter(k.src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3, kH / 3);
 }
+// The area-weighted reduction of pixman (its GOOD filter reduces through a box convolution).
+void BM_pixman_scale_down3_good(benchmark::State& s) {
+    PixmanImages k(kW, kH, kW / 3, kH / 3, false);
+    pixman_transform_t t;
+    pixman_transform_init_scale(&t, pixman_double_to_fixed(3.0), pixman_double_to_fixed(3.0));
+    pixman_image_set_transform(k.src, &t);
+    pixman_image_set_filter(k.src, PIXMAN_FILTER_GOOD, nullptr, 0);
+    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3, kH / 3);
+}
 void BM_pixman_rotate_bilinear(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, false);
     pixman_transform_t t;
@@ -252,6 +261,7 @@ BENCHMARK(BM_sdl_scaled_2x);
 BENCHMARK(BM_pixman_scale_2x_nearest);
 BENCHMARK(BM_hzcopy_down3);
 BENCHMARK(BM_pixman_scale_down3_bilinear);
+BENCHMARK(BM_pixman_scale_down3_good);
 BENCHMARK(BM_copyrot);
 BENCHMARK(BM_pixman_rotate_bilinear);
 

@@ -9,6 +9,7 @@
 #include "graphics/blit.h"
 #include "graphics/blit_clip.h"
 #include "graphics/blit_tables.h"
+#include "graphics/simd/area_reduce.h"
 #include "graphics/tables.h"
 
 namespace rs::graphics {
@@ -149,45 +150,50 @@ void coverage(const Axis& a, size_t index, int32_t limit, std::vector<Tap>& taps
     }
 }
 
-void reduceRows(const Frame& src, Frame& dst, const Axis& ax, const Axis& ay) {
+void reduceRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, const Axis& ay) {
     int32_t w = ax.count();
-    std::vector<std::vector<Tap>> colTaps(static_cast<size_t>(w));
-    for (int32_t i = 0; i < w; ++i) coverage(ax, static_cast<size_t>(i), src.width, colTaps[static_cast<size_t>(i)]);
+    std::vector<int32_t> colStart(static_cast<size_t>(w) + 1);
+    std::vector<int32_t> colPos;
+    std::vector<uint32_t> colWeight;
+    std::vector<Tap> taps;
+    for (int32_t i = 0; i < w; ++i) {
+        colStart[static_cast<size_t>(i)] = static_cast<int32_t>(colPos.size());
+        coverage(ax, static_cast<size_t>(i), src.width, taps);
+        for (const Tap& t : taps) {
+            colPos.push_back(t.pos);
+            colWeight.push_back(t.weight);
+        }
+    }
+    colStart[static_cast<size_t>(w)] = static_cast<int32_t>(colPos.size());
     uint64_t total = static_cast<uint64_t>(ax.sn == 0 ? 1 : ax.sn) * static_cast<uint64_t>(ay.sn == 0 ? 1 : ay.sn);
-    std::vector<Tap> rowTaps;
-    std::vector<uint64_t> acc(static_cast<size_t>(w) * 4);
+    std::vector<const uint32_t*> rows;
+    std::vector<uint32_t> rowWeight;
     for (int32_t j = 0; j < ay.count(); ++j) {
-        coverage(ay, static_cast<size_t>(j), src.height, rowTaps);
-        std::fill(acc.begin(), acc.end(), 0);
-        for (const Tap& ry : rowTaps) {
-            const uint32_t* s = row32(src, ry.pos);
-            for (int32_t i = 0; i < w; ++i) {
-                uint64_t h[4] = {0, 0, 0, 0};
-                for (const Tap& rx : colTaps[static_cast<size_t>(i)]) {
-                    uint32_t p = s[rx.pos];
-                    h[0] += uint64_t{rx.weight} * sq(channel(p, 0));
-                    h[1] += uint64_t{rx.weight} * sq(channel(p, 1));
-                    h[2] += uint64_t{rx.weight} * sq(channel(p, 2));
-                    h[3] += uint64_t{rx.weight} * channel(p, 3);
-                }
-                uint64_t* a = &acc[static_cast<size_t>(i) * 4];
-                for (int ch = 0; ch < 4; ++ch) a[ch] += h[ch] * ry.weight;
-            }
+        coverage(ay, static_cast<size_t>(j), src.height, taps);
+        rows.clear();
+        rowWeight.clear();
+        for (const Tap& t : taps) {
+            rows.push_back(row32(src, t.pos));
+            rowWeight.push_back(t.weight);
         }
+        simd::AreaRow r{rows.data(), rowWeight.data(), static_cast<int32_t>(rows.size()), colStart.data(),
+                        colPos.data(), colWeight.data(), w, total};
         uint32_t* out = row32(dst, ay.first + j) + ax.first;
-        for (int32_t i = 0; i < w; ++i) {
-            const uint64_t* a = &acc[static_cast<size_t>(i) * 4];
-            uint32_t p = static_cast<uint32_t>(a[3] / total) << 24;
-            for (int ch = 0; ch < 3; ++ch) p |= isqrt(static_cast<uint32_t>(a[ch] / total)) << (8 * ch);
-            out[i] = p;
+#if defined(__x86_64__)
+        if (level == SimdLevel::Avx2) {
+            simd::areaReduceRowAvx2(r, out);
+            continue;
         }
+#endif
+        (void)level;
+        simd::areaReduceRowPlain(r, out);
     }
 }
 
 }  // namespace
 
 namespace {
-void hzcopyRows(const Frame& src, Frame& dst, const Axis& ax, const Axis& ay);
+void hzcopyRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, const Axis& ay);
 }  // namespace
 
 // Frames that are not both 32-bit are scaled as zcopy does. Neighbours past the source frame's
@@ -210,13 +216,13 @@ void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int3
             std::memcpy(snapshot->pixels, src.pixels, static_cast<size_t>(src.rowBytes()) * static_cast<size_t>(src.height));
             from = snapshot.get();
         }
-        hzcopyRows(*from, dst, ax, ay);
+        hzcopyRows(c.simd, *from, dst, ax, ay);
     }
     reportAxes(c, dst, ax, ay);
 }
 
 namespace {
-void hzcopyRows(const Frame& src, Frame& dst, const Axis& ax, const Axis& ay) {
+void hzcopyRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, const Axis& ay) {
     {
         if (ax.sn < ax.dn) {
             for (int32_t j = 0; j < ay.count(); ++j) {
@@ -233,7 +239,7 @@ void hzcopyRows(const Frame& src, Frame& dst, const Axis& ax, const Axis& ay) {
                 }
             }
         } else {
-            reduceRows(src, dst, ax, ay);
+            reduceRows(level, src, dst, ax, ay);
         }
     }
 }
@@ -384,5 +390,28 @@ void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Fra
     }
     c.reportRect(dst, dx, dy, w, h);
 }
+
+namespace simd {
+
+void areaReduceRowPlain(const AreaRow& r, uint32_t* out) {
+    for (int32_t i = 0; i < r.width; ++i) {
+        uint64_t acc[4] = {0, 0, 0, 0};
+        for (int32_t k = 0; k < r.rowCount; ++k) {
+            uint64_t line[4] = {0, 0, 0, 0};
+            for (int32_t t = r.colStart[i]; t < r.colStart[i + 1]; ++t) {
+                uint32_t p = r.rows[k][r.colPos[t]];
+                uint64_t wt = r.colWeight[t];
+                for (int ch = 0; ch < 3; ++ch) line[ch] += wt * sq(channel(p, ch));
+                line[3] += wt * channel(p, 3);
+            }
+            for (int ch = 0; ch < 4; ++ch) acc[ch] += line[ch] * r.rowWeight[k];
+        }
+        uint32_t p = static_cast<uint32_t>(acc[3] / r.total) << 24;
+        for (int ch = 0; ch < 3; ++ch) p |= isqrt(static_cast<uint32_t>(acc[ch] / r.total)) << (8 * ch);
+        out[i] = p;
+    }
+}
+
+}  // namespace simd
 
 }  // namespace rs::graphics
