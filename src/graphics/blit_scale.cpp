@@ -165,6 +165,8 @@ void reduceRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
         }
     }
     colStart[static_cast<size_t>(w)] = static_cast<int32_t>(colPos.size());
+    std::vector<double> colWeightD(colWeight.begin(), colWeight.end());
+    std::vector<double> rowWeightD;
     uint64_t total = static_cast<uint64_t>(ax.sn == 0 ? 1 : ax.sn) * static_cast<uint64_t>(ay.sn == 0 ? 1 : ay.sn);
     std::vector<const uint32_t*> rows;
     std::vector<uint32_t> rowWeight;
@@ -176,8 +178,9 @@ void reduceRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
             rows.push_back(row32(src, t.pos));
             rowWeight.push_back(t.weight);
         }
+        rowWeightD.assign(rowWeight.begin(), rowWeight.end());
         simd::AreaRow r{rows.data(), rowWeight.data(), static_cast<int32_t>(rows.size()), colStart.data(),
-                        colPos.data(), colWeight.data(), w, total};
+                        colPos.data(), colWeight.data(), w, total, colWeightD.data(), rowWeightD.data()};
         uint32_t* out = row32(dst, ay.first + j) + ax.first;
 #if defined(__x86_64__)
         if (level == SimdLevel::Avx2) {

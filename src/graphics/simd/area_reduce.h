@@ -15,6 +15,8 @@ struct AreaRow {
     const uint32_t* colWeight;
     int32_t width;
     uint64_t total;               // the sum of all weights of one destination pixel
+    const double* colWeightD;     // the weights as doubles, for the vector version
+    const double* rowWeightD;
 };
 
 // Each colour channel becomes isqrt(sum(weight * c^2) / total), the alpha sum(weight * a) / total.

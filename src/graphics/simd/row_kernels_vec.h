@@ -196,16 +196,19 @@ struct Kernels {
     // A large copy between different frames: stores that bypass the cache, as the destination is
     // not read back soon.
     static void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
-        while (n > 0 && (reinterpret_cast<uintptr_t>(d) & 15) != 0) {
+        constexpr size_t R = sizeof(I);
+        while (n > 0 && (reinterpret_cast<uintptr_t>(d) & (R - 1)) != 0) {
             *d++ = *s++;
             --n;
         }
-        for (; n >= 64; n -= 64, d += 64, s += 64) {
-            for (int k = 0; k < 64; k += 16) {
-                _mm_stream_si128(reinterpret_cast<__m128i*>(d + k), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)));
-            }
+        for (; n >= 4 * R; n -= 4 * R, d += 4 * R, s += 4 * R) {
+            I v0 = V::loadBytes(s), v1 = V::loadBytes(s + R), v2 = V::loadBytes(s + 2 * R), v3 = V::loadBytes(s + 3 * R);
+            V::stream(d, v0);
+            V::stream(d + R, v1);
+            V::stream(d + 2 * R, v2);
+            V::stream(d + 3 * R, v3);
         }
-        __builtin_memcpy(d, s, n);
+        if (n > 0) __builtin_memcpy(d, s, n);
     }
 
     static void finish() { _mm_sfence(); }

@@ -16,6 +16,8 @@ struct Sse2 {
 
     static I load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
     static void store(uint32_t* p, I v) { _mm_storeu_si128(reinterpret_cast<I*>(p), v); }
+    static I loadBytes(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
+    static void stream(uint8_t* p, I v) { _mm_stream_si128(reinterpret_cast<I*>(p), v); }
     // kLanes bytes, each widened to a 32-bit lane.
     static I loadBytes32(const uint8_t* p) {
         int32_t v;
@@ -83,6 +85,8 @@ struct Avx2 {
 
     static I load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
     static void store(uint32_t* p, I v) { _mm256_storeu_si256(reinterpret_cast<I*>(p), v); }
+    static I loadBytes(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
+    static void stream(uint8_t* p, I v) { _mm256_stream_si256(reinterpret_cast<I*>(p), v); }
     static I loadBytes32(const uint8_t* p) {
         return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
     }
