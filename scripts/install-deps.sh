@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+    libsdl2-dev libpixman-1-dev
 )
 
 missing=()

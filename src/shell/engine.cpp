@@ -3,6 +3,7 @@
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
 #include "data/load_cache.h"
+#include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
 #include "text/font_state.h"
@@ -20,6 +21,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    // Processor detection: the SIMD switch is on when the vector instructions are there.
+    if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
 }
 
