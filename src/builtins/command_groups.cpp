@@ -1,6 +1,7 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
 #include "builtins/script_commands.h"
+#include "display/sprite_commands.h"
 #include "graphics/blit_commands.h"
 #include "text/font_state.h"
 #include "text/print_command.h"
@@ -18,6 +19,7 @@ const CommandTable& commandTable() {
         text::registerPrintCommands(t);
         text::registerFontCommands(t);
         graphics::registerBlitCommands(t);
+        display::registerSpriteCommands(t);
         return t;
     }();
     return table;

@@ -3,6 +3,7 @@
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
 #include "data/load_cache.h"
+#include "display/display.h"
 #include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
@@ -18,12 +19,14 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       frames(std::make_unique<graphics::FrameTable>()),
       loadCache(std::make_unique<data::LoadCache>()),
       text(text::createTextState()),
+      display(std::make_unique<rs::display::DisplayState>(h)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
+    frames->listener = display.get();
 }
 
 Engine::~Engine() {
@@ -31,6 +34,8 @@ Engine::~Engine() {
     globals.clear(pool);
     // Only now that no thread shares a cached image.
     data::FreeLoadCache(*loadCache);
+    frames->listener = nullptr;
+    rs::display::destroyDisplay(*this);
 }
 
 void Engine::pumpMessages() { host.events().pump(events_); }

@@ -26,6 +26,9 @@ class LoadCache;
 namespace text {
 struct TextState;
 }
+namespace display {
+class DisplayState;
+}
 
 class Engine;
 
@@ -60,6 +63,8 @@ public:
     std::unique_ptr<data::LoadCache> loadCache;
     // Fonts and text settings.
     std::unique_ptr<text::TextState> text;
+    // The screen, the sprites and the presentation; it listens to the frame table's changes.
+    std::unique_ptr<rs::display::DisplayState> display;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
