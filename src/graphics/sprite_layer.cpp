@@ -96,14 +96,21 @@ void SpriteLayer::markRectangle(int64_t x, int64_t y, int64_t w, int64_t h, floa
 
 // Besides the placement as the sprite gives it, the copies a wrapping sprite is drawn at are
 // marked, so that a wrapped copy is redrawn when the sprite changes.
+// A turned sprite with a mask is drawn unturned (masked drawing ignores the angle): both shapes
+// are marked.
 void SpriteLayer::markArea(const Sprite& s) {
     ScreenPoint o = offsetOf(s);
     int64_t x = int64_t{s.x} + o.x;
     int64_t y = int64_t{s.y} + o.y;
-    markRectangle(x, y, s.width, s.height, s.angle);
+    bool alsoUnturned = s.angle != 0 && s.maskFrame >= 0;
+    auto mark = [&](int64_t px, int64_t py) {
+        markRectangle(px, py, s.width, s.height, s.angle);
+        if (alsoUnturned) markRectangle(px, py, s.width, s.height, 0);
+    };
+    mark(x, y);
     if (s.attributes & (spriteattr::kWrapX | spriteattr::kWrapY)) {
         WrapCopies copies = wrapCopies(x, y, s.attributes, screenWidth, screenHeight);
-        for (int32_t i = 0; i < copies.count; ++i) markRectangle(copies.at[i].x, copies.at[i].y, s.width, s.height, s.angle);
+        for (int32_t i = 0; i < copies.count; ++i) mark(copies.at[i].x, copies.at[i].y);
     }
 }
 
@@ -154,6 +161,7 @@ void SpriteLayer::insert(int32_t index) {
 // area is marked instead: a rotated sprite (the point would miss the turned picture), a sprite
 // with an empty source rectangle, and a sprite that uses the frame as its mask.
 bool SpriteLayer::frameChanged(int32_t slot, int32_t x, int32_t y) {
+    if (slot < 0) return true;
     for (int32_t i = head, steps = 0; i >= 0 && steps <= count(); i = sprites[static_cast<size_t>(i)].next, ++steps) {
         const Sprite& s = sprites[static_cast<size_t>(i)];
         if (s.frame == slot) {
@@ -162,15 +170,24 @@ bool SpriteLayer::frameChanged(int32_t slot, int32_t x, int32_t y) {
             } else {
                 int64_t px = std::clamp<int64_t>(int64_t{x} - s.srcX, 0, s.srcWidth - 1);
                 int64_t py = std::clamp<int64_t>(int64_t{y} - s.srcY, 0, s.srcHeight - 1);
-                px = px * s.width / s.srcWidth;
-                py = py * s.height / s.srcHeight;
+                // An enlarged source pixel covers several screen pixels: the first and the last
+                // of them are marked, so that a change at the source's edge reaches the edge of
+                // the shown picture.
+                int64_t firstX = px * s.width / s.srcWidth;
+                int64_t firstY = py * s.height / s.srcHeight;
+                int64_t lastX = std::max(firstX, ((px + 1) * s.width - 1) / s.srcWidth);
+                int64_t lastY = std::max(firstY, ((py + 1) * s.height - 1) / s.srcHeight);
                 ScreenPoint o = offsetOf(s);
                 int64_t sx = int64_t{s.x} + o.x;
                 int64_t sy = int64_t{s.y} + o.y;
-                dirty.mark(sx + px, sy + py);
+                auto markAt = [&](int64_t ox, int64_t oy) {
+                    dirty.mark(ox + firstX, oy + firstY);
+                    dirty.mark(ox + lastX, oy + lastY);
+                };
+                markAt(sx, sy);
                 if (s.attributes & (spriteattr::kWrapX | spriteattr::kWrapY)) {
                     WrapCopies copies = wrapCopies(sx, sy, s.attributes, screenWidth, screenHeight);
-                    for (int32_t k = 0; k < copies.count; ++k) dirty.mark(copies.at[k].x + px, copies.at[k].y + py);
+                    for (int32_t k = 0; k < copies.count; ++k) markAt(copies.at[k].x, copies.at[k].y);
                 }
             }
         } else if (s.maskFrame == slot && slot >= 0) {
