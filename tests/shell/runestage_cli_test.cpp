@@ -6,6 +6,7 @@
 #include <string>
 
 #include "asm/asm.h"
+#include "graphics/png_io.h"
 #include "support/test_game.h"
 
 namespace rs::test {
@@ -83,6 +84,30 @@ TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open the game folder"), std::string::npos);
     EXPECT_EQ(runestage("--help").status, 0);
+}
+
+TEST(RunestageProgram, WritesTheScreenshotOfTheScreen) {
+    TempDir game, here;
+    writeGame(game, ".var r 1\nvar r\npush 40\npush 30\npush 0\npush 2\ncmd screen\n=\n;\ncmd end\n");
+    here.write("out/.keep", "");
+    // A relative file name counts from where the program was started, not from the game folder.
+    std::string cmd = "cd '" + here.path() + "' && " + RS_RUNESTAGE + " --headless --virtual-clock --screenshot out/shot.png '" +
+                      game.path() + "' 2>/dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    auto image = graphics::readPng(here.path() + "/out/shot.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 40);
+    EXPECT_EQ(image->height, 30);
+    EXPECT_EQ(image->at(39, 29), 0xFF000000u);
+
+    ProgramRun r = runestage("--headless --virtual-clock --screenshot /nonexistent/shot.png '" + game.path() + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write the screenshot"), std::string::npos) << r.err;
+    TempDir blank;
+    writeGame(blank, "cmd end\n");
+    r = runestage("--headless --virtual-clock --screenshot " + here.path() + "/none.png '" + blank.path() + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no screen"), std::string::npos) << r.err;
 }
 
 }  // namespace
