@@ -232,12 +232,15 @@ int32_t nearest(int32_t i, int32_t sw, int32_t dw) {
 void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst, int32_t dx,
                    int32_t dy, int32_t dw, int32_t dh, MaskCurve curve) {
     bool frames = src1.frame && src2.frame && mask.frame;
-    for (int32_t j = 0; frames && j < dh && dw > 0; ++j) {
+    // Only the destination pixels inside the destination frame are visited.
+    int32_t jFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dy}, 0, std::max(dh, 0)));
+    int32_t jTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.height} - dy, 0, std::max(dh, 0)));
+    int32_t iFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dx}, 0, std::max(dw, 0)));
+    int32_t iTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.width} - dx, 0, std::max(dw, 0)));
+    for (int32_t j = jFrom; frames && j < jTo; ++j) {
         int32_t y = dy + j;
-        if (y < 0 || y >= dst.height) continue;
-        for (int32_t i = 0; i < dw; ++i) {
+        for (int32_t i = iFrom; i < iTo; ++i) {
             int32_t x = dx + i;
-            if (x < 0 || x >= dst.width) continue;
             uint32_t mi = detail::indexByte(*mask.frame, mask.x + nearest(i, mask.w, dw), mask.y + nearest(j, mask.h, dh));
             int64_t m = (static_cast<int64_t>((curve.offset + static_cast<int32_t>(mi)) & 0xFF) + curve.bias) * curve.gain;
             uint32_t p1 = getColour(*src1.frame, src1.x + nearest(i, src1.w, dw), src1.y + nearest(j, src1.h, dh));

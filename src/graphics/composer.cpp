@@ -182,9 +182,18 @@ void drawMasked(Composer& c, const Frame& src, const Frame& mask, const Sprite& 
     }
 }
 
-// The first sprite with the wave: every display row is drawn on its own, shifted sideways.
+// The first sprite with the wave: every display row is drawn on its own, shifted sideways. Rows
+// that land above or below the screen draw nothing and are skipped, unless the sprite wraps
+// vertically or is turned.
 void drawWave(Composer& c, const Sprite& s, const Frame& source) {
-    for (int32_t row = 0; row < s.height; ++row) {
+    int64_t first = 0;
+    int64_t last = s.height;
+    if (!(s.attributes & spriteattr::kWrapY) && s.angle == 0) {
+        int64_t top = int64_t{s.y} + c.layer.offsetOf(s).y;
+        first = std::max<int64_t>(first, -top);
+        last = std::min<int64_t>(last, c.screen.height - top);
+    }
+    for (auto row = static_cast<int32_t>(first); row < last; ++row) {
         SpriteRect r;
         r.x = int64_t{s.x} + waveShift(c.layer.wave, row, c.time);
         r.y = int64_t{s.y} + row;
