@@ -1,5 +1,6 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "graphics/frame_commands.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -12,6 +13,9 @@ const CommandTable& commandTable() {
         registerStringCommands(t);
         registerTimingCommands(t);
         text::registerPrintCommands(t);
+        graphics::registerFrameCommands(t);
+        graphics::registerDrawCommands(t);
+        graphics::registerImageLoadCommands(t);
         return t;
     }();
     return table;
