@@ -7,6 +7,8 @@ packages=(
     g++ cmake make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev
+    libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
+    libsdl2-dev libpixman-1-dev
 )
 
 missing=()

@@ -1,6 +1,9 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
+#include "builtins/script_commands.h"
+#include "graphics/blit_commands.h"
 #include "graphics/frame_commands.h"
+#include "text/font_state.h"
 #include "text/print_command.h"
 
 namespace rs::builtins {
@@ -12,7 +15,10 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerScriptCommands(t);
         text::registerPrintCommands(t);
+        text::registerFontCommands(t);
+        graphics::registerBlitCommands(t);
         graphics::registerFrameCommands(t);
         graphics::registerDrawCommands(t);
         graphics::registerImageLoadCommands(t);

@@ -89,6 +89,10 @@ void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour);
 // blendPixelOpaque: as blendPixel, but A = 0 leaves the pixel unchanged.
 void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour);
 
+// framesize(-3, which) while no sprite layer is attached: no sprites of any kind, -1 for other
+// values of which.
+inline int32_t statisticWithoutSprites(int32_t which) { return which >= 0 && which <= 2 ? 0 : -1; }
+
 // The sprite layer as the frames see it: told of every change to a frame (it maps the point
 // through the sprites showing the frame), and asked for its statistics.
 class FrameChangeListener {
@@ -96,7 +100,7 @@ public:
     virtual ~FrameChangeListener() = default;
     virtual void frameChanged(const Frame& frame, int32_t x, int32_t y) = 0;
     // framesize(-3, which): 0 sprite slots, 1 sprites in use, 2 sprites with a frame; else -1.
-    virtual int32_t spriteStatistic(int32_t which) const = 0;
+    virtual int32_t spriteStatistic(int32_t which) const { return statisticWithoutSprites(which); }
 };
 
 // Settings of the display back-end that decide whether frames get device surfaces kept for them.

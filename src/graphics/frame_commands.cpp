@@ -75,7 +75,7 @@ void cmdFramesize(Engine& e, ScriptThread& t) {
     if (!popInts(e, t, {&number, &which})) return;
     FrameTable& table = *e.frames;
     if (number == -3) {
-        int32_t v = table.listener ? table.listener->spriteStatistic(which) : (which >= 0 && which <= 2 ? 0 : -1);
+        int32_t v = table.listener ? table.listener->spriteStatistic(which) : statisticWithoutSprites(which);
         runtime::pushInteger(e, t, v);
         return;
     }

@@ -16,8 +16,8 @@ namespace rs::graphics {
 // nothing was loaded.
 using ImageFileReader = std::function<int32_t(std::string_view name, std::unique_ptr<uint8_t[]>& data)>;
 
-// The engine's reader. It keeps its own copy of what a lookup needs, so loader threads may call
-// it while the main thread runs on.
+// The engine's reader: resource lookup (a loose file, else an archive member). It keeps its own
+// copy of what a lookup needs, so loader threads may call it while the main thread runs on.
 ImageFileReader imageFileReader(Engine& e);
 
 }  // namespace rs::graphics

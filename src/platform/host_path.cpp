@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/encoding.h"
 
 namespace rs::platform {
@@ -14,12 +16,35 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// Folds ASCII letters. In UTF-8 every byte below 0x80 is a character of its own.
 std::string asciiLower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
     }
     return out;
+}
+
+// Folds the ASCII letters of a code page 932 name; the second byte of a double-byte character
+// stays as it is (0x83 0x41 and 0x83 0x61 are different characters).
+std::string sjisLower(std::string_view s) {
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); ++i) {
+        auto b = static_cast<uint8_t>(out[i]);
+        if (isLeadByte(b)) {
+            ++i;
+        } else if (b >= 'A' && b <= 'Z') {
+            out[i] = static_cast<char>(b + ('a' - 'A'));
+        }
+    }
+    return out;
+}
+
+bool isAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<uint8_t>(c) >= 0x80) return false;
+    }
+    return true;
 }
 
 std::string startDir(std::string_view base, std::string_view gamePath) {
@@ -58,32 +83,34 @@ std::string joinHostPath(std::string_view dir, std::string_view name) {
     return out;
 }
 
-const std::vector<std::string>& PathResolver::listing(const std::string& dir) {
+const std::vector<PathResolver::ListedName>& PathResolver::listing(const std::string& dir) {
     auto it = listings_.find(dir);
     if (it != listings_.end()) return it->second;
-    std::vector<std::string> names;
+    std::vector<ListedName> names;
     if (DIR* d = ::opendir(dir.c_str())) {
         while (dirent* e = ::readdir(d)) {
             std::string_view n(e->d_name);
-            if (n != "." && n != "..") names.emplace_back(n);
+            if (n != "." && n != "..") names.push_back({std::string(n), sjisLower(n), asciiLower(n)});
         }
         ::closedir(d);
     }
+    std::sort(names.begin(), names.end(), [](const ListedName& a, const ListedName& b) { return a.name < b.name; });
     return listings_.emplace(dir, std::move(names)).first->second;
 }
 
 std::optional<std::string> PathResolver::matchComponent(const std::string& dir,
                                                         const std::string& name) {
     if (exists(joinHostPath(dir, name))) return name;
-    auto utf8 = cp932ToUtf8Strict(name);
+    // An ASCII name is its own UTF-8 form.
+    std::optional<std::string> utf8 = isAscii(name) ? std::optional<std::string>(name) : cp932ToUtf8Strict(name);
     if (utf8 && *utf8 != name && exists(joinHostPath(dir, *utf8))) return *utf8;
 
-    std::string lowerRaw = asciiLower(name);
+    std::string lowerRaw = sjisLower(name);
     std::string lowerUtf8 = utf8 ? asciiLower(*utf8) : std::string();
     std::lock_guard<std::mutex> lock(mutex_);
-    for (const std::string& entry : listing(dir)) {
-        std::string lower = asciiLower(entry);
-        if (lower == lowerRaw || (utf8 && lower == lowerUtf8)) return entry;
+    // The listing is sorted, so the first match is the same on every run.
+    for (const ListedName& entry : listing(dir)) {
+        if (entry.foldedRaw == lowerRaw || (utf8 && entry.foldedUtf8 == lowerUtf8)) return entry.name;
     }
     return std::nullopt;
 }

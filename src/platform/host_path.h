@@ -2,8 +2,9 @@
 //
 // Game paths are code page 932 bytes with '\' separators (a 0x5C that is the second byte of a
 // double-byte character is not a separator). Each component is looked up in turn: the bytes as
-// given, then the name converted to UTF-8, then a match that ignores ASCII letter case. Folder
-// listings used for that last step are cached, so a miss does not rescan the folder.
+// given, then the name converted to UTF-8, then a match that ignores ASCII letter case (letters of
+// double-byte characters are left alone). Folder listings used for that last step are cached, so a
+// miss does not rescan the folder; the resolver may be used from several threads.
 #pragma once
 
 #include <map>
@@ -38,10 +39,19 @@ public:
 private:
     // The host name in `dir` of the component `name`, or nullopt.
     std::optional<std::string> matchComponent(const std::string& dir, const std::string& name);
-    const std::vector<std::string>& listing(const std::string& dir);
+
+    // A folder entry with its name folded both ways (as code page 932 and as UTF-8).
+    struct ListedName {
+        std::string name;
+        std::string foldedRaw;
+        std::string foldedUtf8;
+    };
+    // The sorted listing of a host folder, read once (empty when it cannot be read). Call with
+    // the mutex held.
+    const std::vector<ListedName>& listing(const std::string& dir);
 
     std::mutex mutex_;
-    std::map<std::string, std::vector<std::string>, std::less<>> listings_;
+    std::map<std::string, std::vector<ListedName>, std::less<>> listings_;
 };
 
 }  // namespace rs::platform

@@ -1,25 +1,28 @@
 #include "runtime/script_loader.h"
 
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
+#include "data/engine_resources.h"
+#include "data/load_cache.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
 
 namespace rs::runtime {
 
+void unloadScript(CodeImage& image) { image.release(); }
+
 bool loadScript(Engine& e, ScriptThread& t, std::string_view name) {
-    t.code.release();
+    unloadScript(t.code);
     std::string path = "obj\\" + std::string(name) + ".o";
-    auto host = e.paths.findExisting(e.app.programFolder, path);
-    if (!host) return false;
-    std::ifstream in(*host, std::ios::binary);
-    if (!in) return false;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
-    t.code.setOwned(bytes.data(), static_cast<int32_t>(bytes.size()));
+    data::ResourceBuffer buffer;
+    if (!data::OpenCachedResource(*e.loadCache, data::resourceContext(e), buffer, path) || buffer.size <= 0) {
+        return false;
+    }
+    if (buffer.cached) {
+        t.code.setShared(buffer.data, buffer.size);
+    } else {
+        t.code.adopt(std::move(buffer.owned), buffer.size);
+    }
     t.ended = 0;
     t.wake_time = e.engineTime();
     t.name = std::string(name);

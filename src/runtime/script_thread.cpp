@@ -15,6 +15,15 @@ void CodeImage::setOwned(const uint8_t* data, int32_t n) {
     pc = 0;
 }
 
+void CodeImage::adopt(std::unique_ptr<uint8_t[]> data, int32_t n) {
+    release();
+    owned = std::move(data);
+    bytes = owned.get();
+    size = bytes && n > 0 ? n : 0;
+    shared = false;
+    pc = 0;
+}
+
 void CodeImage::setShared(const uint8_t* data, int32_t n) {
     release();
     bytes = data;

@@ -28,6 +28,8 @@ struct CodeImage {
 
     // Takes a private copy of the bytes.
     void setOwned(const uint8_t* data, int32_t n);
+    // Takes over a buffer of `n` bytes.
+    void adopt(std::unique_ptr<uint8_t[]> data, int32_t n);
     // Points at bytes that somebody else keeps alive.
     void setShared(const uint8_t* data, int32_t n);
     void release();

@@ -38,7 +38,11 @@ struct AppState {
     int32_t clientOffsetY = 0;
     int32_t mouseX = 0;
     int32_t mouseY = 0;
-    int32_t hasMmx = 0;
+    // The SIMD switch: 1 when the processor has the vector instructions the blits use (set at
+    // start-up, -1 until then); the blits then take the packed formulas where those differ.
+    int32_t hasMmx = -1;
+    // False with --no-simd: the switch stays off and the blits run their plain code only.
+    bool simdAllowed = true;
     int32_t cpuClockKHz = 33000;
 
     // Set once a fatal script error has been reported: the run then ends with status 2.

@@ -26,6 +26,7 @@ const char* usageText() {
            "  --headless         no window and no sound; message boxes go to standard error\n"
            "  --virtual-clock    time advances only when the game waits (instant, repeatable)\n"
            "  --timeout SECONDS  stop with status 3 after SECONDS of real time\n"
+           "  --no-simd          draw with the plain code only (the SIMD switch off)\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
@@ -54,6 +55,9 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 } else {
                     o.timeoutSeconds = s;
                 }
+            } else if (a == "--no-simd") {
+                o.app.simdAllowed = false;
+                o.app.hasMmx = 0;
             } else if (a == "--version") {
                 o.showVersion = true;
             } else if (a == "--help") {

@@ -2,8 +2,11 @@
 
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
+#include "data/load_cache.h"
+#include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "runtime/errors.h"
+#include "text/font_state.h"
 
 namespace rs {
 
@@ -13,9 +16,13 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       pool(app.variablePoolSize),
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
+      loadCache(std::make_unique<data::LoadCache>()),
+      text(text::createTextState()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    // Processor detection: the SIMD switch is on when the vector instructions are there.
+    if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
 }
 
@@ -24,6 +31,8 @@ Engine::~Engine() {
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);
     globals.clear(pool);
+    // Only now that no thread shares a cached image.
+    data::FreeLoadCache(*loadCache);
 }
 
 void Engine::pumpMessages() {

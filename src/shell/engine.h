@@ -20,6 +20,12 @@ class CommandTable;
 namespace graphics {
 struct FrameTable;
 }
+namespace data {
+class LoadCache;
+}
+namespace text {
+struct TextState;
+}
 
 class Engine;
 
@@ -50,6 +56,10 @@ public:
     const builtins::CommandTable& commands;
     platform::PathResolver paths;
     std::unique_ptr<graphics::FrameTable> frames;
+    // Script images shared by the threads that run them (main thread only).
+    std::unique_ptr<data::LoadCache> loadCache;
+    // Fonts and text settings.
+    std::unique_ptr<text::TextState> text;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

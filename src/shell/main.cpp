@@ -51,6 +51,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A relative -path folder is taken from where the program was started, as a shell user means
+    // it; the game folder then becomes the current folder.
+    if (!options.app.dataFolderPrefix.empty() && options.app.dataFolderPrefix[0] != '/') {
+        char here[PATH_MAX];
+        if (getcwd(here, sizeof here)) {
+            options.app.dataFolderPrefix = std::string(here) + "/" + options.app.dataFolderPrefix;
+        }
+    }
     // The game folder becomes the program folder and the current folder.
     char resolved[PATH_MAX];
     if (!realpath(options.app.programFolder.c_str(), resolved)) {

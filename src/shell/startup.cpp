@@ -11,6 +11,7 @@
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
 #include "shell/main_loop.h"
+#include "text/font_state.h"
 
 namespace rs::shell {
 
@@ -60,6 +61,8 @@ bool startMainThread(Engine& e) {
 int runGame(Engine& e) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
+    // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
+    text::searchStartupFont(*e.text);
     if (!startMainThread(e)) {
         runtime::appendErrorLog(e, "情報", "ゲームを終了しました");
         return 1;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "builtins/script_check.h"
+#include "data/archive_test_util.h"
 #include "graphics/async_loads.h"
 #include "graphics/frame.h"
 #include "graphics/image_test_util.h"
@@ -136,6 +137,17 @@ TEST(Bmpload, Errors) {
         auto shown = g.run(show(load("bmpload2", -1, 0, 0, "a", 0, 0, 0)));
         EXPECT_EQ(shown, std::vector<std::string>{fatalAt("frame in bmpload", "フレーム枚数が最大数を越えました")});
     }
+}
+
+TEST(Bmpload, ReadsArchiveMembersOnBothThreads) {
+    Game g;
+    graphics::Image img = tools::samplePhoto(40, 30, 4);
+    writeArchive(g.game.dir(), "cg", {{"bg.bmp", tools::encodeFD(img, false)}, {"key.bmp", sampleBitmap()}});
+    auto shown = g.run(show(load("bmpload", -1, 0, 0, "cg\\\\bg", 0, 0, 0)) + show(load("bmpload2", -1, 0, 0, "cg\\\\key", 0, 0, 0)) +
+                       load("bmpload2", 0, 1, 1, "cg\\\\key", 0, 0, 0) + show(" push 0\n push 39\n push 29\n cmd point") +
+                       show(" push 1\n push 2\n push 1\n cmd point") + show(" push 0\n push 1\n push 1\n cmd point"));
+    EXPECT_EQ(shown, (std::vector<std::string>{"0", "1", std::to_string(img.at(39, 29) & 0xFFFFFF), std::to_string(static_cast<int32_t>(0xFF606060)),
+                                               std::to_string(static_cast<int32_t>(0xFF101010))}));
 }
 
 TEST(Bmpload2, SeveralBackgroundLoadsIntoOneFrame) {

@@ -9,7 +9,7 @@ namespace rs::test {
 
 void expectMatchesGolden(const graphics::Image& image, const std::string& name) {
     namespace fs = std::filesystem;
-    fs::path golden = fs::path(RS_TEST_DATA_DIR) / "golden" / (name + ".png");
+    fs::path golden = fs::path(RS_GOLDEN_DIR) / (name + ".png");
     const char* update = std::getenv("RS_UPDATE_GOLDEN");
     if (update && *update && std::string(update) != "0") {
         fs::create_directories(golden.parent_path());

@@ -1,4 +1,4 @@
-// Golden-image comparisons: a picture is compared exactly with a PNG stored under tests/data.
+// Golden-image comparisons: a picture is compared exactly with a PNG stored under tests/golden.
 // Run the tests with RS_UPDATE_GOLDEN=1 to (re)write the PNGs instead; look at the diff before
 // committing them.
 #pragma once
@@ -9,7 +9,7 @@
 
 namespace rs::test {
 
-// Compares with tests/data/golden/<name>.png (RGBA). On a mismatch the test fails and the picture
+// Compares with tests/golden/<name>.png (RGBA). On a mismatch the test fails and the picture
 // is written next to the build as <name>.actual.png for inspection.
 void expectMatchesGolden(const graphics::Image& image, const std::string& name);
 
