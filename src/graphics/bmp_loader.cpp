@@ -61,8 +61,10 @@ std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<co
     const int64_t start = depth == 8 ? kPalettedPixelsAt : kBitmapPixelsAt;
     const int64_t pixelBytes = depth / 8;
     const int64_t rowSize = (int64_t{width} * pixelBytes + 3) & ~int64_t{3};
-    // Every pixel drawn must lie inside the file (the last row may lack its padding).
-    if (start + rowSize * (height - 1) + width * pixelBytes > static_cast<int64_t>(file.size())) return std::nullopt;
+    // Every pixel must lie inside the file (the last row may lack its padding). Checked by
+    // division: width * height of a forged header overflows any product.
+    const int64_t available = static_cast<int64_t>(file.size()) - start - width * pixelBytes;
+    if (available < 0 || (height - 1) > available / rowSize) return std::nullopt;
 
     ClippedPlacement c = clipPlacement(f, x, y, width, height);
     if (c.empty()) return std::nullopt;

@@ -124,6 +124,11 @@ TEST(BitmapLoader, AbsurdHeadersDrawNothing) {
         patch(18, {0xFE, 0xFF, 0xFF, 0xFF}),    // width -2
         patch(22, {0xFF, 0xFF, 0xFF, 0x7F}),    // height beyond the file
         patch(18, {0xFF, 0xFF, 0xFF, 0x7F}),    // width beyond the file
+        [&] {
+            auto b = patch(18, {0xD2, 0x07, 0xBA, 0x7A, 0x16, 0xA2, 0x03, 0x70});
+            b[28] = 32;
+            return b;
+        }(),  // both sizes huge: their product overflows
         patch(28, {4, 0}),                      // depth 4
         patch(28, {1, 0}),                      // depth 1
         patch(28, {0xE0, 0xFF}),                // depth -32
