@@ -16,8 +16,8 @@ void decodeFuzzInput(const uint8_t* data, size_t size, Decode decode) {
     if (size < 8) return;
     int32_t width = data[4] | (data[5] << 8);
     int32_t height = data[6] | (data[7] << 8);
-    // At most 2^18 pixels: the decoders' work does not depend on the size beyond that.
-    while (int64_t{width} * height > (1 << 18)) {
+    // At most 2^14 pixels: the decoders' work does not depend on the size beyond that.
+    while (int64_t{width} * height > (1 << 14)) {
         width = (width + 1) / 2;
         height = (height + 1) / 2;
     }

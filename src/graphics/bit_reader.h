@@ -3,11 +3,12 @@
 // one; the code is L - 1 one bits, a zero, then the low L bits of r (0 -> 00, 2 -> 1000,
 // 6 -> 110000).
 //
-// The reader keeps up to 64 unread bits in an accumulator, left-aligned, and refills it eight
-// bytes at a time while the data lasts. Reading past the end of the data, or a number longer than
+// The reader keeps up to 64 unread bits in an accumulator, left-aligned and followed by zeros, and
+// refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a number longer than
 // any image can need, sets `failed` and yields 0.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -33,12 +34,26 @@ public:
         return v;
     }
 
-    // The next number of the universal code.
+    // The next number of the universal code. The bits held usually suffice; the accumulator is
+    // refilled only when they do not, which keeps refills off the path of most numbers.
     uint64_t number() {
-        if (count_ < 57) refill();
-        uint64_t inverted = ~acc_ & validMask();
-        if (inverted == 0) return fail();  // no terminating zero before the data or the limit ends
-        int ones = __builtin_clzll(inverted);
+        // Bits past count_ are zero, so the run of ones never reaches past the bits held.
+        int ones = std::countl_one(acc_);
+        int length = ones + 1;
+        if (2 * length <= count_ && length < 32) {
+            uint64_t payload = (acc_ << length) >> (64 - length);
+            acc_ <<= 2 * length;
+            count_ -= 2 * length;
+            return ((uint64_t{1} << length) | payload) - 2;
+        }
+        return numberAfterRefill();
+    }
+
+private:
+    uint64_t numberAfterRefill() {
+        refill();
+        int ones = std::countl_one(acc_);
+        if (ones >= count_) return fail();  // no terminating zero before the data or the limit ends
         int length = ones + 1;
         if (length > kMaxNumberBits) return fail();
         if (2 * length <= count_) {
@@ -54,7 +69,6 @@ public:
         return ((uint64_t{1} << length) | payload) - 2;
     }
 
-private:
     uint32_t fail() {
         failed_ = true;
         count_ = 0;
@@ -63,9 +77,6 @@ private:
         return 0;
     }
 
-    // The accumulator bits that hold data (bits past `count_` may hold read-ahead or zeros).
-    uint64_t validMask() const { return count_ == 0 ? 0 : ~uint64_t{0} << (64 - count_); }
-
     void consume(int n) {
         acc_ = (acc_ << 1) << (n - 1);  // n may be 64
         count_ -= n;
@@ -73,14 +84,15 @@ private:
 
     void refill() {
         if (end_ - p_ >= 8) {
-            // Whole bytes are taken; the bits of a partly taken byte are read again next time
-            // (OR-ing the same bits into the same places).
+            // Whole bytes are taken (at least 56 bits held afterwards); the bits of a partly taken
+            // byte are cleared and read again next time.
             uint64_t w;
             std::memcpy(&w, p_, 8);
             w = __builtin_bswap64(w);
             acc_ |= w >> count_;
             p_ += (63 - count_) >> 3;
             count_ |= 56;
+            acc_ &= ~(~uint64_t{0} >> count_);
             return;
         }
         while (count_ <= 56 && p_ < end_) {
