@@ -12,6 +12,7 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerFileCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);
         return t;

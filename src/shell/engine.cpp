@@ -3,7 +3,10 @@
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
 #include "data/load_cache.h"
+#include "data/save_folder.h"
+#include "data/script_files.h"
 #include "graphics/frame.h"
+#include "platform/process.h"
 #include "runtime/errors.h"
 
 namespace rs {
@@ -15,9 +18,14 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       commands(builtins::commandTable()),
       frames(std::make_unique<graphics::FrameTable>()),
       loadCache(std::make_unique<data::LoadCache>()),
+      files(std::make_unique<data::ScriptFiles>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    if (app.userDataFolder.empty()) app.userDataFolder = data::userDataRootFromEnvironment();
+    // With no home at all, per-user data stays in the game folder.
+    if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
+    files->saveFolder = data::saveFolderPath(app.userDataFolder, app.gameKey);
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
 }
 
@@ -26,6 +34,8 @@ Engine::~Engine() {
     globals.clear(pool);
     // Only now that no thread shares a cached image.
     data::FreeLoadCache(*loadCache);
+    // Programs started for the player go on by themselves; only those already ended are reaped.
+    platform::reapFinished(files->children);
 }
 
 void Engine::pumpMessages() { host.events().pump(events_); }

@@ -22,6 +22,7 @@ struct FrameTable;
 }
 namespace data {
 class LoadCache;
+struct ScriptFiles;
 }
 
 class Engine;
@@ -55,6 +56,8 @@ public:
     std::unique_ptr<graphics::FrameTable> frames;
     // Script images shared by the threads that run them (main thread only).
     std::unique_ptr<data::LoadCache> loadCache;
+    // Open script files, the once-per-run save failure flag and the save folder.
+    std::unique_ptr<data::ScriptFiles> files;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
