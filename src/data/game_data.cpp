@@ -7,10 +7,15 @@ namespace rs::data {
 
 namespace {
 
-// The bytes a gap takes: extension bytes of 254 each, then one byte of 1..254.
+// A gap is written as extension bytes worth 254 each, then one byte of 1..254.
 constexpr int32_t extensionCount(int64_t gap) { return gap <= 254 ? 0 : static_cast<int32_t>((gap - 255) / 254 + 1); }
+// All the bytes of a gap (>= 1): ceil(gap / 254). Without a branch, the length pass stays fast on
+// data whose gaps are unpredictable.
+constexpr size_t gapBytes(int64_t gap) { return static_cast<size_t>((gap + 253) / 254); }
+static_assert(gapBytes(1) == 1 && gapBytes(254) == 1 && gapBytes(255) == 2 && gapBytes(508) == 2 &&
+              gapBytes(509) == 3 && gapBytes(762) == 3 && gapBytes(763) == 4);
 
-// The per-value file length of the smallest list: its end byte.
+// The length word, and what every file holds besides its gaps: 256 list ends and the final byte.
 constexpr size_t kHeaderSize = 4;
 constexpr size_t kListsEndSize = 256 + 1;
 
@@ -31,7 +36,7 @@ bool encodeGameData(std::span<const uint8_t> payload, std::vector<uint8_t>& out)
     length.fill(0);
     for (uint32_t p = 0; p < n; ++p) {
         uint8_t v = payload[p];
-        length[v] += 1 + static_cast<size_t>(extensionCount(int64_t{p} - last[v]));
+        length[v] += gapBytes(int64_t{p} - last[v]);
         last[v] = p;
     }
     std::array<size_t, 256> cursor;
