@@ -6,10 +6,14 @@
 // and writes them out when it is closed (an atomic replace, so a failed save keeps the old file).
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
+#include <new>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "builtins/dispatcher.h"
 #include "builtins/variable_file.h"
@@ -243,7 +247,6 @@ void cmdSaveVariable(Engine& e, ScriptThread& t) {
     try {
         bytes = encodeVariable(*v);
     } catch (const std::bad_alloc&) {
-        bytes.clear();
         runtime::scriptError(e, t, "メモリ確保が出来ません", "fsave");
         return;
     }

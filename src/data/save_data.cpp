@@ -68,6 +68,7 @@ bool savePlainFile(Engine& e, const FileBuffer& buffer, const std::string& hostP
     }
     std::string shown = scriptTextOfHostPath(hostPath);
     std::string text = runtime::formatMessage(kSaveFailed, shown.c_str());
+    e.host.window().showCursor();
     platform::MessageBoxRequest box;
     box.text = text;
     box.caption = "error on writefile";

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "builtins/script_check.h"
-#include "data/game_data.h"
 #include "data/script_files.h"
 
 namespace rs::builtins {
@@ -99,34 +98,6 @@ TEST(FileCommands, BadModesAndNamesAreFatal) {
     EXPECT_EQ(test::valueOf("pushs \"a\"\npush -4\ncmd fopen"), fatalAt("fopen", "モード指定が変です"));
     EXPECT_EQ(test::valueOf("push 5\npush 0\ncmd fopen"), fatalAt("fopen", "引数が文字列になっていません"));
     EXPECT_EQ(test::valueOf("push 5\ncmd readdata"), fatalAt("readdata", "引数が文字列になっていません"));
-}
-
-TEST(FileCommands, EveryModeWritesTheOriginalFormat) {
-    TestGame game;
-    std::string script = setString(1, "abc");
-    const char* names[] = {"p.dat", "g.dat", "sub\\\\p.dat", "sub\\\\g.dat"};
-    for (int i = 0; i < 4; ++i) {
-        int mode = i < 2 ? 1 + 2 * i : 5 + 2 * (i - 2);
-        script += open(0, names[i], mode) + call("fwrite", 0, 1, 3) + close(0);
-    }
-    // Read back in every read mode.
-    const char* readNames[] = {"p.dat", "g.dat", "sub\\\\p.dat", "sub\\\\g.dat"};
-    for (int i = 0; i < 4; ++i) {
-        script += open(0, readNames[i], 2 * i) + call("fread", 0, 2, 10) + show("var 2") + close(0);
-    }
-    EXPECT_EQ(runScript(game, script), (std::vector<std::string>{"abc", "abc", "abc", "abc"}));
-    EXPECT_TRUE(game.boxTexts(kWarningCaption).empty());
-
-    std::string plain = "abc";
-    std::vector<uint8_t> encoded;
-    ASSERT_TRUE(data::encodeGameData(std::vector<uint8_t>{'a', 'b', 'c'}, encoded));
-    std::string gameData(encoded.begin(), encoded.end());
-    ASSERT_EQ(gameData.size(), 264u);
-    EXPECT_EQ(game.dir().read("p.dat"), plain);
-    EXPECT_EQ(game.dir().read("g.dat"), gameData);
-    EXPECT_EQ(game.dir().read("userdata/SEIRAN-DO/yukibana/sub/p.dat"), plain);
-    EXPECT_EQ(game.dir().read("userdata/SEIRAN-DO/yukibana/sub/g.dat"), gameData);
-    EXPECT_EQ(game.engine().files->handles.openCount(), 0);
 }
 
 TEST(FileCommands, SaveFolderWritesMakeTheFoldersAtOnceAndTheFileAtClose) {
