@@ -14,6 +14,7 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerFileCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);
         text::registerFontCommands(t);
