@@ -15,6 +15,7 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerFileCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);
         text::registerFontCommands(t);

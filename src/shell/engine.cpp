@@ -3,8 +3,11 @@
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
 #include "data/load_cache.h"
+#include "data/save_folder.h"
+#include "data/script_files.h"
 #include "graphics/blit.h"
 #include "graphics/frame.h"
+#include "platform/process.h"
 #include "runtime/errors.h"
 #include "text/font_state.h"
 
@@ -18,9 +21,14 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       frames(std::make_unique<graphics::FrameTable>()),
       loadCache(std::make_unique<data::LoadCache>()),
       text(text::createTextState()),
+      files(std::make_unique<data::ScriptFiles>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    if (app.userDataFolder.empty()) app.userDataFolder = data::userDataRootFromEnvironment();
+    // With no home at all, per-user data stays in the game folder.
+    if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
+    files->saveFolder = data::saveFolderPath(app.userDataFolder, app.gameKey);
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
@@ -33,6 +41,8 @@ Engine::~Engine() {
     globals.clear(pool);
     // Only now that no thread shares a cached image.
     data::FreeLoadCache(*loadCache);
+    // Programs started for the player go on by themselves; only those already ended are reaped.
+    platform::reapFinished(files->children);
 }
 
 void Engine::pumpMessages() {

@@ -22,6 +22,7 @@ struct FrameTable;
 }
 namespace data {
 class LoadCache;
+struct ScriptFiles;
 }
 namespace text {
 struct TextState;
@@ -60,6 +61,8 @@ public:
     std::unique_ptr<data::LoadCache> loadCache;
     // Fonts and text settings.
     std::unique_ptr<text::TextState> text;
+    // Open script files, the once-per-run save failure flag and the save folder.
+    std::unique_ptr<data::ScriptFiles> files;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
