@@ -2,6 +2,7 @@
 #include "builtins/dispatcher.h"
 #include "builtins/script_commands.h"
 #include "graphics/blit_commands.h"
+#include "graphics/frame_commands.h"
 #include "text/font_state.h"
 #include "text/print_command.h"
 
@@ -19,6 +20,9 @@ const CommandTable& commandTable() {
         text::registerPrintCommands(t);
         text::registerFontCommands(t);
         graphics::registerBlitCommands(t);
+        graphics::registerFrameCommands(t);
+        graphics::registerDrawCommands(t);
+        graphics::registerImageLoadCommands(t);
         return t;
     }();
     return table;

@@ -36,6 +36,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 
 Engine::~Engine() {
     threads.destroyAll(pool, globals);
+    // Frames still being loaded are waited for, with the window kept alive.
+    graphics::destroyAllFrames(*this);
     globals.clear(pool);
     // Only now that no thread shares a cached image.
     data::FreeLoadCache(*loadCache);
@@ -43,7 +45,11 @@ Engine::~Engine() {
     platform::reapFinished(files->children);
 }
 
-void Engine::pumpMessages() { host.events().pump(events_); }
+void Engine::pumpMessages() {
+    host.events().pump(events_);
+    // Background image loads that finished report their changes here, on the main thread.
+    graphics::reportFinishedLoads(*frames);
+}
 
 void Engine::destroyMainWindow() {
     if (!app.mainWindow) return;
