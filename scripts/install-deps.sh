@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages RuneStage needs to build, run and test. Does nothing when they
 # are all present; otherwise runs apt-get (through sudo when not root).
+#   --extra   also what the benchmarks and fuzzers need (the peers they are measured against,
+#             clang and its libFuzzer runtime)
 set -euo pipefail
 
 packages=(
@@ -8,8 +10,10 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
-    libsdl2-dev libpixman-1-dev
 )
+if [ "${1:-}" = "--extra" ]; then
+    packages+=(libsdl2-dev libpixman-1-dev clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "builtins/script_commands.h"
 #include "display/sprite_commands.h"
 #include "graphics/blit_commands.h"
+#include "graphics/frame_commands.h"
 #include "text/font_state.h"
 #include "text/print_command.h"
 
@@ -15,10 +16,14 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerFileCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);
         text::registerFontCommands(t);
         graphics::registerBlitCommands(t);
+        graphics::registerFrameCommands(t);
+        graphics::registerDrawCommands(t);
+        graphics::registerImageLoadCommands(t);
         display::registerSpriteCommands(t);
         return t;
     }();

@@ -59,5 +59,6 @@ void registerCoreCommands(CommandTable& table);
 void registerMathCommands(CommandTable& table);
 void registerStringCommands(CommandTable& table);
 void registerTimingCommands(CommandTable& table);
+void registerFileCommands(CommandTable& table);
 
 }  // namespace rs::builtins

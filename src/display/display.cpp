@@ -124,14 +124,15 @@ void present(Engine& e) {
     d.lastPresentTime = e.engineTime();
 }
 
-int32_t spriteStatistic(const Engine& e, int32_t which) {
-    const graphics::SpriteLayer& s = e.display->sprites;
+int32_t DisplayState::spriteStatistic(int32_t which) const {
     switch (which) {
-    case 0: return s.count();
-    case 1: return s.usedCount();
-    case 2: return s.withFrameCount();
+    case 0: return sprites.count();
+    case 1: return sprites.usedCount();
+    case 2: return sprites.withFrameCount();
     default: return -1;
     }
 }
+
+int32_t spriteStatistic(const Engine& e, int32_t which) { return e.display->spriteStatistic(which); }
 
 }  // namespace rs::display

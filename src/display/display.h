@@ -51,6 +51,9 @@ public:
     uint32_t lastPresentTime = 0;
 
     void frameChanged(const graphics::Frame& frame, int32_t x, int32_t y) override;
+    // framesize(-3, which): 0 the sprite slots, 1 the slots in use, 2 the slots in use that show
+    // a frame slot; -1 for any other `which`. All 0 before the screen exists.
+    int32_t spriteStatistic(int32_t which) const override;
 
 private:
     platform::Host& host_;
@@ -76,9 +79,7 @@ void present(Engine& e);
 // The rectangle a presentation transfers: the dirty rectangle inside the screen, or nothing.
 bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height, graphics::DirtyRect& out);
 
-// The sprite statistics `framesize(-3, which)` reports: 0 the number of sprite slots, 1 the slots
-// in use, 2 the slots in use that show a frame slot; -1 for any other `which`. All 0 before the
-// screen exists.
+// The sprite statistics `framesize(-3, which)` reports (DisplayState::spriteStatistic).
 int32_t spriteStatistic(const Engine& e, int32_t which);
 
 }  // namespace rs::display

@@ -1,27 +1,24 @@
 #include "graphics/frame.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 #include <thread>
 
+#include "graphics/async_loads.h"
 #include "runtime/errors.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
 
 namespace rs::graphics {
 
-namespace {
-
-// The largest pixel allocation a frame may have.
-constexpr uint64_t kMaxFrameBytes = uint64_t{1} << 31;
-
-}  // namespace
-
 std::unique_ptr<Frame> createFrame(int32_t width, int32_t height, int32_t bpp, int32_t mode) {
     if (bpp == 0) bpp = 32;
-    if (width < 0 || height < 0 || bpp < 0 || bpp > 32) return nullptr;
+    if (width < 0 || height < 0 || bpp < 1 || bpp > 64) return nullptr;
+    uint64_t rowBytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(bpp) / 8;
+    if (rowBytes > INT32_MAX) return nullptr;
     // Rows are rounded up to 4 bytes for the allocation only; 32 spare bytes and 16 for alignment.
-    uint64_t rowAlloc = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bpp) / 8 + 3) & ~uint64_t{3};
+    uint64_t rowAlloc = (rowBytes + 3) & ~uint64_t{3};
     uint64_t total = rowAlloc * static_cast<uint64_t>(height) + 32 + 16;
     if (total > kMaxFrameBytes) return nullptr;
 
@@ -37,6 +34,13 @@ std::unique_ptr<Frame> createFrame(int32_t width, int32_t height, int32_t bpp, i
     f->alphaValid = (mode >= 2 && bpp == 32) ? 1 : 0;
     f->dirty = 1;
     return f;
+}
+
+void destroyFrame(std::unique_ptr<Frame> frame) {
+    if (!frame) return;
+    frame->surface.reset();
+    frame->block.reset();
+    frame->pixels = nullptr;
 }
 
 uint32_t getColour(const Frame& f, int32_t x, int32_t y) {
@@ -102,6 +106,13 @@ void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour) {
     blendInto(p, colour, a);
 }
 
+FrameTable::FrameTable() : loads(std::make_unique<AsyncLoads>()) {}
+
+FrameTable::~FrameTable() {
+    // No worker may outlive the frames it writes.
+    loads->joinAll();
+}
+
 int32_t FrameTable::firstFree() const {
     for (int32_t i = 0; i < kFrameCount; ++i) {
         if (!slots[static_cast<size_t>(i)]) return i;
@@ -122,6 +133,51 @@ Frame* FrameTable::place(int32_t number, std::unique_ptr<Frame> frame) {
     return cell.get();
 }
 
+void FrameTable::destroy(int32_t number) {
+    if (number < 0 || number >= kFrameCount) return;
+    auto& cell = slots[static_cast<size_t>(number)];
+    if (!cell) return;
+    loads->forget(cell.get());
+    destroyFrame(std::move(cell));
+    cell.reset();
+}
+
+int32_t framePlacement(const SurfacePolicy& policy, int32_t mode, int32_t bpp) {
+    bool keptSurface = policy.framesGetDeviceSurfaces && policy.surfacesKeptForDeepFrames;
+    return keptSurface && (mode < 2 || bpp >= 24) ? 2 : 0;
+}
+
+void releaseAllSurfaces(FrameTable& table) {
+    for (auto& f : table.slots) {
+        if (f && f->surface) {
+            f->surface.reset();
+            f->dirty = 1;
+        }
+    }
+}
+
+void reportFinishedLoads(FrameTable& table) {
+    for (const AsyncLoads::Report& r : table.loads->takeReports()) {
+        if (r.touched) r.frame->dirty = 1;
+        if (r.area) {
+            frameChanged(table, *r.frame, r.area->left, r.area->top);
+            frameChanged(table, *r.frame, r.area->right, r.area->bottom);
+        }
+    }
+    table.loads->joinFinished();
+}
+
+void destroyAllFrames(Engine& e) {
+    FrameTable& table = *e.frames;
+    for (int32_t i = 0; i < kFrameCount; ++i) {
+        if (Frame* f = table.at(i)) {
+            waitWhileBusy(e, *f);
+            table.destroy(i);
+        }
+    }
+    table.loads->joinAll();
+}
+
 void frameChanged(FrameTable& table, Frame& frame, int32_t x, int32_t y) {
     frame.dirty = 1;
     frame.synced = 0;
@@ -133,6 +189,7 @@ void waitWhileBusy(Engine& e, const Frame& frame) {
         e.pumpMessages();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    reportFinishedLoads(*e.frames);
 }
 
 Frame* checkFrame(Engine& e, runtime::ScriptThread& t, int32_t number, const char* place) {

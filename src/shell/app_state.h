@@ -19,6 +19,9 @@ struct AppState {
     std::string programFolder = ".";
     std::string dataFolderPrefix;  // set by -path; searched for data after the program folder
     std::string installPath;       // where "save\rune_error.log" lives; the program folder
+    // Where per-user data goes ($XDG_DATA_HOME or ~/.local/share); the save folder is
+    // <userDataFolder>/SEIRAN-DO/<gameKey>. Read from the environment at start-up when empty.
+    std::string userDataFolder;
 
     // The four game strings (code page 932), overridable from "gamestr.txt".
     std::string engineName = "Rune Stage";

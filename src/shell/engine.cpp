@@ -3,9 +3,12 @@
 #include "builtins/dispatcher.h"
 #include "builtins/random.h"
 #include "data/load_cache.h"
+#include "data/save_folder.h"
+#include "data/script_files.h"
 #include "display/display.h"
 #include "graphics/blit.h"
 #include "graphics/frame.h"
+#include "platform/process.h"
 #include "runtime/errors.h"
 #include "text/font_state.h"
 
@@ -20,9 +23,14 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       loadCache(std::make_unique<data::LoadCache>()),
       text(text::createTextState()),
       display(std::make_unique<rs::display::DisplayState>(h)),
+      files(std::make_unique<data::ScriptFiles>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
+    if (app.userDataFolder.empty()) app.userDataFolder = data::userDataRootFromEnvironment();
+    // With no home at all, per-user data stays in the game folder.
+    if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
+    files->saveFolder = data::saveFolderPath(app.userDataFolder, app.gameKey);
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
@@ -31,14 +39,22 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 
 Engine::~Engine() {
     threads.destroyAll(pool, globals);
+    // Frames still being loaded are waited for, with the window kept alive.
+    graphics::destroyAllFrames(*this);
     globals.clear(pool);
     // Only now that no thread shares a cached image.
     data::FreeLoadCache(*loadCache);
+    // Programs started for the player go on by themselves; only those already ended are reaped.
+    platform::reapFinished(files->children);
     frames->listener = nullptr;
     rs::display::destroyDisplay(*this);
 }
 
-void Engine::pumpMessages() { host.events().pump(events_); }
+void Engine::pumpMessages() {
+    host.events().pump(events_);
+    // Background image loads that finished report their changes here, on the main thread.
+    graphics::reportFinishedLoads(*frames);
+}
 
 void Engine::destroyMainWindow() {
     if (!app.mainWindow) return;

@@ -22,6 +22,7 @@ struct FrameTable;
 }
 namespace data {
 class LoadCache;
+struct ScriptFiles;
 }
 namespace text {
 struct TextState;
@@ -65,6 +66,8 @@ public:
     std::unique_ptr<text::TextState> text;
     // The screen, the sprites and the presentation; it listens to the frame table's changes.
     std::unique_ptr<rs::display::DisplayState> display;
+    // Open script files, the once-per-run save failure flag and the save folder.
+    std::unique_ptr<data::ScriptFiles> files;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

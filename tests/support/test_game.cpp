@@ -60,6 +60,8 @@ TestGame::TestGame(int32_t poolSize, bool withSaveFolder) {
     shell::AppState app;
     app.programFolder = dir_.path();
     app.variablePoolSize = poolSize;
+    // Per-user data stays inside the test's folder, never in the real home.
+    app.userDataFolder = dir_.path() + "/userdata";
     engine_ = std::make_unique<Engine>(*host_, app);
 }
 

@@ -37,7 +37,8 @@ private:
 
 class TestGame {
 public:
-    // `poolSize` sets the value pool; `withSaveFolder` creates "save" (where the log goes).
+    // `poolSize` sets the value pool; `withSaveFolder` creates "save" (where the log goes). The
+    // per-user data folder is "userdata" inside the game folder.
     explicit TestGame(int32_t poolSize = 32768, bool withSaveFolder = true);
 
     Engine& engine() { return *engine_; }

@@ -1,0 +1,247 @@
+#include "graphics/fd_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/bit_reader.h"
+
+namespace rs::graphics {
+
+namespace {
+
+// The pixels being decoded. Every reference is checked against the whole image: a reference to a
+// pixel not decoded yet reads 0 (the buffer is cleared first), one outside the image ends the
+// decoding.
+struct Canvas {
+    uint32_t* px;
+    int64_t total;
+    int64_t width;
+
+    bool inside(int64_t i) const { return static_cast<uint64_t>(i) < static_cast<uint64_t>(total); }
+    // Every index of [first, first + count) lies in the image.
+    bool insideRange(int64_t first, int64_t count) const { return inside(first) && first + count <= total; }
+};
+
+int64_t offsetOf(Neighbour n, int64_t width) { return n.dy * width + n.dx; }
+
+// The source of a run or copy: a, then b. Odd a: (a + 1) / 2 rows up and b columns to the right;
+// even a: a / 2 rows up and b + 1 columns to the left.
+bool readSource(BitReader& r, int64_t p, int64_t width, int64_t& src) {
+    uint64_t a = ReadNumber(r);
+    uint64_t b = ReadNumber(r);
+    if (r.failed()) return false;
+    int64_t dy;
+    int64_t dx;
+    if (a & 1) {
+        dy = static_cast<int64_t>((a + 1) / 2);
+        dx = static_cast<int64_t>(b);
+    } else {
+        dy = static_cast<int64_t>(a / 2);
+        dx = -static_cast<int64_t>(b) - 1;
+    }
+    src = p - dy * width + dx;
+    return true;
+}
+
+// Three differences (red, green, blue) as one value to add: carries pass into the next byte.
+inline uint32_t readDifferences(BitReader& r) {
+    uint32_t dr = zigzagDifference(ReadNumber(r));
+    uint32_t dg = zigzagDifference(ReadNumber(r));
+    uint32_t db = zigzagDifference(ReadNumber(r));
+    return dr * 0x10000u + dg * 0x100u + db;
+}
+
+// Copies pixel by pixel from the first to the last, so that a source overlapping the target
+// repeats the pixels just written.
+void copyRun(uint32_t* px, int64_t p, int64_t src, int64_t count) {
+    if (src + count <= p || p + count <= src) {
+        std::memcpy(px + p, px + src, static_cast<size_t>(count) * sizeof(uint32_t));
+        return;
+    }
+    for (int64_t i = 0; i < count; ++i) px[p + i] = px[src + i];
+}
+
+// A run of `count` pixels that carries the source's shape on from the neighbour at offset o.
+bool shapedRun(Canvas& c, int64_t p, int64_t src, int64_t o, int64_t count) {
+    if (!c.insideRange(p + o, count) || !c.insideRange(src + o, count)) return false;
+    uint32_t* px = c.px;
+    for (int64_t i = 0; i < count; ++i) px[p + i] = px[src + i] + px[p + i + o] - px[src + i + o];
+    return true;
+}
+
+bool fdColourPass(BitReader& r, Canvas& c) {
+    int64_t off[18];
+    for (int k = 0; k < 18; ++k) off[k] = offsetOf(kFdNeighbours[k], c.width);
+    uint32_t* px = c.px;
+    int64_t p = 0;
+    while (p < c.total) {
+        uint64_t code = ReadNumber(r);
+        if (r.failed() || code >= sizeof kFdSymbolOfCode) return false;
+        unsigned s = kFdSymbolOfCode[code];
+        if (s == 0) {
+            uint32_t v = ReadBits24(r);
+            if (r.failed()) return false;
+            px[p++] = v;
+        } else if (s < 20) {
+            int64_t q = p + off[s - 2];
+            if (!c.inside(q)) return false;
+            uint32_t d = readDifferences(r);
+            if (r.failed()) return false;
+            px[p] = px[q] + d;
+            ++p;
+        } else {
+            int64_t src;
+            if (!readSource(r, p, c.width, src)) return false;
+            uint64_t n = ReadNumber(r);
+            if (r.failed()) return false;
+            int64_t count = static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - p)));
+            if (!c.insideRange(src, count)) return false;
+            if (s == 38) {
+                copyRun(px, p, src, count);
+            } else if (!shapedRun(c, p, src, off[s - 20], count)) {
+                return false;
+            }
+            p += count;
+        }
+    }
+    return true;
+}
+
+// FE's short gradient copy: green and the red/blue pair are carried apart, alpha is 0.
+inline uint32_t gradientPixel(uint32_t t, uint32_t s, uint32_t x) {
+    return (((t & 0xFFFFFF00u) - (s & 0x0000FF00u) + (x & 0xFFFFFF00u)) & 0x0000FF00u) +
+           (((t & 0xFFFF00FFu) - (s & 0x00FF00FFu) + (x & 0xFFFF00FFu)) & 0x00FF00FFu);
+}
+
+bool feColourPass(BitReader& r, Canvas& c) {
+    int64_t off[40];
+    for (int k = 0; k < 40; ++k) off[k] = offsetOf(kFeNeighbours[k], c.width);
+    FeOrder order = initialFeOrder();
+    uint32_t* px = c.px;
+    const int64_t w = c.width;
+    int64_t p = 0;
+    while (p < c.total) {
+        uint64_t v = ReadNumber(r);
+        if (r.failed() || v >= sizeof order.symbols) return false;
+        unsigned s = takeFeSymbol(order, static_cast<uint32_t>(v));
+        if (s == 0) {
+            uint32_t lit = ReadBits24(r);
+            if (r.failed()) return false;
+            px[p++] = lit;
+        } else if (s <= 2) {
+            int64_t src;
+            if (!readSource(r, p, w, src)) return false;
+            int64_t count = 1;
+            if (s == 1) {
+                uint64_t n = ReadNumber(r);
+                if (r.failed()) return false;
+                count = static_cast<int64_t>(std::min<uint64_t>(n + 2, static_cast<uint64_t>(c.total - p)));
+            }
+            if (!c.insideRange(src, count)) return false;
+            copyRun(px, p, src, count);
+            p += count;
+        } else if (s < 43) {
+            int64_t o = off[s - 3];
+            int64_t src;
+            if (!readSource(r, p, w, src)) return false;
+            uint32_t twice = r.bits(1);
+            if (r.failed()) return false;
+            int64_t count = (twice && p + 1 < c.total) ? 2 : 1;
+            for (int64_t i = 0; i < count; ++i) {
+                int64_t q = p + i;
+                int64_t from = src + i;
+                if (!c.inside(q + o) || !c.inside(from + o) || !c.inside(from)) return false;
+                px[q] = gradientPixel(px[q + o], px[from + o], px[from]);
+            }
+            p += count;
+        } else {
+            uint32_t base;
+            if (s < 83) {
+                int64_t q = p + off[s - 43];
+                if (!c.inside(q)) return false;
+                base = px[q];
+            } else if (s < 123) {
+                int64_t q = p + off[s - 83];
+                if (!c.inside(q) || !c.inside(q - 1) || !c.inside(p - 1)) return false;
+                base = px[p - 1] - px[q - 1] + px[q];
+            } else {
+                int64_t q = p + off[s - 123];
+                if (!c.inside(q) || !c.inside(q - w) || !c.inside(p - w)) return false;
+                base = px[p - w] - px[q - w] + px[q];
+            }
+            uint32_t d = readDifferences(r);
+            if (r.failed()) return false;
+            px[p++] = base + d;
+        }
+    }
+    return true;
+}
+
+// The alpha plane: (alpha byte, count - 1) runs from the first pixel on.
+bool alphaPass(BitReader& r, Canvas& c) {
+    int64_t q = 0;
+    while (q < c.total) {
+        uint32_t a = ReadBits8(r);
+        uint64_t n = ReadNumber(r);
+        if (r.failed()) return false;
+        auto count = static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - q)));
+        uint32_t top = a << 24;
+        for (int64_t i = 0; i < count; ++i) c.px[q + i] |= top;
+        q += count;
+    }
+    return true;
+}
+
+bool decode(bool fe, int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
+            std::span<uint32_t> out) {
+    if (width < 0 || height < 0) return false;
+    int64_t total = int64_t{width} * height;
+    if (out.size() < static_cast<uint64_t>(total)) return false;
+    std::fill(out.begin(), out.begin() + total, 0u);
+    if (total == 0) return true;
+    if (file.size() < static_cast<size_t>(kFdHeaderSize)) return false;
+    BitReader r(file.data() + kFdHeaderSize, file.size() - kFdHeaderSize);
+    Canvas c{out.data(), total, width};
+    bool ok = fe ? feColourPass(r, c) : fdColourPass(r, c);
+    // Carries of the colour sums may have reached the top byte; only the colour is kept.
+    for (int64_t i = 0; i < total; ++i) c.px[i] &= 0x00FFFFFFu;
+    if (ok && depth == 32) ok = alphaPass(r, c);
+    return ok;
+}
+
+}  // namespace
+
+std::optional<FdHeader> readFdHeader(std::span<const uint8_t> file) {
+    if (file.size() < static_cast<size_t>(kFdHeaderSize)) return std::nullopt;
+    if ((file[0] | 0x20) != 'f') return std::nullopt;
+    uint8_t kind = file[1] | 0x20;
+    if (kind != 'd' && kind != 'e') return std::nullopt;
+    FdHeader h;
+    h.fe = kind == 'e';
+    h.depth = static_cast<int8_t>(file[2]);
+    h.width = file[4] | (file[5] << 8);
+    h.height = file[6] | (file[7] << 8);
+    return h;
+}
+
+FeOrder initialFeOrder() {
+    FeOrder o{};
+    for (int i = 0; i < 3; ++i) o.symbols[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 40; ++i) {
+        o.symbols[3 + i] = static_cast<uint8_t>(43 + i);
+        o.symbols[43 + 2 * i] = static_cast<uint8_t>(83 + i);
+        o.symbols[44 + 2 * i] = static_cast<uint8_t>(123 + i);
+        o.symbols[123 + i] = static_cast<uint8_t>(3 + i);
+    }
+    return o;
+}
+
+bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out) {
+    return decode(false, width, height, depth, file, out);
+}
+
+bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out) {
+    return decode(true, width, height, depth, file, out);
+}
+
+}  // namespace rs::graphics
