@@ -142,6 +142,18 @@ TEST(Composer, WrappingOffsetsAndGroupAlpha) {
     (void)grouped;
 }
 
+TEST(Composer, ASpriteShowsWhateverFrameItsSlotHolds) {
+    Scene s(8, 8);
+    s.add(2, solid(4, 4, 0xFF112233, false));
+    s.show(0, 2, 0, 0, 0);
+    s.frames->destroy(2);
+    s.composeAll();
+    EXPECT_EQ(at(s, 1, 1), 0u);  // an empty slot is skipped
+    s.add(2, solid(4, 4, 0xFF445566, false));
+    s.composeAll();
+    EXPECT_EQ(at(s, 1, 1), 0xFF445566u);
+}
+
 TEST(Composer, UnscaledSpritesAreClippedToTheDirtyRectangle) {
     Scene s(32, 16);
     s.add(1, solid(32, 16, 0xFF405060, false));

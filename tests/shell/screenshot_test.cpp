@@ -5,6 +5,7 @@
 #include <string>
 
 #include "display/scene_support.h"
+#include "graphics/draw.h"
 #include "graphics/png_io.h"
 #include "shell/main_loop.h"
 #include "shell/screenshot.h"
@@ -12,12 +13,15 @@
 namespace rs::test {
 namespace {
 
-// Shows frame 1 as the background and moves the disc of frame 2 from x = 0 to 40 in steps of 8,
-// one step every 100 ms.
-const char* kMovingDisc = R"(
+// Draws a background and a ball into frames of its own, shows them, moves the ball from x = 0 to
+// 40 in steps of 8, one step every 100 ms, and at the end draws a yellow square into the shown
+// background.
+const char* kMovingBall = R"(
 .var h 1
 .var x 2
 .var r 3
+.var bg 4
+.var ball 5
     var r
     push 64
     push 48
@@ -25,6 +29,54 @@ const char* kMovingDisc = R"(
     push 4
     cmd screen
     =
+    ;
+    var bg
+    push 64
+    push 48
+    push 0
+    push 0
+    cmd frame
+    =
+    ;
+    var bg
+    push 0
+    push 0
+    push 64
+    push 48
+    push 0xFF305070
+    cmd full
+    ;
+    var bg
+    push 0
+    push 30
+    push 64
+    push 18
+    push 0xFF204030
+    cmd full
+    ;
+    var ball
+    push 16
+    push 16
+    push 0
+    push 2
+    cmd frame
+    =
+    ;
+    var ball
+    push 2
+    push 2
+    push 12
+    push 12
+    push 0xFFE04030
+    cmd full
+    ;
+    var ball
+    push 4
+    push 4
+    push 5
+    push 5
+    push 0x80FFFFFF
+    cmd fulla
     ;
     var r
     cmd spget
@@ -35,7 +87,7 @@ const char* kMovingDisc = R"(
     =
     ;
     push 0
-    push 1
+    var bg
     push 0
     push 0
     push 0
@@ -53,7 +105,7 @@ const char* kMovingDisc = R"(
     cmd spmove
     ;
     var h
-    push 2
+    var ball
     push 0
     push 0
     push 0
@@ -92,14 +144,27 @@ loop:
     push 40
     <=
     cmd nifgoto
+    var bg
+    push 50
+    push 4
+    push 6
+    push 6
+    push 0xFFFFE000
+    cmd full
+    ;
     cmd end
 )";
 
-// What the scene shows with the disc at x.
-graphics::Image expectedAt(int32_t x) {
+// What the scene shows with the ball at x, with or without the square drawn at the end.
+graphics::Image expectedAt(int32_t x, bool square = false) {
     Scene s(64, 48);
-    s.add(1, gradientPicture(64, 48));
-    s.add(2, discPicture(16, 0xE04030));
+    graphics::Frame& bg = s.add(1, graphics::createFrame(64, 48, 32, 0));
+    graphics::fillRect(bg, 0, 0, 64, 48, 0xFF305070);
+    graphics::fillRect(bg, 0, 30, 64, 18, 0xFF204030);
+    if (square) graphics::fillRect(bg, 50, 4, 6, 6, 0xFFFFE000);
+    graphics::Frame& ball = s.add(2, graphics::createFrame(16, 16, 32, 2));
+    graphics::fillRect(ball, 2, 2, 12, 12, 0xFFE04030);
+    graphics::fillRectAlpha(ball, 4, 4, 5, 5, 0x80FFFFFF);
     s.show(0, 1, 0, 0, 0);
     s.show(1, 2, x, 16, 1);
     s.composeAll();
@@ -111,9 +176,7 @@ graphics::Image expectedAt(int32_t x) {
 graphics::Image runAndShoot(int64_t atMs, const TempDir& dir) {
     TestGame game;
     Engine& e = game.engine();
-    e.frames->place(1, gradientPicture(64, 48));
-    e.frames->place(2, discPicture(16, 0xE04030));
-    game.load(kMovingDisc);
+    game.load(kMovingBall);
     shell::Screenshot shot(e, dir.path() + "/shot.png", atMs);
     shell::runMainLoop(e, [&shot] { shot.afterTurn(); });
     std::string error;
@@ -125,8 +188,8 @@ graphics::Image runAndShoot(int64_t atMs, const TempDir& dir) {
 
 TEST(Screenshot, TakesThePictureShownAtTheEnd) {
     TempDir dir;
-    graphics::Image shot = runAndShoot(-1, dir);
-    EXPECT_TRUE(shot == expectedAt(40));
+    // The square drawn into the shown frame after the last move is shown too.
+    EXPECT_TRUE(runAndShoot(-1, dir) == expectedAt(40, true));
 }
 
 TEST(Screenshot, TakesThePictureOfTheFirstPresentationFromATime) {
@@ -135,7 +198,7 @@ TEST(Screenshot, TakesThePictureOfTheFirstPresentationFromATime) {
     EXPECT_TRUE(runAndShoot(150, dir) == expectedAt(16));
     EXPECT_TRUE(runAndShoot(0, dir) == expectedAt(0));
     // A time after the end gives the last picture.
-    EXPECT_TRUE(runAndShoot(90000, dir) == expectedAt(40));
+    EXPECT_TRUE(runAndShoot(90000, dir) == expectedAt(40, true));
 }
 
 TEST(Screenshot, NeedsAScreen) {
