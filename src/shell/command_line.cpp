@@ -33,8 +33,8 @@ const char* usageText() {
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 after a normal end, 1 when start-up fails, 2 after a fatal script\n"
-           "error, 3 when the --timeout watchdog stopped the run.\n";
+           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
+           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
