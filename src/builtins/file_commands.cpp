@@ -257,19 +257,7 @@ void cmdSaveVariable(Engine& e, ScriptThread& t) {
 std::optional<platform::LocalTime> fileTime(const std::string& hostPath) {
     struct stat st;
     if (::stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    std::time_t seconds = st.st_mtim.tv_sec;
-    std::tm tm{};
-    if (!::localtime_r(&seconds, &tm)) return std::nullopt;
-    platform::LocalTime lt;
-    lt.year = tm.tm_year + 1900;
-    lt.month = tm.tm_mon + 1;
-    lt.day = tm.tm_mday;
-    lt.dayOfWeek = tm.tm_wday;
-    lt.hour = tm.tm_hour;
-    lt.minute = tm.tm_min;
-    lt.second = tm.tm_sec;
-    lt.millisecond = static_cast<int>(st.st_mtim.tv_nsec / 1000000);
-    return lt;
+    return platform::localTimeAt(st.st_mtim.tv_sec, static_cast<int>(st.st_mtim.tv_nsec / 1000000));
 }
 
 // file time(source, field): source 0 is the clock now, any other the file of a handle.

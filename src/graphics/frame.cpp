@@ -77,7 +77,10 @@ void blendInto(uint8_t* p, uint32_t colour, uint32_t a) {
 
 }  // namespace
 
-void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour) {
+namespace {
+
+// The blend of both pixel primitives; they differ only in what a colour with alpha 0 does.
+void blendWith(Frame& f, int32_t x, int32_t y, uint32_t colour, bool storeTransparent) {
     uint8_t* p = pixelAddress(f, x, y);
     if (!p) return;
     if (f.bpp == 8) {
@@ -86,25 +89,18 @@ void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour) {
     }
     if (f.bpp != 32) return;
     uint32_t a = colour >> 24;
-    if (a == 0) {
+    if (a != 0) {
+        blendInto(p, colour, a);
+    } else if (storeTransparent) {
         std::memcpy(p, &colour, 4);
-        return;
     }
-    blendInto(p, colour, a);
 }
 
-void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour) {
-    uint8_t* p = pixelAddress(f, x, y);
-    if (!p) return;
-    if (f.bpp == 8) {
-        *p = static_cast<uint8_t>(colour);
-        return;
-    }
-    if (f.bpp != 32) return;
-    uint32_t a = colour >> 24;
-    if (a == 0) return;
-    blendInto(p, colour, a);
-}
+}  // namespace
+
+void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour) { blendWith(f, x, y, colour, true); }
+
+void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour) { blendWith(f, x, y, colour, false); }
 
 FrameTable::FrameTable() : loads(std::make_unique<AsyncLoads>()) {}
 

@@ -21,10 +21,8 @@ LocalTime RealClock::localTime() { return currentLocalTime(); }
 
 LocalTime VirtualClock::localTime() { return hasFixed_ ? fixed_ : currentLocalTime(); }
 
-LocalTime currentLocalTime() {
-    using namespace std::chrono;
-    auto now = system_clock::now();
-    std::time_t secs = system_clock::to_time_t(now);
+LocalTime localTimeAt(int64_t seconds, int millisecond) {
+    std::time_t secs = static_cast<std::time_t>(seconds);
     std::tm tm{};
     localtime_r(&secs, &tm);
     LocalTime t;
@@ -35,9 +33,14 @@ LocalTime currentLocalTime() {
     t.hour = tm.tm_hour;
     t.minute = tm.tm_min;
     t.second = tm.tm_sec;
-    t.millisecond =
-        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    t.millisecond = millisecond;
     return t;
+}
+
+LocalTime currentLocalTime() {
+    using std::chrono::system_clock;
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(system_clock::now().time_since_epoch()).count();
+    return localTimeAt(ms / 1000, static_cast<int>(ms % 1000));
 }
 
 }  // namespace rs::platform

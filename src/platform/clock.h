@@ -64,5 +64,7 @@ private:
 };
 
 LocalTime currentLocalTime();
+// The local date and time of a moment given in seconds since the epoch and milliseconds.
+LocalTime localTimeAt(int64_t seconds, int millisecond);
 
 }  // namespace rs::platform
