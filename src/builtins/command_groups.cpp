@@ -1,6 +1,7 @@
 // Every command family of the engine, gathered into one table.
 #include "builtins/dispatcher.h"
 #include "builtins/script_commands.h"
+#include "display/sprite_commands.h"
 #include "graphics/blit_commands.h"
 #include "graphics/frame_commands.h"
 #include "text/font_state.h"
@@ -23,6 +24,7 @@ const CommandTable& commandTable() {
         graphics::registerFrameCommands(t);
         graphics::registerDrawCommands(t);
         graphics::registerImageLoadCommands(t);
+        display::registerSpriteCommands(t);
         return t;
     }();
     return table;

@@ -17,14 +17,10 @@ using detail::row32;
 
 namespace {
 
-// The source alpha of an in-place blend, scaled by a (0..256). An opaque pixel at a = 256 would
-// give 256, which no alpha byte holds: it is kept at 255.
-uint32_t scaledAlpha(uint32_t p, uint32_t a) { return std::min<uint32_t>(((p >> 24) * a) / 255, 255); }
-
 // One pixel of the in-place blend onto a frame without alpha from a source with alpha.
 void blendWithAlpha(Frame& d, int32_t x, int32_t y, uint32_t p, uint32_t a) {
     if (detail::blueKeyed(p)) return;
-    uint32_t sa = scaledAlpha(p, a);
+    uint32_t sa = detail::scaledAlpha(p, a);
     if (sa == 0) return;
     blendPixel(d, x, y, (p & 0x00FFFFFFu) | (sa << 24));
 }
@@ -152,45 +148,26 @@ void acopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, cons
     blend(c, Source{&src1, x1, y1}, Source{&src2, x2, y2}, dst, dx, dy, w, h, alpha);
 }
 
-namespace {
+namespace detail {
 
-// Nearest-neighbour source index of destination offset i for a span of sw source pixels shown
-// over dw destination pixels (dw > 0).
-int32_t nearest(int32_t i, int32_t sw, int32_t dw) {
-    return static_cast<int32_t>((static_cast<int64_t>(i) * sw) / dw);
-}
-
-}  // namespace
-
-void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-                 int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t alpha) {
-    uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
-    for (int32_t j = 0; j < dh && dw > 0; ++j) {
-        int32_t y = dy + j;
-        int32_t v = sy + nearest(j, sh, dh);
-        if (y < 0 || y >= dst.height || v < 0 || v >= src.height) continue;
-        for (int32_t i = 0; i < dw; ++i) {
-            int32_t x = dx + i;
-            int32_t u = sx + nearest(i, sw, dw);
-            if (x < 0 || x >= dst.width || u < 0 || u >= src.width) continue;
-            uint32_t p = getColour(src, u, v);
-            if (dst.alphaValid && src.alphaValid) {
-                uint32_t* q = row32(dst, y) + x;
-                *q = detail::compositeOver(*q, p, scaledAlpha(p, a));
-            } else if (dst.alphaValid) {
-                if (!detail::blueKeyed(p)) putPixel(dst, x, y, p | 0xFF000000u);
-            } else if (src.alphaValid) {
-                blendWithAlpha(dst, x, y, p, a);
-            } else if (dst.bpp == 32 && !detail::blueKeyed(p)) {
-                uint32_t q = row32(dst, y)[x];
-                uint32_t out = 0;
-                for (int ch = 0; ch < 3; ++ch) out |= ((channel(q, ch) * (256 - a) + channel(p, ch) * a) >> 8) << (8 * ch);
-                row32(dst, y)[x] = out;
-            }
-        }
+// The in-place blend's per-pixel rules, for the scaled form (blendcopy's rows run them in bulk).
+void blendPixelInPlace(Frame& dst, int32_t x, int32_t y, const Frame& src, uint32_t p, uint32_t a) {
+    if (dst.alphaValid && src.alphaValid) {
+        uint32_t* q = row32(dst, y) + x;
+        *q = compositeOver(*q, p, scaledAlpha(p, a));
+    } else if (dst.alphaValid) {
+        if ((src.bpp == 32 || src.bpp == 8) && !blueKeyed(p)) putPixel(dst, x, y, p | 0xFF000000u);
+    } else if (src.alphaValid) {
+        if (dst.bpp == 32 || dst.bpp == 8) blendWithAlpha(dst, x, y, p, a);
+    } else if (dst.bpp == 32 && src.bpp == 32 && !blueKeyed(p)) {
+        uint32_t q = row32(dst, y)[x];
+        uint32_t out = 0;
+        for (int ch = 0; ch < 3; ++ch) out |= ((channel(q, ch) * (256 - a) + channel(p, ch) * a) >> 8) << (8 * ch);
+        row32(dst, y)[x] = out;
     }
-    c.reportRect(dst, dx, dy, dw, dh);
 }
+
+}  // namespace detail
 
 namespace {
 
@@ -242,15 +219,28 @@ void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, co
     c.reportRect(dst, dx, dy, w, h);
 }
 
+namespace {
+
+// Nearest-neighbour source index of destination offset i for a span of sw source pixels shown
+// over dw destination pixels (dw > 0).
+int32_t nearest(int32_t i, int32_t sw, int32_t dw) {
+    return static_cast<int32_t>((static_cast<int64_t>(i) * sw) / dw);
+}
+
+}  // namespace
+
 void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst, int32_t dx,
                    int32_t dy, int32_t dw, int32_t dh, MaskCurve curve) {
     bool frames = src1.frame && src2.frame && mask.frame;
-    for (int32_t j = 0; frames && j < dh && dw > 0; ++j) {
+    // Only the destination pixels inside the destination frame are visited.
+    int32_t jFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dy}, 0, std::max(dh, 0)));
+    int32_t jTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.height} - dy, 0, std::max(dh, 0)));
+    int32_t iFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dx}, 0, std::max(dw, 0)));
+    int32_t iTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.width} - dx, 0, std::max(dw, 0)));
+    for (int32_t j = jFrom; frames && j < jTo; ++j) {
         int32_t y = dy + j;
-        if (y < 0 || y >= dst.height) continue;
-        for (int32_t i = 0; i < dw; ++i) {
+        for (int32_t i = iFrom; i < iTo; ++i) {
             int32_t x = dx + i;
-            if (x < 0 || x >= dst.width) continue;
             uint32_t mi = detail::indexByte(*mask.frame, mask.x + nearest(i, mask.w, dw), mask.y + nearest(j, mask.h, dh));
             int64_t m = (static_cast<int64_t>((curve.offset + static_cast<int32_t>(mi)) & 0xFF) + curve.bias) * curve.gain;
             uint32_t p1 = getColour(*src1.frame, src1.x + nearest(i, src1.w, dw), src1.y + nearest(j, src1.h, dh));
@@ -280,24 +270,8 @@ void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, 
             for (int32_t i = 0; i < w; ++i) {
                 uint32_t b = getColour(base, x1 + i, y1 + j);
                 uint32_t l = getColour(layer, x2 + i, y2 + j);
-                uint32_t la = l >> 24;
-                uint32_t out;
-                if (full) {
-                    uint32_t d = row32(dst, dy + j)[dx + i];
-                    out = 0xFF000000u;
-                    for (int ch = 0; ch < 3; ++ch) {
-                        uint32_t t = detail::divideBy(channel(b, ch) * 256, 256 - (channel(l, ch) * la) / 255);
-                        uint32_t v = (channel(d, ch) * (255 - op) + t * op) / 255;
-                        out |= std::min<uint32_t>(v, 255) << (8 * ch);
-                    }
-                } else {
-                    out = op << 24;
-                    for (int ch = 0; ch < 3; ++ch) {
-                        uint32_t v = (channel(b, ch) * 65536) / (65536 - channel(l, ch) * la);
-                        out |= std::min<uint32_t>(v, 255) << (8 * ch);
-                    }
-                }
-                putPixel(dst, dx + i, dy + j, out);
+                uint32_t d = full ? row32(dst, dy + j)[dx + i] : 0;
+                putPixel(dst, dx + i, dy + j, detail::colourDodge(b, l, d, full, op));
             }
         }
     }

@@ -101,6 +101,22 @@ void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32
     reportAxes(c, dst, ax, ay);
 }
 
+// The scaled blend takes zcopy's geometry (mirroring included) and blendcopy's per-pixel rules.
+void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
+                 int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t alpha) {
+    auto a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
+    Axis ax = buildAxis(dx, dw, sx, sw, dst.width, src.width);
+    Axis ay = buildAxis(dy, dh, sy, sh, dst.height, src.height);
+    for (int32_t j = 0; j < ay.count(); ++j) {
+        int32_t v = ay.src[static_cast<size_t>(j)];
+        for (int32_t i = 0; i < ax.count(); ++i) {
+            uint32_t p = getColour(src, ax.src[static_cast<size_t>(i)], v);
+            detail::blendPixelInPlace(dst, ax.first + i, ay.first + j, src, p, a);
+        }
+    }
+    reportAxes(c, dst, ax, ay);
+}
+
 namespace {
 
 inline uint32_t sq(uint32_t v) { return v * v; }

@@ -44,4 +44,54 @@ inline uint32_t blendPixelValue(uint32_t d, uint32_t colour) {
     return a == 0 ? colour : blendOpaqueChannels(d, colour, a);
 }
 
+// The source alpha of an in-place blend, scaled by a (0..256). An opaque pixel at a = 256 would
+// give 256, which no alpha byte holds: it is kept at 255.
+inline uint32_t scaledAlpha(uint32_t p, uint32_t a) { return std::min<uint32_t>(((p >> 24) * a) / 255, 255); }
+
+// One pixel of the in-place blend (blendcopy's rules) of colour p, read from `src`, onto (x, y) of
+// `dst` (inside it); a in 0..256.
+void blendPixelInPlace(Frame& dst, int32_t x, int32_t y, const Frame& src, uint32_t p, uint32_t a);
+
+// Additive drawing of source s onto d at opacity a (0..255). A source with alpha sa: each channel
+// r = dc + sc * sa / 255, then (r * a + dc * (255 - a)) / 255 held at 255, alpha 0xFF. A source
+// without alpha: each channel dc + sc * a / 256 held at 255, the destination's alpha kept.
+inline uint32_t additive(uint32_t d, uint32_t s, uint32_t a, bool sourceAlpha) {
+    if (sourceAlpha) {
+        uint32_t sa = s >> 24;
+        uint32_t out = 0xFF000000u;
+        for (int ch = 0; ch < 3; ++ch) {
+            uint32_t dc = channel(d, ch);
+            uint32_t r = dc + channel(s, ch) * sa / 255;
+            out |= std::min<uint32_t>((r * a + dc * (255 - a)) / 255, 255) << (8 * ch);
+        }
+        return out;
+    }
+    uint32_t out = d & 0xFF000000u;
+    for (int ch = 0; ch < 3; ++ch) out |= std::min<uint32_t>(channel(d, ch) + channel(s, ch) * a / 256, 255) << (8 * ch);
+    return out;
+}
+
+// The colour dodge of pscopydiv for one pixel: base b, layer l (with its alpha), destination d.
+// `full` (32-bit frames with a layer that has alpha): each channel
+// min(255, (dc * (255 - op) + divideBy(bc * 256, 256 - lc * la / 255) * op) / 255), alpha 0xFF;
+// otherwise min(255, bc * 65536 / (65536 - lc * la)) with the opacity as the alpha byte.
+inline uint32_t colourDodge(uint32_t b, uint32_t l, uint32_t d, bool full, uint32_t op) {
+    uint32_t la = l >> 24;
+    if (full) {
+        uint32_t out = 0xFF000000u;
+        for (int ch = 0; ch < 3; ++ch) {
+            uint32_t t = divideBy(channel(b, ch) * 256, 256 - (channel(l, ch) * la) / 255);
+            uint32_t v = (channel(d, ch) * (255 - op) + t * op) / 255;
+            out |= std::min<uint32_t>(v, 255) << (8 * ch);
+        }
+        return out;
+    }
+    uint32_t out = op << 24;
+    for (int ch = 0; ch < 3; ++ch) {
+        uint32_t v = (channel(b, ch) * 65536) / (65536 - channel(l, ch) * la);
+        out |= std::min<uint32_t>(v, 255) << (8 * ch);
+    }
+    return out;
+}
+
 }  // namespace rs::graphics::detail

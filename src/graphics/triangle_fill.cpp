@@ -106,22 +106,7 @@ void fillTriangleAdditive(const Frame& src, const TexVertex (&v)[3], Frame& dst,
         if (!inside(src, u, vv)) return;
         uint32_t p = row32(src, static_cast<int32_t>(vv))[u];
         uint32_t* q = row32(dst, y) + x;
-        uint32_t out;
-        if (src.alphaValid) {
-            uint32_t sa = p >> 24;
-            out = 0xFF000000u;
-            for (int ch = 0; ch < 3; ++ch) {
-                uint32_t d = channel(*q, ch);
-                uint32_t r = d + channel(p, ch) * sa / 255;
-                out |= std::min<uint32_t>((r * a + d * (255 - a)) / 255, 255) << (8 * ch);
-            }
-        } else {
-            out = *q & 0xFF000000u;
-            for (int ch = 0; ch < 3; ++ch) {
-                out |= std::min<uint32_t>(channel(*q, ch) + channel(p, ch) * a / 256, 255) << (8 * ch);
-            }
-        }
-        *q = out;
+        *q = detail::additive(*q, p, a, src.alphaValid != 0);
     });
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/presenter.h"
 
 namespace rs::platform {
 
@@ -53,6 +54,11 @@ public:
     virtual void pump(EventSink& sink) = 0;
 };
 
+struct SizeInPixels {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
 // The main window, as far as the engine core needs it.
 class Window {
 public:
@@ -60,6 +66,20 @@ public:
     // Caption text in code page 932.
     virtual void setTitle(std::string_view cp932Title) = 0;
     virtual void showCursor() = 0;
+
+    // Sizes of the desktop (the primary display) and of the virtual screen (all displays).
+    virtual SizeInPixels desktopSize() const = 0;
+    virtual SizeInPixels virtualScreenSize() const = 0;
+    // The size of the window's client area.
+    virtual SizeInPixels clientSize() const = 0;
+    // Places the window for a game screen of this size (in window mode its client area).
+    virtual void placeForScreen(int32_t width, int32_t height) = 0;
+    // True in full screen, false in window mode.
+    virtual bool fullScreen() const = 0;
+    // Asks for full screen (maximising the window) or for window mode.
+    virtual void requestFullScreen(bool on) = 0;
+    // The window's opacity: 255 opaque (no layering), below that a layered window of this alpha.
+    virtual void setOpacity(int32_t alpha) = 0;
 };
 
 class Host {
@@ -69,6 +89,8 @@ public:
     virtual MessageBoxPresenter& messageBoxes() = 0;
     virtual EventPump& events() = 0;
     virtual Window& window() = 0;
+    // The back-end that shows the composed screen in the window.
+    virtual Presenter& presenter() = 0;
 };
 
 }  // namespace rs::platform

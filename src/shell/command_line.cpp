@@ -27,11 +27,14 @@ const char* usageText() {
            "  --virtual-clock    time advances only when the game waits (instant, repeatable)\n"
            "  --timeout SECONDS  stop with status 3 after SECONDS of real time\n"
            "  --no-simd          draw with the plain code only (the SIMD switch off)\n"
+           "  --screenshot FILE  write what the window shows, as a PNG, when the game ends\n"
+           "  --screenshot-at MS take that picture at the first presentation at or after MS\n"
+           "                     milliseconds of engine time from the start instead\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 after a normal end, 1 when start-up fails, 2 after a fatal script\n"
-           "error, 3 when the --timeout watchdog stopped the run.\n";
+           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
+           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
@@ -54,6 +57,25 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                     o.errors.push_back("--timeout needs a positive number of seconds, not '" + args[i] + "'");
                 } else {
                     o.timeoutSeconds = s;
+                }
+            } else if (a == "--screenshot") {
+                if (i + 1 >= args.size() || args[i + 1].empty()) {
+                    o.errors.push_back("--screenshot needs a file name");
+                    continue;
+                }
+                o.screenshotPath = args[++i];
+            } else if (a == "--screenshot-at") {
+                if (i + 1 >= args.size()) {
+                    o.errors.push_back("--screenshot-at needs a number of milliseconds");
+                    continue;
+                }
+                char* end = nullptr;
+                const std::string& v = args[++i];
+                long long ms = std::strtoll(v.c_str(), &end, 10);
+                if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
+                    o.errors.push_back("--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
+                } else {
+                    o.screenshotAtMs = ms;
                 }
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
@@ -82,6 +104,9 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
         } else {
             o.app.programFolder = a;
         }
+    }
+    if (o.screenshotAtMs >= 0 && o.screenshotPath.empty()) {
+        o.errors.push_back("--screenshot-at needs --screenshot FILE");
     }
     return o;
 }

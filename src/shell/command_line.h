@@ -1,6 +1,7 @@
 // The runestage command line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ struct LaunchOptions {
     bool headless = false;
     bool virtualClock = false;
     double timeoutSeconds = 0;  // 0: no watchdog
+    std::string screenshotPath;   // empty: no screenshot
+    int64_t screenshotAtMs = -1;  // -1: at the end of the run
     bool showVersion = false;
     bool showHelp = false;
     std::vector<std::string> errors;  // what could not be understood, one line each

@@ -5,6 +5,7 @@
 #include "data/load_cache.h"
 #include "data/save_folder.h"
 #include "data/script_files.h"
+#include "display/display.h"
 #include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "platform/process.h"
@@ -21,6 +22,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       frames(std::make_unique<graphics::FrameTable>()),
       loadCache(std::make_unique<data::LoadCache>()),
       text(text::createTextState()),
+      display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
@@ -32,6 +34,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
+    frames->listener = display.get();
 }
 
 Engine::~Engine() {
@@ -43,6 +46,8 @@ Engine::~Engine() {
     data::FreeLoadCache(*loadCache);
     // Programs started for the player go on by themselves; only those already ended are reaped.
     platform::reapFinished(files->children);
+    frames->listener = nullptr;
+    rs::display::destroyDisplay(*this);
 }
 
 void Engine::pumpMessages() {

@@ -27,6 +27,9 @@ struct ScriptFiles;
 namespace text {
 struct TextState;
 }
+namespace display {
+class DisplayState;
+}
 
 class Engine;
 
@@ -61,6 +64,8 @@ public:
     std::unique_ptr<data::LoadCache> loadCache;
     // Fonts and text settings.
     std::unique_ptr<text::TextState> text;
+    // The screen, the sprites and the presentation; it listens to the frame table's changes.
+    std::unique_ptr<rs::display::DisplayState> display;
     // Open script files, the once-per-run save failure flag and the save folder.
     std::unique_ptr<data::ScriptFiles> files;
 

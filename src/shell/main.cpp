@@ -14,6 +14,7 @@
 #include "platform/headless_host.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
+#include "shell/screenshot.h"
 #include "shell/startup.h"
 
 #ifndef RUNESTAGE_VERSION
@@ -51,13 +52,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A relative -path folder is taken from where the program was started, as a shell user means
-    // it; the game folder then becomes the current folder.
-    if (!options.app.dataFolderPrefix.empty() && options.app.dataFolderPrefix[0] != '/') {
+    // A relative -path folder or screenshot file is taken from where the program was started, as
+    // a shell user means it; the game folder then becomes the current folder.
+    for (std::string* path : {&options.app.dataFolderPrefix, &options.screenshotPath}) {
+        if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
-        if (getcwd(here, sizeof here)) {
-            options.app.dataFolderPrefix = std::string(here) + "/" + options.app.dataFolderPrefix;
-        }
+        if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
     }
     // The game folder becomes the program folder and the current folder.
     char resolved[PATH_MAX];
@@ -84,5 +84,14 @@ int main(int argc, char** argv) {
     }
     rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
     rs::Engine engine(host, options.app);
-    return rs::shell::runGame(engine);
+    if (options.screenshotPath.empty()) return rs::shell::runGame(engine);
+
+    rs::shell::Screenshot shot(engine, options.screenshotPath, options.screenshotAtMs);
+    int status = rs::shell::runGame(engine, [&shot] { shot.afterTurn(); });
+    std::string error;
+    if (!shot.write(&error)) {
+        std::fprintf(stderr, "runestage: %s\n", error.c_str());
+        if (status == 0) status = 1;
+    }
+    return status;
 }

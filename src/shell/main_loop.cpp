@@ -1,5 +1,6 @@
 #include "shell/main_loop.h"
 
+#include "display/display.h"
 #include "runtime/interpreter.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
@@ -50,6 +51,7 @@ bool mainLoopTurn(Engine& e) {
         if (e.app.quitLevel != 0) return false;
         e.sceneChanged = 1;
     }
+    display::present(e);
     // Sleep until the main thread is due: that is the frame pacing the script asks for.
     main = e.threads.at(0);
     if (main) {
@@ -73,10 +75,13 @@ void endLoop(Engine& e) {
 
 }  // namespace
 
-void runMainLoop(Engine& e) {
+void runMainLoop(Engine& e, const std::function<void()>& afterTurn) {
     e.pumpMessages();
     if (e.app.quitLevel == 0) {
-        while (mainLoopTurn(e)) {
+        for (;;) {
+            bool more = mainLoopTurn(e);
+            if (afterTurn) afterTurn();
+            if (!more) break;
         }
     }
     endLoop(e);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace rs {
 class Engine;
@@ -18,8 +19,8 @@ void runChain(Engine& e, uint32_t now);
 bool mainLoopTurn(Engine& e);
 
 // MainLoop: turns until the main thread is gone or the program is stopping, then closes the
-// window unless it is already going.
-void runMainLoop(Engine& e);
+// window unless it is already going. `afterTurn`, when given, is called after every turn.
+void runMainLoop(Engine& e, const std::function<void()>& afterTurn = {});
 
 // Runs at most `maxTurns` turns (tests use it with a virtual clock); true when the loop ended.
 bool runTurns(Engine& e, int64_t maxTurns);

@@ -58,7 +58,7 @@ bool startMainThread(Engine& e) {
     return false;
 }
 
-int runGame(Engine& e) {
+int runGame(Engine& e, const std::function<void()>& afterTurn) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
     // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
@@ -68,7 +68,7 @@ int runGame(Engine& e) {
         return 1;
     }
     runtime::appendErrorLog(e, "情報", "ゲームを開始します");
-    runMainLoop(e);
+    runMainLoop(e, afterTurn);
     runtime::appendErrorLog(e, "情報", "ゲームを終了しました");
     return e.app.fatalErrorReported ? 2 : 0;
 }

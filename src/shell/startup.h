@@ -1,6 +1,7 @@
 // Start-up of a game and the run from the first script to the end.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "shell/app_state.h"
@@ -26,7 +27,8 @@ void parseGameStrings(AppState& app, std::string_view contents);
 bool startMainThread(Engine& e);
 
 // The whole run: start-up log line, game strings, main thread, main loop, end log line.
-// Returns the exit status: 0 normal end, 1 start-up failure, 2 fatal script error.
-int runGame(Engine& e);
+// Returns the exit status: 0 normal end, 1 start-up failure, 2 fatal script error. `afterTurn` is
+// called after every turn of the main loop.
+int runGame(Engine& e, const std::function<void()>& afterTurn = {});
 
 }  // namespace rs::shell

@@ -98,12 +98,14 @@ public:
     platform::MessageBoxPresenter& messageBoxes() override { return boxes_; }
     platform::EventPump& events() override { return pump; }
     platform::Window& window() override { return window_; }
+    platform::Presenter& presenter() override { return presenter_; }
     CountingPump pump;
 
 private:
     platform::VirtualClock clock_{1000};
     platform::HeadlessMessageBoxes boxes_{nullptr};
     platform::HeadlessWindow window_;
+    platform::HeadlessPresenter presenter_;
 };
 
 TEST(TimingCommands, DispatchingMessagesPumpsOnce) {

@@ -33,6 +33,24 @@ TEST(CommandLine, BadOptionsAreReported) {
     EXPECT_EQ(parseCommandLine({"-v999999999999"}).errors.size(), 1u);
 }
 
+TEST(CommandLine, ScreenshotOptions) {
+    LaunchOptions o = parseCommandLine({"--screenshot", "out.png", "--screenshot-at", "1500"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.screenshotPath, "out.png");
+    EXPECT_EQ(o.screenshotAtMs, 1500);
+    EXPECT_EQ(parseCommandLine({"--screenshot", "a.png"}).screenshotAtMs, -1);
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"--screenshot"},
+             {"--screenshot", "a.png", "--screenshot-at"},
+             {"--screenshot", "a.png", "--screenshot-at", "-5"},
+             {"--screenshot", "a.png", "--screenshot-at", "12ms"},
+             {"--screenshot", "a.png", "--screenshot-at", "3000000000"},
+             {"--screenshot-at", "10"},  // a time without a file
+         }) {
+        EXPECT_EQ(parseCommandLine(bad).errors.size(), 1u) << bad.back();
+    }
+}
+
 TEST(GameStrings, LinesAreCutAtTheirFirstControlOrSpace) {
     AppState app;
     parseGameStrings(app, "Engine Name\r\nタイトル\tx\r\nkey\n");

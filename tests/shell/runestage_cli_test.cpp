@@ -6,6 +6,8 @@
 #include <string>
 
 #include "asm/asm.h"
+#include "graphics/png_io.h"
+#include "support/golden.h"
 #include "support/test_game.h"
 
 namespace rs::test {
@@ -42,15 +44,26 @@ TEST(RunestageProgram, PlaysTheDemoAndLogsItsRun) {
     std::string demo = std::string(RS_DEMO_DIR) + "/obj/" + u8(u8"雪花ノ記憶.o");
     std::string cmd = "mkdir -p '" + dir.path() + "/obj' '" + dir.path() + "/save' && cp '" + demo + "' '" + dir.path() + "/obj/'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    ProgramRun r = runestage("--headless --virtual-clock --timeout 20 '" + dir.path() + "'");
+    std::string shot = dir.path() + "/shot.png";
+    ProgramRun r = runestage("--headless --virtual-clock --timeout 60 --screenshot '" + shot + "' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find(u8(u8"[情報] １から１０までの合計は55、12の二乗の半分は72.000000")), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(u8(u8"[情報] RuneStage のデモを終わります")), std::string::npos) << r.err;
     std::string log = dir.read("save/rune_error.log");
-    // Start, game start, three messages, end: every entry ends with an empty line.
+    // Start, game start, the goodbye, end: every entry ends with an empty line.
     for (const char* text : {"情報\r\n起動しました\r\n\r\n", "情報\r\nゲームを開始します\r\n\r\n",
-                             "情報\r\nゲームを終了しました\r\n\r\n"}) {
+                             "情報\r\nRuneStage のデモを終わります\r\n\r\n", "情報\r\nゲームを終了しました\r\n\r\n"}) {
         EXPECT_NE(log.find(text), std::string::npos);
     }
+    // The last picture of the scene, and an earlier one that differs from it.
+    auto last = graphics::readPng(shot);
+    ASSERT_TRUE(last);
+    expectMatchesGolden(*last, "demo_screenshot");
+    r = runestage("--headless --virtual-clock --screenshot-at 1200 --screenshot '" + shot + "' '" + dir.path() + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto earlier = graphics::readPng(shot);
+    ASSERT_TRUE(earlier);
+    EXPECT_EQ(earlier->width, 640);
+    EXPECT_FALSE(*earlier == *last);
 }
 
 TEST(RunestageProgram, AMissingFirstScriptIsAStartUpFailure) {
@@ -83,6 +96,30 @@ TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open the game folder"), std::string::npos);
     EXPECT_EQ(runestage("--help").status, 0);
+}
+
+TEST(RunestageProgram, WritesTheScreenshotOfTheScreen) {
+    TempDir game, here;
+    writeGame(game, ".var r 1\nvar r\npush 40\npush 30\npush 0\npush 2\ncmd screen\n=\n;\ncmd end\n");
+    here.write("out/.keep", "");
+    // A relative file name counts from where the program was started, not from the game folder.
+    std::string cmd = "cd '" + here.path() + "' && " + RS_RUNESTAGE + " --headless --virtual-clock --screenshot out/shot.png '" +
+                      game.path() + "' 2>/dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    auto image = graphics::readPng(here.path() + "/out/shot.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 40);
+    EXPECT_EQ(image->height, 30);
+    EXPECT_EQ(image->at(39, 29), 0xFF000000u);
+
+    ProgramRun r = runestage("--headless --virtual-clock --screenshot /nonexistent/shot.png '" + game.path() + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write the screenshot"), std::string::npos) << r.err;
+    TempDir blank;
+    writeGame(blank, "cmd end\n");
+    r = runestage("--headless --virtual-clock --screenshot " + here.path() + "/none.png '" + blank.path() + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no screen"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+#include "display/display.h"
+
+#include <new>
+#include <vector>
+
+#include "graphics/blit.h"
+#include "graphics/composer.h"
+#include "platform/host.h"
+#include "shell/engine.h"
+
+namespace rs::display {
+
+namespace {
+
+constexpr const char* kLinkLoopTitle = "スプライトリンクがループしています";
+
+// The window is placed for the new screen and painted black; the whole screen is then redrawn,
+// as the repaint that follows a window's new placement asks.
+void showNewScreen(Engine& e, DisplayState& d, int32_t width, int32_t height) {
+    d.sprites.screenWidth = width;
+    d.sprites.screenHeight = height;
+    e.host.window().placeForScreen(width, height);
+    e.host.presenter().paintBlack(width, height);
+    d.sprites.markScreen(width, height);
+}
+
+// The colour depth stored for the screen: 0 keeps the current one, and so does every value when
+// the back-end draws through DirectX.
+int32_t chosenDepth(Engine& e, const DisplayState& d, int32_t bpp) {
+    if (bpp == 0 || e.host.presenter().kind() != platform::BackEndKind::Software) return d.params.bitsPerPixel;
+    return bpp;
+}
+
+std::unique_ptr<graphics::Frame> makeScreenBuffer(Engine& e, int32_t width, int32_t height) {
+    if (width < 0 || height < 0) return nullptr;
+    auto screen = graphics::createFrame(width, height, 32, 0);
+    if (screen) screen->placement = e.host.presenter().kind() == platform::BackEndKind::Software ? 0 : 1;
+    return screen;
+}
+
+}  // namespace
+
+void DisplayState::frameChanged(const graphics::Frame& frame, int32_t x, int32_t y) {
+    // Frames outside the table are shown by no sprite.
+    if (frame.slot < 0) return;
+    if (!sprites.frameChanged(frame.slot, x, y)) host_.window().setTitle(kLinkLoopTitle);
+}
+
+bool createDisplay(Engine& e, int32_t width, int32_t height, int32_t bpp, int32_t spriteCount) {
+    DisplayState& d = *e.display;
+    if (spriteCount < 0 || spriteCount > kMaxSpriteCount) return false;
+    auto screen = makeScreenBuffer(e, width, height);
+    if (!screen) return false;
+    std::vector<graphics::Sprite> table;
+    try {
+        table.resize(static_cast<size_t>(spriteCount));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    d.params = {width, height, chosenDepth(e, d, bpp)};
+    d.display = std::make_unique<Display>();
+    d.display->screen = std::move(screen);
+    d.display->displayWidth = width;
+    d.display->displayHeight = height;
+    d.sprites.sprites = std::move(table);
+    d.sprites.head = -1;
+    showNewScreen(e, d, width, height);
+    return true;
+}
+
+bool recreateDisplay(Engine& e, int32_t width, int32_t height, int32_t bpp) {
+    DisplayState& d = *e.display;
+    if (!d.display) return false;
+    auto screen = makeScreenBuffer(e, width, height);
+    if (!screen) return false;
+    d.params = {width, height, chosenDepth(e, d, bpp)};
+    d.display->screen = std::move(screen);
+    d.display->displayWidth = width;
+    d.display->displayHeight = height;
+    showNewScreen(e, d, width, height);
+    return true;
+}
+
+void destroyDisplay(Engine& e) {
+    DisplayState& d = *e.display;
+    d.display.reset();
+    d.sprites.sprites.clear();
+    d.sprites.head = -1;
+}
+
+// A rectangle is transferred whenever it holds a pixel: a change one pixel wide or high is shown
+// at once instead of being dropped with the emptied rectangle.
+bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height, graphics::DirtyRect& out) {
+    out = dirty;
+    out.clip(width, height);
+    return !out.empty();
+}
+
+void present(Engine& e) {
+    DisplayState& d = *e.display;
+    if (!d.display) return;
+    graphics::Frame& screen = *d.display->screen;
+    d.sprites.dirty.clip(screen.width, screen.height);
+    if (e.app.quitLevel > 0) return;
+    if (e.sceneChanged == 0) return;
+
+    graphics::BlitContext blit;
+    blit.mmx = e.app.hasMmx > 0;
+    blit.simd = e.app.simdAllowed ? graphics::detectSimd() : graphics::SimdLevel::None;
+    float seconds = static_cast<float>(e.engineTime()) / 1000.0f;
+    graphics::Composer c{screen, d.sprites, *e.frames, blit, seconds};
+    if (graphics::composeSoftware(c, true) == graphics::ComposeResult::SpriteLinkLoop) {
+        e.host.window().setTitle(kLinkLoopTitle);
+        return;
+    }
+    graphics::DirtyRect r;
+    if (transferRect(d.sprites.dirty, screen.width, screen.height, r)) {
+        platform::ScreenPixels pixels{screen.pixels, screen.width, screen.height};
+        e.host.presenter().transfer(pixels, platform::ScreenRect{r.left, r.top, r.right, r.bottom});
+    }
+    d.sprites.dirty.reset();
+    e.sceneChanged = 0;
+    ++d.presentations;
+    d.lastPresentTime = e.engineTime();
+}
+
+int32_t DisplayState::spriteStatistic(int32_t which) const {
+    switch (which) {
+    case 0: return sprites.count();
+    case 1: return sprites.usedCount();
+    case 2: return sprites.withFrameCount();
+    default: return -1;
+    }
+}
+
+int32_t spriteStatistic(const Engine& e, int32_t which) { return e.display->spriteStatistic(which); }
+
+}  // namespace rs::display

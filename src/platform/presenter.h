@@ -1,0 +1,50 @@
+// The presentation back-end: how the composed screen buffer reaches the window. The engine
+// composes the scene in software into its screen buffer and hands the changed rectangle to the
+// presenter, which copies it into what the window shows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace rs::platform {
+
+// The screen buffer as the presenter reads it: 32-bit pixels 0xAARRGGBB, rows packed and stored
+// bottom-up (the first row in memory is the bottom row of the picture).
+struct ScreenPixels {
+    const uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// A rectangle of the screen with inclusive edges.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = -1;
+    int32_t bottom = -1;
+};
+
+// A picture as the player sees it: rows top to bottom, pixels 0xFFRRGGBB.
+struct Picture {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// The back-end kinds scripts are told about.
+enum class BackEndKind : int32_t { Software = 0, DirectDraw = 1, Direct3D = 2 };
+
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    virtual BackEndKind kind() const = 0;
+    // The window was placed for a game screen of this size and painted black.
+    virtual void paintBlack(int32_t width, int32_t height) = 0;
+    // Copies the rectangle (inside the screen) of the screen buffer into the window at the same
+    // place; the alpha bytes are not shown.
+    virtual void transfer(const ScreenPixels& screen, const ScreenRect& rect) = 0;
+    // What the window shows now (empty before the first paintBlack).
+    virtual Picture picture() const = 0;
+};
+
+}  // namespace rs::platform
