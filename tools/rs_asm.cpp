@@ -13,7 +13,9 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--help") == 0) {
-            std::puts("Usage: rs-asm IN -o OUT\nAssembles a script's text form (see rs-dis) into an object file.");
+            std::puts(
+                "Usage: rs-asm IN -o OUT\nAssembles a script's text form (see rs-dis) into an "
+                "object file.");
             return 0;
         } else if (in.empty()) {
             in = argv[i];
@@ -34,11 +36,13 @@ int main(int argc, char** argv) {
     std::string source((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     rs::tools::AsmResult r = rs::tools::assemble(source);
     if (!r.ok()) {
-        for (const auto& e : r.errors) std::fprintf(stderr, "%s:%d: %s\n", in.c_str(), e.line, e.message.c_str());
+        for (const auto& e : r.errors)
+            std::fprintf(stderr, "%s:%d: %s\n", in.c_str(), e.line, e.message.c_str());
         return 1;
     }
     std::ofstream o(out, std::ios::binary);
-    o.write(reinterpret_cast<const char*>(r.bytes.data()), static_cast<std::streamsize>(r.bytes.size()));
+    o.write(reinterpret_cast<const char*>(r.bytes.data()),
+            static_cast<std::streamsize>(r.bytes.size()));
     if (!o) {
         std::fprintf(stderr, "rs-asm: cannot write '%s'\n", out.c_str());
         return 1;

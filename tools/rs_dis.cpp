@@ -9,8 +9,10 @@
 
 int main(int argc, char** argv) {
     if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs("Usage: rs-dis IN\nPrints the text form of a script object file; rs-asm reads it back.\n",
-                   argc == 2 ? stdout : stderr);
+        std::fputs(
+            "Usage: rs-dis IN\nPrints the text form of a script object file; rs-asm reads it "
+            "back.\n",
+            argc == 2 ? stdout : stderr);
         return argc == 2 ? 0 : 2;
     }
     std::ifstream f(argv[1], std::ios::binary);
@@ -18,7 +20,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "rs-dis: cannot read '%s'\n", argv[1]);
         return 1;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
+                               std::istreambuf_iterator<char>());
     std::string text = rs::tools::disassemble(bytes);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;

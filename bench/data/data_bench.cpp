@@ -24,7 +24,8 @@ using rs::data::unpackLz;
 // Script-like text: words repeated at varying distances, as game scripts and their data are.
 std::vector<uint8_t> textLike(size_t n) {
     std::mt19937 rng(42);
-    const char* words[] = {"spset ", "frame ", "bmpload ", "\x82\xA0\x82\xA2", "\r\n", "100, ", "wait ", "print "};
+    const char* words[] = {"spset ", "frame ", "bmpload ", "\x82\xA0\x82\xA2",
+                           "\r\n",   "100, ",  "wait ",    "print "};
     std::vector<uint8_t> out;
     while (out.size() < n) {
         const char* w = words[rng() % 8];
@@ -50,8 +51,10 @@ void unpackBench(benchmark::State& state, const std::vector<uint8_t>& data) {
         benchmark::DoNotOptimize(r);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(data.size()));
-    state.counters["packed%"] = 100.0 * static_cast<double>(packed.size()) / static_cast<double>(data.size());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(data.size()));
+    state.counters["packed%"] =
+        100.0 * static_cast<double>(packed.size()) / static_cast<double>(data.size());
 }
 
 void BM_UnpackText(benchmark::State& state) {
@@ -69,7 +72,8 @@ BENCHMARK(BM_UnpackRandom)->Unit(benchmark::kMillisecond);
 void BM_PackText(benchmark::State& state) {
     static const std::vector<uint8_t> data = textLike(256 << 10);
     for (auto _ : state) benchmark::DoNotOptimize(packLz(data));
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(data.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(data.size()));
 }
 BENCHMARK(BM_PackText)->Unit(benchmark::kMillisecond);
 
@@ -87,8 +91,9 @@ struct BigArchive {
             std::string name = "cg" + std::to_string(i % 50) + "_" + std::to_string(i) + ".bmp";
             size_t size = 1024 + rng() % 3072;
             size_t start = rng() % (text.size() - size);
-            members.push_back({name, std::vector<uint8_t>(text.begin() + static_cast<long>(start),
-                                                          text.begin() + static_cast<long>(start + size))});
+            members.push_back(
+                {name, std::vector<uint8_t>(text.begin() + static_cast<long>(start),
+                                            text.begin() + static_cast<long>(start + size))});
             names.push_back("pic\\" + name);
         }
         std::string error;
@@ -103,7 +108,8 @@ struct BigArchive {
     }
     void write(const std::string& name, const std::vector<uint8_t>& bytes) const {
         std::ofstream(folder + "/" + name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
 };
 
@@ -131,14 +137,16 @@ void BM_SearchOf5000(benchmark::State& state) {
     std::ifstream d(archive.folder + "/pic.at2", std::ios::binary);
     std::vector<uint8_t> dir((std::istreambuf_iterator<char>(d)), std::istreambuf_iterator<char>());
     std::ifstream n(archive.folder + "/pic.nme", std::ios::binary);
-    std::vector<uint8_t> names((std::istreambuf_iterator<char>(n)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> names((std::istreambuf_iterator<char>(n)),
+                               std::istreambuf_iterator<char>());
     dir.resize(dir.size() - 4);
     names.resize(names.size() - 4);
     rs::data::ArchiveDirectory directory(dir);
     std::mt19937 rng(46);
     for (auto _ : state) {
         const std::string& name = archive.names[rng() % archive.names.size()];
-        benchmark::DoNotOptimize(rs::data::searchArchiveSorted(directory, names, std::string_view(name).substr(4)));
+        benchmark::DoNotOptimize(
+            rs::data::searchArchiveSorted(directory, names, std::string_view(name).substr(4)));
     }
 }
 BENCHMARK(BM_SearchOf5000)->Unit(benchmark::kNanosecond);

@@ -27,7 +27,8 @@ std::vector<uint8_t> saveLikePayload() {
     while (out.size() < kPayload) {
         uint32_t r = rng();
         if (r % 8 == 0) {
-            for (const char* s = "\x83\x5A\x81\x5B\x83\x75save"; *s; ++s) out.push_back(static_cast<uint8_t>(*s));
+            for (const char* s = "\x83\x5A\x81\x5B\x83\x75save"; *s; ++s)
+                out.push_back(static_cast<uint8_t>(*s));
         } else {
             uint32_t w = r % 4 == 0 ? r % 1000 : 0;
             for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(w >> (8 * i)));
@@ -43,7 +44,8 @@ void encode(benchmark::State& state, const std::vector<uint8_t>& payload) {
         rs::data::encodeGameData(payload, file);
         benchmark::DoNotOptimize(file.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(payload.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(payload.size()));
 }
 
 void decode(benchmark::State& state, const std::vector<uint8_t>& payload) {
@@ -55,13 +57,22 @@ void decode(benchmark::State& state, const std::vector<uint8_t>& payload) {
         benchmark::DoNotOptimize(r);
         benchmark::DoNotOptimize(out.data.get());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(payload.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(payload.size()));
 }
 
-void BM_EncodeRandom(benchmark::State& s) { encode(s, randomPayload()); }
-void BM_DecodeRandom(benchmark::State& s) { decode(s, randomPayload()); }
-void BM_EncodeSaveLike(benchmark::State& s) { encode(s, saveLikePayload()); }
-void BM_DecodeSaveLike(benchmark::State& s) { decode(s, saveLikePayload()); }
+void BM_EncodeRandom(benchmark::State& s) {
+    encode(s, randomPayload());
+}
+void BM_DecodeRandom(benchmark::State& s) {
+    decode(s, randomPayload());
+}
+void BM_EncodeSaveLike(benchmark::State& s) {
+    encode(s, saveLikePayload());
+}
+void BM_DecodeSaveLike(benchmark::State& s) {
+    decode(s, saveLikePayload());
+}
 
 BENCHMARK(BM_EncodeRandom)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeRandom)->Unit(benchmark::kMillisecond);

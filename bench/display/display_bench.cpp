@@ -23,7 +23,8 @@ constexpr int32_t kSprites = 50;
 std::unique_ptr<Frame> background() {
     auto f = createFrame(kW, kH, 32, 0);
     for (int32_t y = 0; y < kH; ++y) {
-        for (int32_t x = 0; x < kW; ++x) putPixel(*f, x, y, 0xFF000000u | (x * 255 / kW) << 16 | (y * 255 / kH) << 8 | 0x40);
+        for (int32_t x = 0; x < kW; ++x)
+            putPixel(*f, x, y, 0xFF000000u | (x * 255 / kW) << 16 | (y * 255 / kH) << 8 | 0x40);
     }
     return f;
 }
@@ -59,12 +60,14 @@ struct BenchScene {
         std::mt19937 rng(5);
         show(0, 1, 0, 0, kW, kH, 0);
         for (int32_t i = 1; i <= kSprites; ++i) {
-            show(i, 2, static_cast<int32_t>(rng() % (kW - 100)) - 50, static_cast<int32_t>(rng() % (kH - 100)) - 50, 200, 200, 1);
+            show(i, 2, static_cast<int32_t>(rng() % (kW - 100)) - 50,
+                 static_cast<int32_t>(rng() % (kH - 100)) - 50, 200, 200, 1);
         }
         show(mover, 3, 300, 300, 24, 24, 2);
         presenter.paintBlack(kW, kH);
     }
-    void show(int32_t i, int32_t slot, int32_t x, int32_t y, int32_t w, int32_t h, int32_t priority) {
+    void show(int32_t i, int32_t slot, int32_t x, int32_t y, int32_t w, int32_t h,
+              int32_t priority) {
         Sprite& s = layer.sprites[static_cast<size_t>(i)];
         s.used = 1;
         s.frame = slot;
@@ -83,7 +86,8 @@ struct BenchScene {
         Composer c{*screen, layer, *frames, blit, 0};
         composeSoftware(c, true);
         if (transfer && !layer.dirty.empty()) {
-            presenter.transfer({screen->pixels, kW, kH}, {layer.dirty.left, layer.dirty.top, layer.dirty.right, layer.dirty.bottom});
+            presenter.transfer({screen->pixels, kW, kH}, {layer.dirty.left, layer.dirty.top,
+                                                          layer.dirty.right, layer.dirty.bottom});
         }
         layer.dirty.reset();
     }
@@ -112,10 +116,18 @@ void smallMove(benchmark::State& st, bool transfer) {
     }
 }
 
-void BM_FullRedraw(benchmark::State& st) { fullRedraw(st, false); }
-void BM_FullRedrawAndTransfer(benchmark::State& st) { fullRedraw(st, true); }
-void BM_SmallSpriteMoved(benchmark::State& st) { smallMove(st, false); }
-void BM_SmallSpriteMovedAndTransfer(benchmark::State& st) { smallMove(st, true); }
+void BM_FullRedraw(benchmark::State& st) {
+    fullRedraw(st, false);
+}
+void BM_FullRedrawAndTransfer(benchmark::State& st) {
+    fullRedraw(st, true);
+}
+void BM_SmallSpriteMoved(benchmark::State& st) {
+    smallMove(st, false);
+}
+void BM_SmallSpriteMovedAndTransfer(benchmark::State& st) {
+    smallMove(st, true);
+}
 
 BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRedrawAndTransfer)->Unit(benchmark::kMillisecond);

@@ -26,7 +26,8 @@ std::unique_ptr<Frame> picture(int32_t w, int32_t h, bool alpha, uint32_t seed) 
     std::mt19937 rng(seed);
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) {
-            uint32_t p = static_cast<uint32_t>((x * 255 / w) << 16 | (y * 255 / h) << 8 | (rng() & 0xFF));
+            uint32_t p =
+                static_cast<uint32_t>((x * 255 / w) << 16 | (y * 255 / h) << 8 | (rng() & 0xFF));
             uint32_t a = alpha ? static_cast<uint32_t>((x + y) & 0xFF) : 0xFFu;
             if (rng() % 16 == 0) p = 0x0000FF00;
             putPixel(*f, x, y, (a << 24) | (p & 0xFFFFFF));
@@ -49,7 +50,6 @@ BlitContext fast() {
     c.simd = detectSimd();
     return c;
 }
-
 
 // ---- The engine ----
 
@@ -84,11 +84,13 @@ void BM_blendcopy_alpha(benchmark::State& s) {
     }
 }
 void BM_acmcopy(benchmark::State& s) {
-    auto a = picture(kW, kH, false, 1), b = picture(kW, kH, false, 2), d = picture(kW, kH, false, 3);
+    auto a = picture(kW, kH, false, 1), b = picture(kW, kH, false, 2),
+         d = picture(kW, kH, false, 3);
     auto m = mask8(kW, kH);
     auto c = fast();
     c.mmx = s.range(0) != 0;
-    for (auto _ : s) acmcopy(c, *a, 0, 0, *b, 0, 0, m.get(), 0, 0, *d, 0, 0, kW, kH, MaskCurve{0, 40, 2});
+    for (auto _ : s)
+        acmcopy(c, *a, 0, 0, *b, 0, 0, m.get(), 0, 0, *d, 0, 0, kW, kH, MaskCurve{0, 40, 2});
 }
 void BM_zcopy_2x(benchmark::State& s) {
     auto src = picture(kW / 2, kH / 2, false, 1), dst = picture(kW, kH, false, 2);
@@ -125,9 +127,13 @@ struct SdlSurfaces {
         src = SDL_CreateRGBSurfaceWithFormat(0, sw, sh, 32, SDL_PIXELFORMAT_ARGB8888);
         dst = SDL_CreateRGBSurfaceWithFormat(0, dw, dh, 32, SDL_PIXELFORMAT_ARGB8888);
         auto pic = picture(sw, sh, alpha, 1);
-        for (int y = 0; y < sh; ++y) std::memcpy(static_cast<uint8_t*>(src->pixels) + y * src->pitch, pic->row(y), static_cast<size_t>(sw) * 4);
+        for (int y = 0; y < sh; ++y)
+            std::memcpy(static_cast<uint8_t*>(src->pixels) + y * src->pitch, pic->row(y),
+                        static_cast<size_t>(sw) * 4);
         auto back = picture(dw, dh, false, 2);
-        for (int y = 0; y < dh; ++y) std::memcpy(static_cast<uint8_t*>(dst->pixels) + y * dst->pitch, back->row(y), static_cast<size_t>(dw) * 4);
+        for (int y = 0; y < dh; ++y)
+            std::memcpy(static_cast<uint8_t*>(dst->pixels) + y * dst->pitch, back->row(y),
+                        static_cast<size_t>(dw) * 4);
     }
     ~SdlSurfaces() {
         SDL_FreeSurface(src);
@@ -174,7 +180,8 @@ struct PixmanImages {
         dstPic = picture(dw, dh, false, 2);
         src = pixman_image_create_bits(alpha ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, sw, sh,
                                        reinterpret_cast<uint32_t*>(srcPic->pixels), sw * 4);
-        dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, dw, dh, reinterpret_cast<uint32_t*>(dstPic->pixels), dw * 4);
+        dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, dw, dh,
+                                       reinterpret_cast<uint32_t*>(dstPic->pixels), dw * 4);
     }
     ~PixmanImages() {
         pixman_image_unref(src);
@@ -184,24 +191,29 @@ struct PixmanImages {
 
 void BM_pixman_src(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, false);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
 }
 void BM_pixman_over(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, true);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_OVER, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_OVER, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
 }
 void BM_pixman_over_solidmask128(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, false);
     pixman_color_t half{0x8080, 0x8080, 0x8080, 0x8080};
     pixman_image_t* m = pixman_image_create_solid_fill(&half);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_OVER, k.src, m, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_OVER, k.src, m, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
     pixman_image_unref(m);
 }
 void BM_pixman_over_a8mask(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, false);
     auto m8 = mask8(kW, kH);
-    pixman_image_t* m = pixman_image_create_bits(PIXMAN_a8, kW, kH, reinterpret_cast<uint32_t*>(m8->pixels), kW);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_OVER, k.src, m, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    pixman_image_t* m =
+        pixman_image_create_bits(PIXMAN_a8, kW, kH, reinterpret_cast<uint32_t*>(m8->pixels), kW);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_OVER, k.src, m, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
     pixman_image_unref(m);
 }
 void BM_pixman_scale_2x_nearest(benchmark::State& s) {
@@ -210,7 +222,8 @@ void BM_pixman_scale_2x_nearest(benchmark::State& s) {
     pixman_transform_init_scale(&t, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
     pixman_image_set_transform(k.src, &t);
     pixman_image_set_filter(k.src, PIXMAN_FILTER_NEAREST, nullptr, 0);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
 }
 void BM_pixman_scale_down3_bilinear(benchmark::State& s) {
     PixmanImages k(kW, kH, kW / 3, kH / 3, false);
@@ -218,7 +231,9 @@ void BM_pixman_scale_down3_bilinear(benchmark::State& s) {
     pixman_transform_init_scale(&t, pixman_double_to_fixed(3.0), pixman_double_to_fixed(3.0));
     pixman_image_set_transform(k.src, &t);
     pixman_image_set_filter(k.src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3, kH / 3);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3,
+                                 kH / 3);
 }
 // The area-weighted reduction of pixman: a separable convolution with box kernels.
 void BM_pixman_scale_down3_box(benchmark::State& s) {
@@ -228,22 +243,28 @@ void BM_pixman_scale_down3_box(benchmark::State& s) {
     pixman_image_set_transform(k.src, &t);
     int n = 0;
     pixman_fixed_t* params = pixman_filter_create_separable_convolution(
-        &n, pixman_double_to_fixed(3.0), pixman_double_to_fixed(3.0), PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_IMPULSE,
-        PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 0, 0);
+        &n, pixman_double_to_fixed(3.0), pixman_double_to_fixed(3.0), PIXMAN_KERNEL_IMPULSE,
+        PIXMAN_KERNEL_IMPULSE, PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 0, 0);
     pixman_image_set_filter(k.src, PIXMAN_FILTER_SEPARABLE_CONVOLUTION, params, n);
     free(params);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3, kH / 3);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW / 3,
+                                 kH / 3);
 }
 void BM_pixman_rotate_bilinear(benchmark::State& s) {
     PixmanImages k(kW, kH, kW, kH, false);
     pixman_transform_t t;
     pixman_transform_init_identity(&t);
-    pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(-kW / 2), pixman_int_to_fixed(-kH / 2));
-    pixman_transform_rotate(&t, nullptr, pixman_double_to_fixed(std::cos(0.5)), pixman_double_to_fixed(std::sin(0.5)));
-    pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(kW / 2), pixman_int_to_fixed(kH / 2));
+    pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(-kW / 2),
+                               pixman_int_to_fixed(-kH / 2));
+    pixman_transform_rotate(&t, nullptr, pixman_double_to_fixed(std::cos(0.5)),
+                            pixman_double_to_fixed(std::sin(0.5)));
+    pixman_transform_translate(&t, nullptr, pixman_int_to_fixed(kW / 2),
+                               pixman_int_to_fixed(kH / 2));
     pixman_image_set_transform(k.src, &t);
     pixman_image_set_filter(k.src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    for (auto _ : s) pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
+    for (auto _ : s)
+        pixman_image_composite32(PIXMAN_OP_SRC, k.src, nullptr, k.dst, 0, 0, 0, 0, 0, 0, kW, kH);
 }
 
 }  // namespace

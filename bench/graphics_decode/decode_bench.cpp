@@ -39,7 +39,8 @@ uintmax_t pngSize(const graphics::Image& img, bool alpha) {
 Sample makeSample(bool photo) {
     Sample s;
     s.alpha = !photo;
-    s.image = photo ? tools::samplePhoto(kWidth, kHeight, 1) : tools::sampleArtwork(kWidth, kHeight, 1);
+    s.image =
+        photo ? tools::samplePhoto(kWidth, kHeight, 1) : tools::sampleArtwork(kWidth, kHeight, 1);
     s.fd = tools::encodeFD(s.image, s.alpha);
     s.fe = tools::encodeFE(s.image, s.alpha);
     s.pngBytes = pngSize(s.image, s.alpha);
@@ -59,26 +60,31 @@ void decode(benchmark::State& state, bool fe, bool photo) {
     const int32_t depth = s.alpha ? 32 : 24;
     std::vector<uint32_t> out(static_cast<size_t>(kWidth) * kHeight + 16);
     for (auto _ : state) {
-        bool ok = fe ? graphics::DecodeFE(kWidth, kHeight, depth, file, out) : graphics::DecodeFD(kWidth, kHeight, depth, file, out);
+        bool ok = fe ? graphics::DecodeFE(kWidth, kHeight, depth, file, out)
+                     : graphics::DecodeFD(kWidth, kHeight, depth, file, out);
         benchmark::DoNotOptimize(ok);
         benchmark::DoNotOptimize(out.data());
     }
     const double pixels = static_cast<double>(kWidth) * kHeight;
-    state.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["bytes"] = static_cast<double>(file.size());
     state.counters["png_bytes"] = static_cast<double>(s.pngBytes);
-    state.counters["size_vs_png"] = static_cast<double>(file.size()) / static_cast<double>(s.pngBytes);
+    state.counters["size_vs_png"] =
+        static_cast<double>(file.size()) / static_cast<double>(s.pngBytes);
     state.counters["bits_per_px"] = static_cast<double>(file.size() - 16) * 8.0 / pixels;
 }
 
 void encode(benchmark::State& state, bool fe) {
     const Sample& s = sample(true);
     for (auto _ : state) {
-        std::vector<uint8_t> file = fe ? tools::encodeFE(s.image, false) : tools::encodeFD(s.image, false);
+        std::vector<uint8_t> file =
+            fe ? tools::encodeFE(s.image, false) : tools::encodeFD(s.image, false);
         benchmark::DoNotOptimize(file.data());
     }
     const double pixels = static_cast<double>(kWidth) * kHeight;
-    state.counters["MP/s"] = benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(pixels / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 BENCHMARK_CAPTURE(decode, fd_photo, false, true)->Unit(benchmark::kMillisecond);

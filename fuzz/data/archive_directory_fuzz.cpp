@@ -22,9 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::span<const uint8_t> namesFile = rest.subspan(nameSize);
 
     // As the engine reads them: without their 4-byte trailers.
-    if (dirFile.size() < rs::data::kArchiveTrailerSize || namesFile.size() < rs::data::kArchiveTrailerSize) return 0;
+    if (dirFile.size() < rs::data::kArchiveTrailerSize ||
+        namesFile.size() < rs::data::kArchiveTrailerSize)
+        return 0;
     rs::data::ArchiveDirectory dir(dirFile.first(dirFile.size() - rs::data::kArchiveTrailerSize));
-    std::span<const uint8_t> names = namesFile.first(namesFile.size() - rs::data::kArchiveTrailerSize);
+    std::span<const uint8_t> names =
+        namesFile.first(namesFile.size() - rs::data::kArchiveTrailerSize);
 
     int32_t sorted = rs::data::searchArchiveSorted(dir, names, member);
     int32_t linear = rs::data::searchArchiveLinear(dir, names, member);

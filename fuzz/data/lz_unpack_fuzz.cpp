@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size -= 2;
 
     std::unique_ptr<uint8_t[]> out;
-    int32_t produced = rs::data::UnpackArchiveData(data, static_cast<int32_t>(size), unpackedSize, out);
+    int32_t produced =
+        rs::data::UnpackArchiveData(data, static_cast<int32_t>(size), unpackedSize, out);
     if (produced > unpackedSize) __builtin_trap();
     if (produced > 0 && !out) __builtin_trap();
 
@@ -25,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> packed = rs::data::packLz(input);
         std::vector<uint8_t> back(input.size());
         rs::data::UnpackResult r = rs::data::unpackLz(packed, back);
-        if (!r.ok || r.produced != input.size() || std::memcmp(back.data(), input.data(), input.size()) != 0) {
+        if (!r.ok || r.produced != input.size() ||
+            std::memcmp(back.data(), input.data(), input.size()) != 0) {
             __builtin_trap();
         }
     }

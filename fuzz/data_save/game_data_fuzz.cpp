@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> again;
         if (!encodeGameData(decoded.bytes(), again)) __builtin_trap();
         FileBuffer back;
-        if (decodeGameData(again, back) != GameDataResult::Ok || back.size != decoded.size) __builtin_trap();
+        if (decodeGameData(again, back) != GameDataResult::Ok || back.size != decoded.size)
+            __builtin_trap();
         for (int32_t i = 0; i < back.size; ++i) {
             if (back.data[i] != decoded.data[i]) __builtin_trap();
         }
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!encodeGameData(input, file)) __builtin_trap();
     FileBuffer back;
     GameDataResult expected = size == 0 ? GameDataResult::Empty : GameDataResult::Ok;
-    if (decodeGameData(file, back) != expected || back.size != static_cast<int32_t>(size)) __builtin_trap();
+    if (decodeGameData(file, back) != expected || back.size != static_cast<int32_t>(size))
+        __builtin_trap();
     for (size_t i = 0; i < size; ++i) {
         if (back.data[i] != data[i]) __builtin_trap();
     }

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     b.position = 0;
     builtins::VariableReadResult r = builtins::readVariable(pool, v, b);
     if (b.position > b.size) __builtin_trap();
-    if (static_cast<int64_t>(v.elements.size()) != int64_t{v.width()} * v.height()) __builtin_trap();
+    if (static_cast<int64_t>(v.elements.size()) != int64_t{v.width()} * v.height())
+        __builtin_trap();
     if (r == builtins::VariableReadResult::Ok) {
         std::vector<uint8_t> bytes = builtins::encodeVariable(v);
         runtime::freeVariableCells(pool, v);  // the pool must hold the copy
@@ -24,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         data::FileBuffer again;
         data::writeAtPosition(again, bytes);
         again.position = 0;
-        if (builtins::readVariable(pool, w, again) != builtins::VariableReadResult::Ok) __builtin_trap();
+        if (builtins::readVariable(pool, w, again) != builtins::VariableReadResult::Ok)
+            __builtin_trap();
         if (again.position != again.size || builtins::encodeVariable(w) != bytes) __builtin_trap();
     }
     vars.clear(pool);

@@ -60,8 +60,12 @@ void conditionalGoto(Engine& e, ScriptThread& t, bool jumpOnZero, const char* pl
     e.pool.free(target);
 }
 
-void cmdIfGoto(Engine& e, ScriptThread& t) { conditionalGoto(e, t, true, "ifgoto"); }
-void cmdNifGoto(Engine& e, ScriptThread& t) { conditionalGoto(e, t, false, "nifgoto"); }
+void cmdIfGoto(Engine& e, ScriptThread& t) {
+    conditionalGoto(e, t, true, "ifgoto");
+}
+void cmdNifGoto(Engine& e, ScriptThread& t) {
+    conditionalGoto(e, t, false, "nifgoto");
+}
 
 void cmdNothing(Engine&, ScriptThread&) {}
 
@@ -75,9 +79,13 @@ void cmdReturn(Engine& e, ScriptThread& t) {
     t.code.pc = t.return_stack[static_cast<size_t>(--t.depth)];
 }
 
-void cmdEnd(Engine&, ScriptThread& t) { t.ended = 1; }
+void cmdEnd(Engine&, ScriptThread& t) {
+    t.ended = 1;
+}
 
-void cmdThreadSlot(Engine& e, ScriptThread& t) { runtime::pushInteger(e, t, t.self_index); }
+void cmdThreadSlot(Engine& e, ScriptThread& t) {
+    runtime::pushInteger(e, t, t.self_index);
+}
 
 void cmdLine(Engine& e, ScriptThread& t) {
     int32_t n = runtime::ngetint(e, t);
@@ -103,8 +111,12 @@ void nameLike(Engine& e, ScriptThread& t, std::optional<std::string>& field) {
     e.pool.free(v);
 }
 
-void cmdScriptName(Engine& e, ScriptThread& t) { nameLike(e, t, t.name); }
-void cmdTag(Engine& e, ScriptThread& t) { nameLike(e, t, t.tag); }
+void cmdScriptName(Engine& e, ScriptThread& t) {
+    nameLike(e, t, t.name);
+}
+void cmdTag(Engine& e, ScriptThread& t) {
+    nameLike(e, t, t.tag);
+}
 
 void cmdWindowTitle(Engine& e, ScriptThread& t) {
     Value* v = runtime::ngetvar(e, t);
@@ -119,7 +131,9 @@ void cmdWindowTitle(Engine& e, ScriptThread& t) {
 
 // Moves the current frame base down to the top of the stack: the arguments taken by the bind
 // commands leave the caller's part of the stack.
-void settleFrameBase(ScriptThread& t) { t.frame_bases[static_cast<size_t>(t.frame_count - 1)] = t.psp; }
+void settleFrameBase(ScriptThread& t) {
+    t.frame_bases[static_cast<size_t>(t.frame_count - 1)] = t.psp;
+}
 
 void cmdBindValue(Engine& e, ScriptThread& t) {
     runtime::Slot* slot = runtime::getSlot(e, t);
@@ -157,7 +171,9 @@ void cmdDiscardFrame(Engine& e, ScriptThread& t) {
 
 void cmdReturnOffset(Engine& e, ScriptThread& t) {
     if (t.depth > 0) {
-        runtime::pushValue(e, t, e.pool.newOfType(runtime::kLabel, t.return_stack[static_cast<size_t>(t.depth - 1)]));
+        runtime::pushValue(
+            e, t,
+            e.pool.newOfType(runtime::kLabel, t.return_stack[static_cast<size_t>(t.depth - 1)]));
     } else {
         runtime::pushInteger(e, t, 0);
     }
@@ -197,8 +213,8 @@ void cmdDimension(Engine& e, ScriptThread& t) {
     runtime::Variable* v = runtime::ngetbody(e, t);
     if (!v) return;
     if (!runtime::dimension(e.pool, *v, size, rows)) {
-        runtime::scriptError(e, t, runtime::formatMessage("配列の大きさが異常です(%d,%d)", size, rows),
-                             "dim");
+        runtime::scriptError(
+            e, t, runtime::formatMessage("配列の大きさが異常です(%d,%d)", size, rows), "dim");
     }
 }
 
@@ -217,7 +233,8 @@ void cmdGlobal(Engine& e, ScriptThread& t) {
     e.pool.free(cell);
     if (number < 0 || number >= runtime::kVariableCount) {
         runtime::scriptError(
-            e, t, runtime::formatMessage("変数番号が範囲外です(#%x[hex])", static_cast<unsigned>(number)),
+            e, t,
+            runtime::formatMessage("変数番号が範囲外です(#%x[hex])", static_cast<unsigned>(number)),
             "global");
         return;
     }
@@ -287,6 +304,8 @@ constexpr CommandEntry kCoreCommands[] = {
 
 }  // namespace
 
-void registerCoreCommands(CommandTable& table) { table.add(kCoreCommands); }
+void registerCoreCommands(CommandTable& table) {
+    table.add(kCoreCommands);
+}
 
 }  // namespace rs::builtins

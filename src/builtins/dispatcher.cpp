@@ -20,8 +20,12 @@ constexpr int32_t kSoundLast = 1280 + 255;
 
 CommandTable::CommandTable() {
     groups_ = {
-        {"core", 0, 127, {}},        {"math", 128, 255, {}},      {"timing", 256, 511, {}},
-        {"frame", 512, 767, {}},     {"sprite", 768, 1023, {}},   {"file", 1024, 1279, {}},
+        {"core", 0, 127, {}},
+        {"math", 128, 255, {}},
+        {"timing", 256, 511, {}},
+        {"frame", 512, 767, {}},
+        {"sprite", 768, 1023, {}},
+        {"file", 1024, 1279, {}},
         {"sound", 1280, kSoundLast, {}},
     };
     for (Group& g : groups_) g.byOffset.assign(static_cast<size_t>(g.last - g.first + 1), nullptr);
@@ -81,9 +85,10 @@ void dispatch(Engine& e, runtime::ScriptThread& t, int32_t id) {
         entry->handler(e, t);
         return;
     }
-    runtime::scriptError(
-        e, t, runtime::formatMessage("アドレス%5d : 未定義の命令番号「%d」を実行しました", t.instr_pc, id),
-        "実行時のエラー");
+    runtime::scriptError(e, t,
+                         runtime::formatMessage(
+                             "アドレス%5d : 未定義の命令番号「%d」を実行しました", t.instr_pc, id),
+                         "実行時のエラー");
 }
 
 }  // namespace rs::builtins

@@ -26,7 +26,7 @@ struct CommandEntry {
 
 // The command groups by id range. Every id of a group without an entry is unassigned.
 class CommandTable {
-public:
+  public:
     struct Group {
         const char* name;
         int32_t first;
@@ -44,7 +44,7 @@ public:
     std::vector<const CommandEntry*> entries() const;
     const std::vector<Group>& groups() const { return groups_; }
 
-private:
+  private:
     std::vector<Group> groups_;
 };
 

@@ -51,7 +51,8 @@ constexpr int32_t kFirstSaveFolderMode = 4;
 constexpr int32_t kLastMode = 7;
 
 // A popped string argument's bytes; a fatal error (`message` at `place`) for anything else.
-std::optional<std::string> stringArgument(Engine& e, ScriptThread& t, const char* message, const char* place) {
+std::optional<std::string> stringArgument(Engine& e, ScriptThread& t, const char* message,
+                                          const char* place) {
     Value* v = runtime::ngetvar(e, t);
     if (!v) return std::nullopt;
     std::optional<std::string> text;
@@ -77,7 +78,9 @@ const std::string& currentSaveFolder(Engine& e) {
 // A name that would leave its folder is never written: the attempt is logged with the name.
 void logRefusedName(Engine& e, const std::string& name) {
     runtime::appendErrorLog(
-        e, "fopen", runtime::formatMessage("フォルダの外を指すファイル名なので書き込みません：%s", name.c_str()));
+        e, "fopen",
+        runtime::formatMessage("フォルダの外を指すファイル名なので書き込みません：%s",
+                               name.c_str()));
 }
 
 // fopen(name, mode): see the mode table of the file commands. Read modes give -1 for a file that
@@ -113,7 +116,8 @@ void cmdFopen(Engine& e, ScriptThread& t) {
         return;
     }
     if (mode == kDataFileExists) {
-        runtime::pushInteger(e, t, inside && data::ResourceExists(data::resourceContext(e), name) ? 1 : 0);
+        runtime::pushInteger(
+            e, t, inside && data::ResourceExists(data::resourceContext(e), name) ? 1 : 0);
         return;
     }
 
@@ -181,8 +185,9 @@ void cmdFread(Engine& e, ScriptThread& t) {
         return;
     }
     auto bytes = data::readAtPosition(f->buffer, count);
-    Value* s = e.pool.newStringWithLength(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                                          static_cast<int32_t>(bytes.size()));
+    Value* s = e.pool.newStringWithLength(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        static_cast<int32_t>(bytes.size()));
     if (!s) {
         runtime::allocationFailed(e, t);
         return;
@@ -213,9 +218,11 @@ void cmdFwrite(Engine& e, ScriptThread& t) {
     const runtime::StringBody* body = (*slot)->u.s;
     int32_t stored = body && body->data ? body->length : 0;
     int32_t n = std::min(std::max(count, 0), stored);
-    std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(n > 0 ? body->data.get() : nullptr),
-                                   static_cast<size_t>(n));
-    if (!data::writeAtPosition(f->buffer, bytes)) runtime::scriptError(e, t, "メモリ確保が出来ません", "fwrite");
+    std::span<const uint8_t> bytes(
+        reinterpret_cast<const uint8_t*>(n > 0 ? body->data.get() : nullptr),
+        static_cast<size_t>(n));
+    if (!data::writeAtPosition(f->buffer, bytes))
+        runtime::scriptError(e, t, "メモリ確保が出来ません", "fwrite");
 }
 
 // fload(handle, variable): restores a whole variable from the cursor.
@@ -227,11 +234,15 @@ void cmdFload(Engine& e, ScriptThread& t) {
     ScriptFile* f = openFile(e, t, handle, "fload");
     if (!f) return;
     switch (readVariable(e.pool, *v, f->buffer)) {
-        case VariableReadResult::Ok: break;
-        case VariableReadResult::Damaged:
-            runtime::scriptWarning(e, t, "壊れたデータを読み込もうとしました\n読み込みを中断します", "fload");
+        case VariableReadResult::Ok:
             break;
-        case VariableReadResult::PoolExhausted: runtime::allocationFailed(e, t); break;
+        case VariableReadResult::Damaged:
+            runtime::scriptWarning(e, t, "壊れたデータを読み込もうとしました\n読み込みを中断します",
+                                   "fload");
+            break;
+        case VariableReadResult::PoolExhausted:
+            runtime::allocationFailed(e, t);
+            break;
     }
 }
 
@@ -250,7 +261,8 @@ void cmdSaveVariable(Engine& e, ScriptThread& t) {
         runtime::scriptError(e, t, "メモリ確保が出来ません", "fsave");
         return;
     }
-    if (!data::writeAtPosition(f->buffer, bytes)) runtime::scriptError(e, t, "メモリ確保が出来ません", "fsave");
+    if (!data::writeAtPosition(f->buffer, bytes))
+        runtime::scriptError(e, t, "メモリ確保が出来ません", "fsave");
 }
 
 // The last-write time of a host file in local time; nullopt when it cannot be read.
@@ -275,15 +287,32 @@ void cmdFileTime(Engine& e, ScriptThread& t) {
     int32_t result = -1;
     if (time) {
         switch (field) {
-            case 0: result = time->year; break;
-            case 1: result = time->month; break;
-            case 2: result = time->day; break;
-            case 3: result = time->dayOfWeek; break;
-            case 4: result = time->hour; break;
-            case 5: result = time->minute; break;
-            case 6: result = time->second; break;
-            case 7: result = time->millisecond; break;
-            default: break;
+            case 0:
+                result = time->year;
+                break;
+            case 1:
+                result = time->month;
+                break;
+            case 2:
+                result = time->day;
+                break;
+            case 3:
+                result = time->dayOfWeek;
+                break;
+            case 4:
+                result = time->hour;
+                break;
+            case 5:
+                result = time->minute;
+                break;
+            case 6:
+                result = time->second;
+                break;
+            case 7:
+                result = time->millisecond;
+                break;
+            default:
+                break;
         }
     }
     runtime::pushInteger(e, t, result);
@@ -294,7 +323,8 @@ void cmdNothing(Engine&, ScriptThread&) {}
 // shellexec(file, folder): the desktop's opener (xdg-open) opens the file, started without a
 // shell and with the folder as its working folder. Failures are not reported.
 void cmdShellExec(Engine& e, ScriptThread& t) {
-    constexpr const char* kTwoStrings = "引数が文字列になっていません。あるいは足りません（２個必要です）";
+    constexpr const char* kTwoStrings =
+        "引数が文字列になっていません。あるいは足りません（２個必要です）";
     if (t.frameCellCount() < 2) {
         runtime::scriptError(e, t, kTwoStrings, "shellexec");
         return;
@@ -328,31 +358,31 @@ void cmdReadDataFile(Engine& e, ScriptThread& t) {
     std::optional<std::string> name = stringArgument(e, t, kNotString, "readdata");
     if (!name) return;
     std::unique_ptr<uint8_t[]> data;
-    int32_t size = data::staysInFolder(*name) ? data::LoadResource(data::resourceContext(e), *name, data) : -1;
+    int32_t size =
+        data::staysInFolder(*name) ? data::LoadResource(data::resourceContext(e), *name, data) : -1;
     if (size <= 0) {
         runtime::pushInteger(e, t, 0);
         return;
     }
-    runtime::pushValue(e, t, e.pool.newStringWithLength(
-                                 std::string_view(reinterpret_cast<const char*>(data.get()), static_cast<size_t>(size)),
-                                 size));
+    runtime::pushValue(
+        e, t,
+        e.pool.newStringWithLength(
+            std::string_view(reinterpret_cast<const char*>(data.get()), static_cast<size_t>(size)),
+            size));
 }
 
 constexpr CommandEntry kFileCommands[] = {
-    {1024, "fopen", cmdFopen},
-    {1025, "fclose", cmdClose},
-    {1026, "fread", cmdFread},
-    {1027, "fwrite", cmdFwrite},
-    {1028, "fload", cmdFload},
-    {1029, "fsave", cmdSaveVariable},
-    {1030, "ftime", cmdFileTime},
-    {1033, "fnop", cmdNothing},
-    {1034, "shellexec", cmdShellExec},
-    {1035, "readdata", cmdReadDataFile},
+    {1024, "fopen", cmdFopen},         {1025, "fclose", cmdClose},
+    {1026, "fread", cmdFread},         {1027, "fwrite", cmdFwrite},
+    {1028, "fload", cmdFload},         {1029, "fsave", cmdSaveVariable},
+    {1030, "ftime", cmdFileTime},      {1033, "fnop", cmdNothing},
+    {1034, "shellexec", cmdShellExec}, {1035, "readdata", cmdReadDataFile},
 };
 
 }  // namespace
 
-void registerFileCommands(CommandTable& table) { table.add(kFileCommands); }
+void registerFileCommands(CommandTable& table) {
+    table.add(kFileCommands);
+}
 
 }  // namespace rs::builtins

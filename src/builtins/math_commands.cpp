@@ -22,7 +22,8 @@ int32_t realToInteger32(double d) {
     // A conversion through a 64-bit integer whose low word is kept: values beyond 32 bits wrap
     // modulo 2^32. Beyond the 64-bit range (and NaN) the conversion has no value and gives 0.
     if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) return 0;
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(d))));
+    return static_cast<int32_t>(
+        static_cast<uint32_t>(static_cast<uint64_t>(static_cast<int64_t>(d))));
 }
 
 // The argument of abs and sgn: an integer or a real, taken as it is. Null after an error.
@@ -71,9 +72,15 @@ void toInteger(Engine& e, ScriptThread& t) {
     runtime::pushInteger(e, t, realToInteger32(F(x)));
 }
 
-double ceilOf(double x) { return std::ceil(x); }
-double floorOf(double x) { return std::floor(x); }
-double roundOf(double x) { return std::floor(x + 0.5); }
+double ceilOf(double x) {
+    return std::ceil(x);
+}
+double floorOf(double x) {
+    return std::floor(x);
+}
+double roundOf(double x) {
+    return std::floor(x + 0.5);
+}
 
 void pushRounded(Engine& e, ScriptThread& t, double result) {
     runtime::pushReal(e, t, static_cast<float>(result));
@@ -87,17 +94,37 @@ void realFunction(Engine& e, ScriptThread& t) {
     pushRounded(e, t, F(x));
 }
 
-double sqrtOf(double x) { return std::sqrt(x); }
-double sinOf(double x) { return std::sin(x); }
-double cosOf(double x) { return std::cos(x); }
-double tanOf(double x) { return std::tan(x); }
-double asinOf(double x) { return std::asin(x); }
-double acosOf(double x) { return std::acos(x); }
-double atanOf(double x) { return std::atan(x); }
-double expOf(double x) { return std::exp(x); }
-double logOf(double x) { return std::log(x); }
+double sqrtOf(double x) {
+    return std::sqrt(x);
+}
+double sinOf(double x) {
+    return std::sin(x);
+}
+double cosOf(double x) {
+    return std::cos(x);
+}
+double tanOf(double x) {
+    return std::tan(x);
+}
+double asinOf(double x) {
+    return std::asin(x);
+}
+double acosOf(double x) {
+    return std::acos(x);
+}
+double atanOf(double x) {
+    return std::atan(x);
+}
+double expOf(double x) {
+    return std::exp(x);
+}
+double logOf(double x) {
+    return std::log(x);
+}
 // Pi as the nearest 32-bit real, widened.
-double timesPi(double x) { return x * 3.1415927410125732; }
+double timesPi(double x) {
+    return x * 3.1415927410125732;
+}
 
 // Two real arguments a, b (b is on top of the stack).
 template <double (*F)(double, double)>
@@ -109,8 +136,12 @@ void realFunction2(Engine& e, ScriptThread& t) {
     pushRounded(e, t, F(a, b));
 }
 
-double atan2Of(double y, double x) { return std::atan2(y, x); }
-double powOf(double a, double b) { return std::pow(a, b); }
+double atan2Of(double y, double x) {
+    return std::atan2(y, x);
+}
+double powOf(double a, double b) {
+    return std::pow(a, b);
+}
 
 void cmdSeed(Engine& e, ScriptThread& t) {
     int32_t seed = runtime::ngetint(e, t);
@@ -218,6 +249,8 @@ constexpr CommandEntry kMathCommands[] = {
 
 }  // namespace
 
-void registerMathCommands(CommandTable& table) { table.add(kMathCommands); }
+void registerMathCommands(CommandTable& table) {
+    table.add(kMathCommands);
+}
 
 }  // namespace rs::builtins

@@ -22,11 +22,13 @@ constexpr const char* kChainPlace = "ファイル実行(1)";
 constexpr const char* kSpawnPlace = "ファイル実行(2)";
 
 void reportLoadFailure(Engine& e, ScriptThread& t, const std::string& name, const char* place) {
-    runtime::scriptError(e, t,
-                         runtime::formatMessage("実行用ファイル(%s)が読めませんでした\nインストールしたフォルダに異常がないか\n"
-                                                "またはＣＤに異常がないか\n確認し直してみてください",
-                                                name.c_str()),
-                         place);
+    runtime::scriptError(
+        e, t,
+        runtime::formatMessage(
+            "実行用ファイル(%s)が読めませんでした\nインストールしたフォルダに異常がないか\n"
+            "またはＣＤに異常がないか\n確認し直してみてください",
+            name.c_str()),
+        place);
 }
 
 // The script name in a popped cell (which the caller owns and this frees); a cell that is not a
@@ -101,6 +103,8 @@ constexpr CommandEntry kScriptCommands[] = {
 
 }  // namespace
 
-void registerScriptCommands(CommandTable& table) { table.add(kScriptCommands); }
+void registerScriptCommands(CommandTable& table) {
+    table.add(kScriptCommands);
+}
 
 }  // namespace rs::builtins

@@ -39,7 +39,9 @@ Value* stringArgument(Engine& e, ScriptThread& t, const char* message, const cha
 }
 
 // The stored length of a string cell: its buffer, the terminating NUL included.
-int32_t storedLength(const Value& v) { return v.u.s ? v.u.s->length : 0; }
+int32_t storedLength(const Value& v) {
+    return v.u.s ? v.u.s->length : 0;
+}
 
 void cmdAsc(Engine& e, ScriptThread& t) {
     int32_t i = runtime::ngetint(e, t);
@@ -148,8 +150,12 @@ void leftRight(Engine& e, ScriptThread& t, Side side, const char* place) {
     }
 }
 
-void cmdLefts(Engine& e, ScriptThread& t) { leftRight(e, t, Side::Left, "lefts"); }
-void cmdRights(Engine& e, ScriptThread& t) { leftRight(e, t, Side::Right, "rights"); }
+void cmdLefts(Engine& e, ScriptThread& t) {
+    leftRight(e, t, Side::Left, "lefts");
+}
+void cmdRights(Engine& e, ScriptThread& t) {
+    leftRight(e, t, Side::Right, "rights");
+}
 
 void cmdMids(Engine& e, ScriptThread& t) {
     int32_t count = runtime::ngetint(e, t);
@@ -169,7 +175,8 @@ void cmdMids(Engine& e, ScriptThread& t) {
     int64_t n = count;
     if (start + n > length) n = length - start;
     std::string result;
-    if (n > 0) result = std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(n)));
+    if (n > 0)
+        result = std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(n)));
     e.pool.free(s);
     runtime::pushString(e, t, result);
 }
@@ -212,7 +219,8 @@ void cmdChr(Engine& e, ScriptThread& t) {
         bytes += static_cast<char>(code & 0xFF);
     }
     // The bytes are stored as they are, even a NUL second byte: the text then ends before it.
-    runtime::pushValue(e, t, e.pool.newStringWithLength(bytes, static_cast<int32_t>(bytes.size()) + 1));
+    runtime::pushValue(e, t,
+                       e.pool.newStringWithLength(bytes, static_cast<int32_t>(bytes.size()) + 1));
 }
 
 void cmdArrayFind(Engine& e, ScriptThread& t) {
@@ -233,7 +241,8 @@ void cmdArrayFind(Engine& e, ScriptThread& t) {
         runtime::scriptError(e, t, kBadPosition, "arrfind");
         return;
     } else {
-        auto size = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(a->dim), a->elements.size()));
+        auto size =
+            static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(a->dim), a->elements.size()));
         for (int32_t i = start; i < size; ++i) {
             runtime::Slot* slot = &a->elements[static_cast<size_t>(i)];
             // An element bound by reference is compared by the value it aliases.
@@ -249,19 +258,15 @@ void cmdArrayFind(Engine& e, ScriptThread& t) {
 }
 
 constexpr CommandEntry kStringCommands[] = {
-    {147, "asc", cmdAsc},
-    {148, "mid", cmdMid},
-    {151, "strlen", cmdStrlen},
-    {152, "lefts", cmdLefts},
-    {153, "rights", cmdRights},
-    {156, "chr", cmdChr},
-    {164, "strstr", cmdStrstr},
-    {165, "arrfind", cmdArrayFind},
-    {166, "mids", cmdMids},
+    {147, "asc", cmdAsc},       {148, "mid", cmdMid},           {151, "strlen", cmdStrlen},
+    {152, "lefts", cmdLefts},   {153, "rights", cmdRights},     {156, "chr", cmdChr},
+    {164, "strstr", cmdStrstr}, {165, "arrfind", cmdArrayFind}, {166, "mids", cmdMids},
 };
 
 }  // namespace
 
-void registerStringCommands(CommandTable& table) { table.add(kStringCommands); }
+void registerStringCommands(CommandTable& table) {
+    table.add(kStringCommands);
+}
 
 }  // namespace rs::builtins

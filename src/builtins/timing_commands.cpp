@@ -42,14 +42,18 @@ void cmdTime(Engine& e, ScriptThread& t) {
 
 // The clock reference value is the processor clock in kHz measured at start-up (or its
 // default): the figure scripts scale their timing by.
-void cmdClockReference(Engine& e, ScriptThread& t) { runtime::pushInteger(e, t, e.app.cpuClockKHz); }
+void cmdClockReference(Engine& e, ScriptThread& t) {
+    runtime::pushInteger(e, t, e.app.cpuClockKHz);
+}
 
 void cmdFrameWait(Engine& e, ScriptThread& t) {
     t.wake_time = (t.wake_time + kFrameStepMs) & kClockMask;
     runtime::pushInteger(e, t, kFrameRate);
 }
 
-void cmdDoEvents(Engine& e, ScriptThread&) { e.pumpMessages(); }
+void cmdDoEvents(Engine& e, ScriptThread&) {
+    e.pumpMessages();
+}
 
 constexpr CommandEntry kTimingCommands[] = {
     {256, "wait", cmdWait},
@@ -61,6 +65,8 @@ constexpr CommandEntry kTimingCommands[] = {
 
 }  // namespace
 
-void registerTimingCommands(CommandTable& table) { table.add(kTimingCommands); }
+void registerTimingCommands(CommandTable& table) {
+    table.add(kTimingCommands);
+}
 
 }  // namespace rs::builtins

@@ -27,7 +27,8 @@ int64_t elementCount(const runtime::Variable& v) {
 bool takeWord(data::FileBuffer& b, uint32_t& w) {
     auto bytes = data::readAtPosition(b, 4);
     if (bytes.size() != 4) return false;
-    w = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
+    w = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+        uint32_t{bytes[3]} << 24;
     return true;
 }
 
@@ -58,7 +59,9 @@ ElementResult readElement(runtime::ValuePool& pool, data::FileBuffer& b, Slot& o
     if (!takeInt(b, type)) return ElementResult::Damaged;
     Value* cell = nullptr;
     switch (type) {
-        case runtime::kUnused: out = nullptr; return ElementResult::Ok;
+        case runtime::kUnused:
+            out = nullptr;
+            return ElementResult::Ok;
         case runtime::kInteger:
         case runtime::kVarName:
         case runtime::kLabel:
@@ -78,17 +81,22 @@ ElementResult readElement(runtime::ValuePool& pool, data::FileBuffer& b, Slot& o
         }
         case runtime::kString: {
             int32_t length = 0;
-            if (!takeInt(b, length) || length < 0 || length > b.remaining()) return ElementResult::Damaged;
+            if (!takeInt(b, length) || length < 0 || length > b.remaining())
+                return ElementResult::Damaged;
             auto bytes = data::readAtPosition(b, length);
             cell = pool.newStringWithLength(
-                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), length);
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                length);
             break;
         }
         case runtime::kVoid:
         case runtime::kReference:
         case runtime::kConstString:
-        case runtime::kReference2: cell = pool.newOfType(runtime::kVoid, 0); break;
-        default: return ElementResult::Damaged;
+        case runtime::kReference2:
+            cell = pool.newOfType(runtime::kVoid, 0);
+            break;
+        default:
+            return ElementResult::Damaged;
     }
     if (!cell) return ElementResult::NoCell;
     out = cell;
@@ -103,7 +111,8 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v) {
     if (v.dim < 0) putWord(out, static_cast<uint32_t>(v.rows));
     int64_t count = elementCount(v);
     for (int64_t i = 0; i < count; ++i) {
-        Slot cell = static_cast<size_t>(i) < v.elements.size() ? v.elements[static_cast<size_t>(i)] : nullptr;
+        Slot cell = static_cast<size_t>(i) < v.elements.size() ? v.elements[static_cast<size_t>(i)]
+                                                               : nullptr;
         if (!cell) {
             putWord(out, static_cast<uint32_t>(runtime::kUnused));
             continue;
@@ -113,7 +122,9 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v) {
             case runtime::kInteger:
             case runtime::kVarName:
             case runtime::kLabel:
-            case runtime::kLabelDiff: putWord(out, static_cast<uint32_t>(cell->u.i)); break;
+            case runtime::kLabelDiff:
+                putWord(out, static_cast<uint32_t>(cell->u.i));
+                break;
             case runtime::kReal: {
                 uint32_t w;
                 std::memcpy(&w, &cell->u.r, sizeof w);
@@ -127,13 +138,15 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v) {
                 if (length > 0) out.insert(out.end(), s->data.get(), s->data.get() + length);
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
     return out;
 }
 
-VariableReadResult readVariable(runtime::ValuePool& pool, runtime::Variable& v, data::FileBuffer& b) {
+VariableReadResult readVariable(runtime::ValuePool& pool, runtime::Variable& v,
+                                data::FileBuffer& b) {
     runtime::freeVariableCells(pool, v);
     auto fail = [&](VariableReadResult r, std::vector<Slot>& read) {
         for (Slot& s : read) pool.free(s);
@@ -145,9 +158,11 @@ VariableReadResult readVariable(runtime::ValuePool& pool, runtime::Variable& v, 
     int32_t dim = 0;
     int32_t rows = 0;
     if (!takeInt(b, dim) || dim > pool.capacity()) return fail(VariableReadResult::Damaged, none);
-    if (dim < 0 && (!takeInt(b, rows) || dim == INT32_MIN || rows < 1)) return fail(VariableReadResult::Damaged, none);
+    if (dim < 0 && (!takeInt(b, rows) || dim == INT32_MIN || rows < 1))
+        return fail(VariableReadResult::Damaged, none);
     int64_t count = dim == 0 ? 1 : dim > 0 ? dim : -int64_t{dim} * rows;
-    if (count > pool.capacity() || count > kMaxElements) return fail(VariableReadResult::Damaged, none);
+    if (count > pool.capacity() || count > kMaxElements)
+        return fail(VariableReadResult::Damaged, none);
 
     std::vector<Slot> elements;
     try {

@@ -19,7 +19,7 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v);
 
 enum class VariableReadResult {
     Ok,
-    Damaged,      // the data cannot be a variable: the variable is left an unassigned scalar
+    Damaged,        // the data cannot be a variable: the variable is left an unassigned scalar
     PoolExhausted,  // no cell for an element: the variable is left an unassigned scalar
 };
 
@@ -28,6 +28,7 @@ enum class VariableReadResult {
 // holds, or has an unknown type tag is damaged. References cannot be restored from a file (they
 // named memory of another run): they, and the string constants the runtime never makes, come
 // back as void values.
-VariableReadResult readVariable(runtime::ValuePool& pool, runtime::Variable& v, data::FileBuffer& b);
+VariableReadResult readVariable(runtime::ValuePool& pool, runtime::Variable& v,
+                                data::FileBuffer& b);
 
 }  // namespace rs::builtins

@@ -34,7 +34,8 @@ bool readWhole(const std::string& path, std::vector<uint8_t>& out, std::string& 
 
 std::optional<ArchiveFiles> buildArchive(std::vector<ArchiveMember> members, std::string& error) {
     for (const ArchiveMember& m : members) {
-        if (m.name.empty() || m.name.size() > kMaxResourceName || m.name.find('\0') != std::string::npos) {
+        if (m.name.empty() || m.name.size() > kMaxResourceName ||
+            m.name.find('\0') != std::string::npos) {
             error = "unusable member name '" + m.name + "'";
             return std::nullopt;
         }
@@ -44,12 +45,14 @@ std::optional<ArchiveFiles> buildArchive(std::vector<ArchiveMember> members, std
         }
     }
     // The engine finds members by a binary search in this order.
-    std::stable_sort(members.begin(), members.end(), [](const ArchiveMember& a, const ArchiveMember& b) {
-        return compareArchiveNames(a.name, b.name) < 0;
-    });
+    std::stable_sort(members.begin(), members.end(),
+                     [](const ArchiveMember& a, const ArchiveMember& b) {
+                         return compareArchiveNames(a.name, b.name) < 0;
+                     });
     for (size_t i = 1; i < members.size(); ++i) {
         if (compareArchiveNames(members[i - 1].name, members[i].name) == 0) {
-            error = "members '" + members[i - 1].name + "' and '" + members[i].name + "' have the same name";
+            error = "members '" + members[i - 1].name + "' and '" + members[i].name +
+                    "' have the same name";
             return std::nullopt;
         }
     }
@@ -80,7 +83,8 @@ std::optional<ArchiveFiles> buildArchive(std::vector<ArchiveMember> members, std
 
 bool ArchiveReader::open(const std::string& basePath, std::string& error) {
     ArchiveFiles f;
-    if (!readWhole(basePath + ".at2", f.directory, error) || !readWhole(basePath + ".nme", f.names, error) ||
+    if (!readWhole(basePath + ".at2", f.directory, error) ||
+        !readWhole(basePath + ".nme", f.names, error) ||
         !readWhole(basePath + ".det", f.data, error)) {
         return false;
     }
@@ -92,16 +96,20 @@ bool ArchiveReader::open(const std::string& basePath, std::string& error) {
     return true;
 }
 
-void ArchiveReader::assign(ArchiveFiles files) { files_ = std::move(files); }
+void ArchiveReader::assign(ArchiveFiles files) {
+    files_ = std::move(files);
+}
 
 std::span<const uint8_t> ArchiveReader::directoryRecords() const {
     size_t n = files_.directory.size();
-    return std::span<const uint8_t>(files_.directory.data(), n >= kArchiveTrailerSize ? n - kArchiveTrailerSize : 0);
+    return std::span<const uint8_t>(files_.directory.data(),
+                                    n >= kArchiveTrailerSize ? n - kArchiveTrailerSize : 0);
 }
 
 std::span<const uint8_t> ArchiveReader::nameTable() const {
     size_t n = files_.names.size();
-    return std::span<const uint8_t>(files_.names.data(), n >= kArchiveTrailerSize ? n - kArchiveTrailerSize : 0);
+    return std::span<const uint8_t>(files_.names.data(),
+                                    n >= kArchiveTrailerSize ? n - kArchiveTrailerSize : 0);
 }
 
 std::optional<std::string_view> ArchiveReader::name(size_t index) const {
@@ -124,7 +132,8 @@ bool ArchiveReader::extract(size_t index, std::vector<uint8_t>& out, std::string
         return false;
     }
     out.resize(e.unpackedSize);
-    UnpackResult r = unpackLz(std::span<const uint8_t>(files_.data.data() + e.dataOffset, e.packedSize), out);
+    UnpackResult r =
+        unpackLz(std::span<const uint8_t>(files_.data.data() + e.dataOffset, e.packedSize), out);
     if (!r.ok || r.produced != out.size()) {
         error = r.ok ? "member unpacks to fewer bytes than its size" : "member data is malformed";
         out.resize(r.produced);

@@ -31,14 +31,16 @@ std::optional<ArchiveFiles> buildArchive(std::vector<ArchiveMember> members, std
 
 // An archive read whole.
 class ArchiveReader {
-public:
+  public:
     // Reads "<basePath>.at2", ".nme" and ".det" (host paths). False with a message on failure.
     bool open(const std::string& basePath, std::string& error);
     // Takes the three files' contents as they are.
     void assign(ArchiveFiles files);
 
     size_t count() const { return ArchiveDirectory(directoryRecords()).count(); }
-    ArchiveEntry entry(size_t index) const { return ArchiveDirectory(directoryRecords()).entry(index); }
+    ArchiveEntry entry(size_t index) const {
+        return ArchiveDirectory(directoryRecords()).entry(index);
+    }
     // The member's name; nullopt when its offset lies outside the name file.
     std::optional<std::string_view> name(size_t index) const;
     // Unpacks a member. False with a message when its data lies outside the data file, is
@@ -47,7 +49,7 @@ public:
     // The first member whose name compares equal, or -1.
     int32_t find(std::string_view name) const;
 
-private:
+  private:
     std::span<const uint8_t> directoryRecords() const;
     std::span<const uint8_t> nameTable() const;
     ArchiveFiles files_;

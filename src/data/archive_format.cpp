@@ -6,7 +6,9 @@ namespace rs::data {
 
 namespace {
 
-constexpr uint8_t foldCase(uint8_t b) { return b >= 'A' && b <= 'Z' ? static_cast<uint8_t>(b + 0x20) : b; }
+constexpr uint8_t foldCase(uint8_t b) {
+    return b >= 'A' && b <= 'Z' ? static_cast<uint8_t>(b + 0x20) : b;
+}
 
 }  // namespace
 

@@ -17,8 +17,8 @@ constexpr size_t kArchiveTrailerSize = 4;
 constexpr size_t kMaxResourceName = 2047;
 
 struct ArchiveEntry {
-    uint32_t nameOffset = 0;    // offset of the NUL-terminated name in the name file
-    uint32_t dataOffset = 0;    // offset of the packed bytes in the data file
+    uint32_t nameOffset = 0;  // offset of the NUL-terminated name in the name file
+    uint32_t dataOffset = 0;  // offset of the packed bytes in the data file
     uint32_t packedSize = 0;
     uint32_t reserved = 0;
     uint32_t unpackedSize = 0;
@@ -32,12 +32,12 @@ int compareArchiveNames(std::string_view a, std::string_view b);
 // A directory's records over its contents without the trailer; a partial record at the end is
 // ignored.
 class ArchiveDirectory {
-public:
+  public:
     explicit ArchiveDirectory(std::span<const uint8_t> records) : bytes_(records) {}
     size_t count() const { return bytes_.size() / kArchiveEntrySize; }
     ArchiveEntry entry(size_t index) const;
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
 };
 

@@ -66,7 +66,8 @@ void syncFolder(const std::string& folder) {
 WriteOutcome replaceFile(const std::string& path, std::span<const uint8_t> bytes) {
     struct stat old;
     bool exists = ::stat(path.c_str(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || ::access(path.c_str(), W_OK) != 0)) return WriteOutcome::CreateFailed;
+    if (exists && (!S_ISREG(old.st_mode) || ::access(path.c_str(), W_OK) != 0))
+        return WriteOutcome::CreateFailed;
 
     std::string temp;
     int fd = createTemporary(path, temp);

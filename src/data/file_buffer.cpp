@@ -19,7 +19,9 @@ void clearBuffer(FileBuffer& b) {
     b.position = 0;
 }
 
-void freeBufferData(FileBuffer& b) { b.data.reset(); }
+void freeBufferData(FileBuffer& b) {
+    b.data.reset();
+}
 
 bool resizeBuffer(FileBuffer& b, int32_t newSize) {
     if (newSize <= 0) {
@@ -29,7 +31,8 @@ bool resizeBuffer(FileBuffer& b, int32_t newSize) {
         return true;
     }
     if (!b.data || b.capacity <= 0) {
-        std::unique_ptr<uint8_t[]> fresh(new (std::nothrow) uint8_t[static_cast<size_t>(newSize)]());
+        std::unique_ptr<uint8_t[]> fresh(new (std::nothrow)
+                                             uint8_t[static_cast<size_t>(newSize)]());
         if (!fresh) return false;
         b.data = std::move(fresh);
         b.capacity = newSize;
@@ -41,7 +44,8 @@ bool resizeBuffer(FileBuffer& b, int32_t newSize) {
     if (rounded > INT32_MAX) rounded = INT32_MAX;
     auto capacity = static_cast<int32_t>(rounded);
     if (capacity != b.capacity) {
-        std::unique_ptr<uint8_t[]> fresh(new (std::nothrow) uint8_t[static_cast<size_t>(capacity)]());
+        std::unique_ptr<uint8_t[]> fresh(new (std::nothrow)
+                                             uint8_t[static_cast<size_t>(capacity)]());
         if (!fresh) return false;
         int32_t keep = std::min({b.size, b.capacity, capacity});
         if (keep > 0) std::memcpy(fresh.get(), b.data.get(), static_cast<size_t>(keep));

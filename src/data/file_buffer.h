@@ -9,10 +9,10 @@
 namespace rs::data {
 
 struct FileBuffer {
-    int32_t capacity = 0;              // bytes allocated for `data`
-    std::unique_ptr<uint8_t[]> data;   // the bytes (owned)
-    int32_t size = 0;                  // bytes in use
-    int32_t position = 0;              // the read/write cursor
+    int32_t capacity = 0;             // bytes allocated for `data`
+    std::unique_ptr<uint8_t[]> data;  // the bytes (owned)
+    int32_t size = 0;                 // bytes in use
+    int32_t position = 0;             // the read/write cursor
 
     std::span<const uint8_t> bytes() const {
         return {data.get(), static_cast<size_t>(size > 0 ? size : 0)};

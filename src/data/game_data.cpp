@@ -8,10 +8,14 @@ namespace rs::data {
 namespace {
 
 // A gap is written as extension bytes worth 254 each, then one byte of 1..254.
-constexpr int32_t extensionCount(int64_t gap) { return gap <= 254 ? 0 : static_cast<int32_t>((gap - 255) / 254 + 1); }
+constexpr int32_t extensionCount(int64_t gap) {
+    return gap <= 254 ? 0 : static_cast<int32_t>((gap - 255) / 254 + 1);
+}
 // All the bytes of a gap (>= 1): ceil(gap / 254). Without a branch, the length pass stays fast on
 // data whose gaps are unpredictable.
-constexpr size_t gapBytes(int64_t gap) { return static_cast<size_t>((gap + 253) / 254); }
+constexpr size_t gapBytes(int64_t gap) {
+    return static_cast<size_t>((gap + 253) / 254);
+}
 static_assert(gapBytes(1) == 1 && gapBytes(254) == 1 && gapBytes(255) == 2 && gapBytes(508) == 2 &&
               gapBytes(509) == 3 && gapBytes(762) == 3 && gapBytes(763) == 4);
 
@@ -53,7 +57,8 @@ bool encodeGameData(std::span<const uint8_t> payload, std::vector<uint8_t>& out)
         return false;
     }
 
-    for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<uint8_t>((n >> (8 * i)) & 0xFF) ^ mask;
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<size_t>(i)] = static_cast<uint8_t>((n >> (8 * i)) & 0xFF) ^ mask;
     last.fill(-1);
     uint8_t* base = out.data();
     const uint8_t extension = 0xFF ^ mask;
@@ -78,12 +83,14 @@ GameDataResult decodeGameData(std::span<const uint8_t> file, FileBuffer& out) {
     if (file.size() < kHeaderSize) return GameDataResult::Garbled;
     const uint8_t mask = file[3];
     uint32_t n = 0;
-    for (int i = 0; i < 4; ++i) n |= static_cast<uint32_t>(file[static_cast<size_t>(i)] ^ mask) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        n |= static_cast<uint32_t>(file[static_cast<size_t>(i)] ^ mask) << (8 * i);
     if (n == 0) return GameDataResult::Empty;
     // Every payload byte takes at least one byte of some list, so a file too short for its
     // header's length was never written whole: it is not decoded (and nothing that large is
     // allocated for it).
-    if (static_cast<uint64_t>(n) + kHeaderSize + kListsEndSize - 1 > file.size()) return GameDataResult::Garbled;
+    if (static_cast<uint64_t>(n) + kHeaderSize + kListsEndSize - 1 > file.size())
+        return GameDataResult::Garbled;
 
     std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n]());
     if (!data) return GameDataResult::NoMemory;

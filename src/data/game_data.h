@@ -28,8 +28,8 @@ bool encodeGameData(std::span<const uint8_t> payload, std::vector<uint8_t>& out)
 
 enum class GameDataResult {
     Ok,
-    Empty,     // the header gives a payload of 0 bytes
-    Garbled,   // a position beyond the payload, a file that ends early or cannot hold its payload
+    Empty,    // the header gives a payload of 0 bytes
+    Garbled,  // a position beyond the payload, a file that ends early or cannot hold its payload
     NoMemory,
 };
 

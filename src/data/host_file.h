@@ -9,7 +9,7 @@
 namespace rs::data {
 
 class HostFile {
-public:
+  public:
     HostFile() = default;
     ~HostFile() { close(); }
     HostFile(HostFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -27,7 +27,7 @@ public:
     // Reads exactly `n` bytes at `offset`; false on a short read or an error.
     bool readAt(uint64_t offset, void* out, size_t n) const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

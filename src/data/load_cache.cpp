@@ -12,7 +12,8 @@ void ReleaseResourceBuffer(ResourceBuffer& buffer) {
     buffer.cached = false;
 }
 
-bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBuffer& buffer, std::string_view name) {
+bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBuffer& buffer,
+                        std::string_view name) {
     ReleaseResourceBuffer(buffer);
     for (const LoadCache::Slot& s : cache.slots_) {
         if (s.name == name) {
@@ -41,6 +42,8 @@ bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBu
     return true;
 }
 
-void FreeLoadCache(LoadCache& cache) { cache.slots_.clear(); }
+void FreeLoadCache(LoadCache& cache) {
+    cache.slots_.clear();
+}
 
 }  // namespace rs::data

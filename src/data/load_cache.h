@@ -25,7 +25,7 @@ struct ResourceBuffer {
 };
 
 class LoadCache {
-public:
+  public:
     struct Slot {
         std::string name;
         int32_t size = 0;
@@ -35,16 +35,19 @@ public:
     int32_t usedCount() const { return static_cast<int32_t>(slots_.size()); }
     const Slot& slot(int32_t i) const { return slots_[static_cast<size_t>(i)]; }
 
-private:
-    friend bool OpenCachedResource(LoadCache&, const ResourceContext&, ResourceBuffer&, std::string_view);
+  private:
+    friend bool OpenCachedResource(LoadCache&, const ResourceContext&, ResourceBuffer&,
+                                   std::string_view);
     friend void FreeLoadCache(LoadCache&);
     std::vector<Slot> slots_;
 };
 
 // OpenCachedResource: releases what the buffer held, then points it at the cached copy of `name`
 // (names compare exactly, byte for byte), loading it into a free slot on a miss; with every slot
-// used, the resource is loaded into the buffer itself. True when the buffer holds more than 0 bytes.
-bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBuffer& buffer, std::string_view name);
+// used, the resource is loaded into the buffer itself. True when the buffer holds more than 0
+// bytes.
+bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBuffer& buffer,
+                        std::string_view name);
 
 // ReleaseResourceBuffer: frees the bytes unless they are cached; the buffer becomes empty.
 void ReleaseResourceBuffer(ResourceBuffer& buffer);

@@ -59,7 +59,8 @@ int32_t UnpackArchiveData(const uint8_t* packed, int32_t packedSize, int32_t unp
     out.reset();
     if (packedSize < 0 || unpackedSize < 0 || (packedSize > 0 && !packed)) return -1;
     // Every packed byte yields at most three output bytes (a 6-byte copy costs two).
-    size_t capacity = std::min<size_t>(static_cast<size_t>(unpackedSize), static_cast<size_t>(packedSize) * 3);
+    size_t capacity =
+        std::min<size_t>(static_cast<size_t>(unpackedSize), static_cast<size_t>(packedSize) * 3);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[capacity > 0 ? capacity : 1]);
     if (!buffer) return -1;
     UnpackResult r = unpackLz(std::span<const uint8_t>(packed, static_cast<size_t>(packedSize)),
@@ -87,7 +88,9 @@ std::vector<uint8_t> packLz(std::span<const uint8_t> data) {
             size_t room = std::min<size_t>(kLzMaxCopy, n - i);
             for (size_t d = 1; d <= maxDistance; ++d) {
                 // Code 0xFF (6 bytes from 64 back) is the escaped literal, not a copy.
-                size_t cap = d == static_cast<size_t>(kLzMaxDistance) ? std::min<size_t>(room, kLzMaxCopy - 1) : room;
+                size_t cap = d == static_cast<size_t>(kLzMaxDistance)
+                                 ? std::min<size_t>(room, kLzMaxCopy - 1)
+                                 : room;
                 size_t m = 0;
                 while (m < cap && data[i + m] == data[i + m - d]) ++m;
                 for (size_t len = kLzMinCopy; len <= m; ++len) {
@@ -118,7 +121,8 @@ std::vector<uint8_t> packLz(std::span<const uint8_t> data) {
             continue;
         }
         out.push_back(kLzEscape);
-        out.push_back(static_cast<uint8_t>(((stepDistance[i] - 1) << 2) | (stepLength[i] - kLzMinCopy)));
+        out.push_back(
+            static_cast<uint8_t>(((stepDistance[i] - 1) << 2) | (stepLength[i] - kLzMinCopy)));
         i += stepLength[i];
     }
     return out;

@@ -32,7 +32,8 @@ std::vector<std::string> searchFolders(const ResourceContext& ctx) {
     return folders;
 }
 
-std::optional<std::string> findIn(const ResourceContext& ctx, const std::string& folder, std::string_view name) {
+std::optional<std::string> findIn(const ResourceContext& ctx, const std::string& folder,
+                                  std::string_view name) {
     if (!ctx.paths) return std::nullopt;
     return ctx.paths->findExisting(folder, name);
 }
@@ -117,7 +118,8 @@ bool readArchiveTables(const ResourceContext& ctx, std::string_view base, Archiv
     return false;
 }
 
-int32_t loadLooseFile(const ResourceContext& ctx, const HostFile& f, std::unique_ptr<uint8_t[]>& data) {
+int32_t loadLooseFile(const ResourceContext& ctx, const HostFile& f,
+                      std::unique_ptr<uint8_t[]>& data) {
     int64_t size = f.size();
     if (size < 0) return -1;
     if (size == 0) return 0;
@@ -133,8 +135,8 @@ int32_t loadLooseFile(const ResourceContext& ctx, const HostFile& f, std::unique
     return static_cast<int32_t>(size);
 }
 
-int32_t loadArchiveMember(const ResourceContext& ctx, std::string_view base, std::string_view member,
-                          std::unique_ptr<uint8_t[]>& data) {
+int32_t loadArchiveMember(const ResourceContext& ctx, std::string_view base,
+                          std::string_view member, std::unique_ptr<uint8_t[]>& data) {
     ArchiveTables tables;
     if (!readArchiveTables(ctx, base, tables)) return -1;
     ArchiveDirectory dir(tables.directory);
@@ -149,7 +151,8 @@ int32_t loadArchiveMember(const ResourceContext& ctx, std::string_view base, std
     int64_t dataSize = f.size();
     if (dataSize < 0 || !entryDataInside(entry, static_cast<uint64_t>(dataSize))) return -1;
     if (entry.packedSize > INT32_MAX || entry.unpackedSize > INT32_MAX) return -1;
-    std::unique_ptr<uint8_t[]> packed(new (std::nothrow) uint8_t[entry.packedSize > 0 ? entry.packedSize : 1]);
+    std::unique_ptr<uint8_t[]> packed(new (std::nothrow)
+                                          uint8_t[entry.packedSize > 0 ? entry.packedSize : 1]);
     if (!packed || !f.readAt(entry.dataOffset, packed.get(), entry.packedSize)) return -1;
     f.close();
 
@@ -163,7 +166,8 @@ int32_t loadArchiveMember(const ResourceContext& ctx, std::string_view base, std
 
 }  // namespace
 
-std::optional<std::pair<std::string_view, std::string_view>> splitArchiveName(std::string_view name) {
+std::optional<std::pair<std::string_view, std::string_view>> splitArchiveName(
+    std::string_view name) {
     for (size_t i = 0; i < name.size(); ++i) {
         auto b = static_cast<uint8_t>(name[i]);
         if (platform::isLeadByte(b) && i + 1 < name.size()) {
@@ -198,7 +202,8 @@ bool LooseFileExists(const ResourceContext& ctx, std::string_view name) {
     return findLooseFile(ctx, name).has_value();
 }
 
-int32_t LoadResource(const ResourceContext& ctx, std::string_view name, std::unique_ptr<uint8_t[]>& data) {
+int32_t LoadResource(const ResourceContext& ctx, std::string_view name,
+                     std::unique_ptr<uint8_t[]>& data) {
     data.reset();
     if (name.size() > kMaxResourceName) return -1;
     HostFile loose = OpenLooseFile(ctx, name);

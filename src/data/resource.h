@@ -25,7 +25,8 @@ namespace rs::data {
 // What a lookup needs, handed over explicitly so that a worker thread can hold its own copy.
 struct ResourceContext {
     std::string programFolder;  // host folder of the game: relative names start here
-    std::string dataFolder;     // host folder of -path (relative ones start at the game folder), or empty
+    std::string
+        dataFolder;  // host folder of -path (relative ones start at the game folder), or empty
     platform::PathResolver* paths = nullptr;
     // Appends an error-log entry (title, text); called from any thread.
     std::function<void(std::string_view, std::string_view)> log;
@@ -48,7 +49,8 @@ bool LooseFileExists(const ResourceContext& ctx, std::string_view name);
 // LoadResource: the whole resource in a new buffer owned by the caller; returns its size (> 0).
 // 0 or less means not loaded: 0 for an empty loose file or one too large for memory (after the
 // "メモリ確保が出来ません" box), -1 for a missing name, an unreadable file or a malformed archive.
-int32_t LoadResource(const ResourceContext& ctx, std::string_view name, std::unique_ptr<uint8_t[]>& data);
+int32_t LoadResource(const ResourceContext& ctx, std::string_view name,
+                     std::unique_ptr<uint8_t[]>& data);
 
 // ResourceExists: a loose file, else an archive member found by FindArchiveEntry.
 bool ResourceExists(const ResourceContext& ctx, std::string_view name);
@@ -59,6 +61,7 @@ int32_t FindArchiveEntry(const ResourceContext& ctx, std::string_view name);
 
 // Splits a resource name at its first '\' that is not the second byte of a double-byte
 // character: archive part and member part. nullopt when there is no separator.
-std::optional<std::pair<std::string_view, std::string_view>> splitArchiveName(std::string_view name);
+std::optional<std::pair<std::string_view, std::string_view>> splitArchiveName(
+    std::string_view name);
 
 }  // namespace rs::data

@@ -83,7 +83,8 @@ bool loadGameData(Engine& e, FileBuffer& buffer, const std::string& hostPath) {
     std::vector<uint8_t> file;
     if (!readWhole(hostPath, file)) return false;
     GameDataResult r = decodeGameData(file, buffer);
-    if (r == GameDataResult::Garbled) runtime::showAndLog(e, "データが化けています", "ゲームデータの読み込み");
+    if (r == GameDataResult::Garbled)
+        runtime::showAndLog(e, "データが化けています", "ゲームデータの読み込み");
     return r == GameDataResult::Ok;
 }
 
@@ -99,7 +100,8 @@ bool saveGameData(Engine& e, const FileBuffer& buffer, const std::string& hostPa
     ScriptFiles& files = *e.files;
     if (files.saveFailureShown) return false;
     std::string shown = scriptTextOfHostPath(hostPath);
-    const char* format = outcome == WriteOutcome::CreateFailed ? kGameDataCreateFailed : kGameDataWriteFailed;
+    const char* format =
+        outcome == WriteOutcome::CreateFailed ? kGameDataCreateFailed : kGameDataWriteFailed;
     runtime::showAndLog(e, runtime::formatMessage(format, shown.c_str()), "セーブデータの保存");
     files.saveFailureShown = true;
     return false;

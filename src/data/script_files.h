@@ -18,7 +18,9 @@ enum FileMode : int32_t {
     kGameDataWrite = 3,
 };
 
-constexpr bool isWriteMode(int32_t mode) { return (mode & 1) != 0; }
+constexpr bool isWriteMode(int32_t mode) {
+    return (mode & 1) != 0;
+}
 
 struct ScriptFile {
     FileBuffer buffer;
@@ -29,7 +31,7 @@ struct ScriptFile {
 // Open files by handle. Handles are small positive integers: the lowest free one is handed out,
 // so -1 and 0 never denote a file.
 class ScriptFileTable {
-public:
+  public:
     int32_t add(std::unique_ptr<ScriptFile> file);
     // The open file of a handle, or null for anything else.
     ScriptFile* find(int32_t handle) const;
@@ -37,7 +39,7 @@ public:
     std::unique_ptr<ScriptFile> take(int32_t handle);
     int32_t openCount() const;
 
-private:
+  private:
     std::vector<std::unique_ptr<ScriptFile>> slots_;  // slot i is handle i + 1
 };
 

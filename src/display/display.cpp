@@ -27,14 +27,16 @@ void showNewScreen(Engine& e, DisplayState& d, int32_t width, int32_t height) {
 // The colour depth stored for the screen: 0 keeps the current one, and so does every value when
 // the back-end draws through DirectX.
 int32_t chosenDepth(Engine& e, const DisplayState& d, int32_t bpp) {
-    if (bpp == 0 || e.host.presenter().kind() != platform::BackEndKind::Software) return d.params.bitsPerPixel;
+    if (bpp == 0 || e.host.presenter().kind() != platform::BackEndKind::Software)
+        return d.params.bitsPerPixel;
     return bpp;
 }
 
 std::unique_ptr<graphics::Frame> makeScreenBuffer(Engine& e, int32_t width, int32_t height) {
     if (width < 0 || height < 0) return nullptr;
     auto screen = graphics::createFrame(width, height, 32, 0);
-    if (screen) screen->placement = e.host.presenter().kind() == platform::BackEndKind::Software ? 0 : 1;
+    if (screen)
+        screen->placement = e.host.presenter().kind() == platform::BackEndKind::Software ? 0 : 1;
     return screen;
 }
 
@@ -90,7 +92,8 @@ void destroyDisplay(Engine& e) {
 
 // A rectangle is transferred whenever it holds a pixel: a change one pixel wide or high is shown
 // at once instead of being dropped with the emptied rectangle.
-bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height, graphics::DirtyRect& out) {
+bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height,
+                  graphics::DirtyRect& out) {
     out = dirty;
     out.clip(width, height);
     return !out.empty();
@@ -126,13 +129,19 @@ void present(Engine& e) {
 
 int32_t DisplayState::spriteStatistic(int32_t which) const {
     switch (which) {
-    case 0: return sprites.count();
-    case 1: return sprites.usedCount();
-    case 2: return sprites.withFrameCount();
-    default: return -1;
+        case 0:
+            return sprites.count();
+        case 1:
+            return sprites.usedCount();
+        case 2:
+            return sprites.withFrameCount();
+        default:
+            return -1;
     }
 }
 
-int32_t spriteStatistic(const Engine& e, int32_t which) { return e.display->spriteStatistic(which); }
+int32_t spriteStatistic(const Engine& e, int32_t which) {
+    return e.display->spriteStatistic(which);
+}
 
 }  // namespace rs::display

@@ -38,7 +38,7 @@ constexpr int32_t kMaxSpriteCount = 1 << 20;
 // Everything of the display subsystem the engine keeps. It listens to frame changes and marks
 // what they change on the screen.
 class DisplayState final : public graphics::FrameChangeListener {
-public:
+  public:
     explicit DisplayState(platform::Host& host) : host_(host) {}
 
     ScreenParams params;
@@ -55,7 +55,7 @@ public:
     // a frame slot; -1 for any other `which`. All 0 before the screen exists.
     int32_t spriteStatistic(int32_t which) const override;
 
-private:
+  private:
     platform::Host& host_;
 };
 
@@ -77,7 +77,8 @@ void destroyDisplay(Engine& e);
 void present(Engine& e);
 
 // The rectangle a presentation transfers: the dirty rectangle inside the screen, or nothing.
-bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height, graphics::DirtyRect& out);
+bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height,
+                  graphics::DirtyRect& out);
 
 // The sprite statistics `framesize(-3, which)` reports (DisplayState::spriteStatistic).
 int32_t spriteStatistic(const Engine& e, int32_t which);

@@ -31,7 +31,9 @@ bool popInts(Engine& e, ScriptThread& t, std::array<int32_t, N>& out) {
     return !t.failed;
 }
 
-SpriteLayer& layerOf(Engine& e) { return e.display->sprites; }
+SpriteLayer& layerOf(Engine& e) {
+    return e.display->sprites;
+}
 
 // The commands that work on the sprite table need the screen that holds it; before the first
 // `screen` they stop the script.
@@ -91,8 +93,8 @@ void cmdSpset(Engine& e, ScriptThread& t) {
     Sprite* s = checkHandle(e, t, a[0], "spset");
     if (!s) return;
     int32_t frame = a[1];
-    if (frame >= 0 && frame == s->frame && a[2] == s->srcX && a[3] == s->srcY && a[4] == s->srcWidth &&
-        a[5] == s->srcHeight) {
+    if (frame >= 0 && frame == s->frame && a[2] == s->srcX && a[3] == s->srcY &&
+        a[4] == s->srcWidth && a[5] == s->srcHeight) {
         return;
     }
     s->srcX = a[2];
@@ -115,8 +117,8 @@ void cmdSpmove(Engine& e, ScriptThread& t) {
     Sprite* s = checkHandle(e, t, a[0], "spmove");
     if (!s) return;
     int32_t attributes = a[1], x = a[2], y = a[3], width = a[4], height = a[5], priority = a[6];
-    if (attributes == s->attributes && x == s->x && y == s->y && width == s->width && height == s->height &&
-        priority == s->priority && angle == s->angle) {
+    if (attributes == s->attributes && x == s->x && y == s->y && width == s->width &&
+        height == s->height && priority == s->priority && angle == s->angle) {
         return;
     }
     if (width <= 0) width = s->srcWidth;
@@ -168,12 +170,15 @@ void cmdSpreset(Engine& e, ScriptThread& t) {
     if (t.failed || !haveTable(e, t, "spreset")) return;
     SpriteLayer& layer = layerOf(e);
     if (handle < 0 || handle >= layer.count()) {
-        runtime::scriptError(e, t, runtime::formatMessage("無効なスプライト番号「%d」です", handle), "spreset");
+        runtime::scriptError(e, t, runtime::formatMessage("無効なスプライト番号「%d」です", handle),
+                             "spreset");
         return;
     }
     Sprite& s = *layer.at(handle);
     if (!s.used) {
-        runtime::scriptError(e, t, runtime::formatMessage("%dは使用していないスプライト番号です", handle), "spreset");
+        runtime::scriptError(e, t,
+                             runtime::formatMessage("%dは使用していないスプライト番号です", handle),
+                             "spreset");
         return;
     }
     if (s.inList()) layer.markArea(s);
@@ -231,25 +236,45 @@ void cmdScreenmode(Engine& e, ScriptThread& t) {
     const ScreenParams& p = e.display->params;
     int32_t result;
     switch (n) {
-    case -2: result = window.desktopSize().width; break;
-    case -3: result = window.desktopSize().height; break;
-    case -4: result = window.virtualScreenSize().width; break;
-    case -5: result = window.virtualScreenSize().height; break;
-    case -6: result = p.width; break;
-    case -7: result = p.height; break;
-    case -8: result = p.bitsPerPixel; break;
-    case -9: result = window.clientSize().width; break;
-    case -10: result = window.clientSize().height; break;
-    case 0:
-        // Switching needs the screen; before it nothing changes.
-        if (window.fullScreen() && e.display->display) window.requestFullScreen(false);
-        result = window.fullScreen() ? 1 : 0;
-        break;
-    case 1:
-        if (!window.fullScreen() && e.display->display) window.requestFullScreen(true);
-        result = window.fullScreen() ? 1 : 0;
-        break;
-    default: result = window.fullScreen() ? 1 : 0; break;
+        case -2:
+            result = window.desktopSize().width;
+            break;
+        case -3:
+            result = window.desktopSize().height;
+            break;
+        case -4:
+            result = window.virtualScreenSize().width;
+            break;
+        case -5:
+            result = window.virtualScreenSize().height;
+            break;
+        case -6:
+            result = p.width;
+            break;
+        case -7:
+            result = p.height;
+            break;
+        case -8:
+            result = p.bitsPerPixel;
+            break;
+        case -9:
+            result = window.clientSize().width;
+            break;
+        case -10:
+            result = window.clientSize().height;
+            break;
+        case 0:
+            // Switching needs the screen; before it nothing changes.
+            if (window.fullScreen() && e.display->display) window.requestFullScreen(false);
+            result = window.fullScreen() ? 1 : 0;
+            break;
+        case 1:
+            if (!window.fullScreen() && e.display->display) window.requestFullScreen(true);
+            result = window.fullScreen() ? 1 : 0;
+            break;
+        default:
+            result = window.fullScreen() ? 1 : 0;
+            break;
     }
     runtime::pushInteger(e, t, result);
 }
@@ -285,7 +310,9 @@ void cmdReservedResult(Engine& e, ScriptThread& t) {
     runtime::ngetint(e, t);
     if (!t.failed) runtime::pushInteger(e, t, 0);
 }
-void cmdReserved1(Engine& e, ScriptThread& t) { runtime::ngetint(e, t); }
+void cmdReserved1(Engine& e, ScriptThread& t) {
+    runtime::ngetint(e, t);
+}
 
 // The test of one sprite: its priority when the point hits a pixel it shows, else -1.
 int32_t hitOne(const Engine& e, const Sprite& s, int32_t px, int32_t py) {
@@ -294,32 +321,25 @@ int32_t hitOne(const Engine& e, const Sprite& s, int32_t px, int32_t py) {
     graphics::ScreenPoint o = layer.offsetOf(s);
     int64_t x = int64_t{px} - o.x;
     int64_t y = int64_t{py} - o.y;
-    if (x < s.x || y < s.y || x >= int64_t{s.x} + s.width || y >= int64_t{s.y} + s.height) return -1;
+    if (x < s.x || y < s.y || x >= int64_t{s.x} + s.width || y >= int64_t{s.y} + s.height)
+        return -1;
     const graphics::Frame* f = e.frames->at(s.frame);
     if (!f) return -1;
     int64_t sx = (x - s.x) * s.srcWidth / s.width + s.srcX;
     int64_t sy = (y - s.y) * s.srcHeight / s.height + s.srcY;
     bool inside = sx >= 0 && sy >= 0 && sx < f->width && sy < f->height;
-    uint32_t p = inside ? graphics::getColour(*f, static_cast<int32_t>(sx), static_cast<int32_t>(sy)) : 0;
+    uint32_t p =
+        inside ? graphics::getColour(*f, static_cast<int32_t>(sx), static_cast<int32_t>(sy)) : 0;
     if (f->bpp == 32 && f->alphaValid && (p >> 24) == 0) return -1;
     return s.priority;
 }
 
 constexpr builtins::CommandEntry kSpriteCommands[] = {
-    {768, "screen", cmdScreen},
-    {769, "spset", cmdSpset},
-    {770, "spmove", cmdSpmove},
-    {771, "spget", cmdSpget},
-    {772, "spreset", cmdSpreset},
-    {773, "sp773", cmdReserved2},
-    {774, "spmove2", cmdSpmove2},
-    {775, "sp775", cmdReservedResult},
-    {776, "splayer", cmdSplayer},
-    {777, "spwave", cmdSpwave},
-    {778, "screenmode", cmdScreenmode},
-    {779, "sp779", cmdReserved1},
-    {782, "spatr", cmdSpatr},
-    {783, "sphit", cmdSphit},
+    {768, "screen", cmdScreen},   {769, "spset", cmdSpset},           {770, "spmove", cmdSpmove},
+    {771, "spget", cmdSpget},     {772, "spreset", cmdSpreset},       {773, "sp773", cmdReserved2},
+    {774, "spmove2", cmdSpmove2}, {775, "sp775", cmdReservedResult},  {776, "splayer", cmdSplayer},
+    {777, "spwave", cmdSpwave},   {778, "screenmode", cmdScreenmode}, {779, "sp779", cmdReserved1},
+    {782, "spatr", cmdSpatr},     {783, "sphit", cmdSphit},
 };
 
 }  // namespace
@@ -342,6 +362,8 @@ int32_t spriteHit(const Engine& e, int32_t handle, int32_t x, int32_t y) {
     return best;
 }
 
-void registerSpriteCommands(builtins::CommandTable& table) { table.add(kSpriteCommands); }
+void registerSpriteCommands(builtins::CommandTable& table) {
+    table.add(kSpriteCommands);
+}
 
 }  // namespace rs::display

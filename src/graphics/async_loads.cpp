@@ -5,7 +5,9 @@
 
 namespace rs::graphics {
 
-AsyncLoads::~AsyncLoads() { joinAll(); }
+AsyncLoads::~AsyncLoads() {
+    joinAll();
+}
 
 void AsyncLoads::start(std::function<void()> job) {
     joinFinished();

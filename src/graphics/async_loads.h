@@ -18,7 +18,7 @@ namespace rs::graphics {
 struct Frame;
 
 class AsyncLoads {
-public:
+  public:
     AsyncLoads() = default;
     // Joins every worker.
     ~AsyncLoads();
@@ -48,7 +48,7 @@ public:
     // Workers started and not joined yet.
     size_t workerCount() const { return workers_.size(); }
 
-private:
+  private:
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> done;

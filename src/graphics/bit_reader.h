@@ -4,8 +4,8 @@
 // 6 -> 110000).
 //
 // The reader keeps up to 64 unread bits in an accumulator, left-aligned and followed by zeros, and
-// refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a number longer than
-// any image can need, sets `failed` and yields 0.
+// refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a
+// number longer than any image can need, sets `failed` and yields 0.
 #pragma once
 
 #include <bit>
@@ -20,7 +20,7 @@ namespace rs::graphics {
 constexpr int kMaxNumberBits = 40;
 
 class BitReader {
-public:
+  public:
     BitReader(const uint8_t* data, size_t size) : p_(data), end_(data + size) {}
 
     bool failed() const { return failed_; }
@@ -49,7 +49,7 @@ public:
         return numberAfterRefill();
     }
 
-private:
+  private:
     uint64_t numberAfterRefill() {
         refill();
         int ones = std::countl_one(acc_);
@@ -109,8 +109,14 @@ private:
 };
 
 // The reader operations by the names the format uses.
-inline uint64_t ReadNumber(BitReader& r) { return r.number(); }
-inline uint32_t ReadBits8(BitReader& r) { return r.bits(8); }
-inline uint32_t ReadBits24(BitReader& r) { return r.bits(24); }
+inline uint64_t ReadNumber(BitReader& r) {
+    return r.number();
+}
+inline uint32_t ReadBits8(BitReader& r) {
+    return r.bits(8);
+}
+inline uint32_t ReadBits24(BitReader& r) {
+    return r.bits(24);
+}
 
 }  // namespace rs::graphics

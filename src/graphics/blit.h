@@ -20,18 +20,18 @@ SimdLevel detectSimd();
 // Receives the points a blit reports as changed (two corners of a rectangle, or the vertices of a
 // shape).
 class ChangeSink {
-public:
+  public:
     virtual ~ChangeSink() = default;
     virtual void changed(Frame& frame, int32_t x, int32_t y) = 0;
 };
 
 // Forwards change reports to frameChanged over a frame table.
 class TableChangeSink final : public ChangeSink {
-public:
+  public:
     explicit TableChangeSink(FrameTable& table) : table_(table) {}
     void changed(Frame& frame, int32_t x, int32_t y) override;
 
-private:
+  private:
     FrameTable& table_;
 };
 
@@ -54,32 +54,33 @@ struct BlitContext {
 
 // ---- Copies and combinations (positions are top-left corners, sizes in pixels) ----
 
-void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-          int32_t w, int32_t h);
-void ccopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h);
+void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+          int32_t dy, int32_t w, int32_t h);
+void ccopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h);
 // blendcopy: the blend with the destination as first source.
-void blendcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-               int32_t w, int32_t h, int32_t alpha);
+void blendcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst,
+               int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t alpha);
 // acopy: dst = mix of src1 (weight 256 - alpha) and src2 (weight alpha).
-void acopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2, int32_t x2,
-           int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t alpha);
-void gcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h, uint32_t colour);
-void ncopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h);
-void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& dst, int32_t dx, int32_t dy,
-            int32_t w, int32_t h, float gamma);
-void shufull(const BlitContext& c, Frame& dst, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
-             int32_t lo, int32_t hi);
-void shucopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, int32_t lo, int32_t hi);
-void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-           int32_t dx, int32_t dy, int32_t dw, int32_t dh);
-void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-            int32_t dx, int32_t dy, int32_t dw, int32_t dh);
-void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, int32_t size, int32_t mode);
+void acopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2,
+           int32_t x2, int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+           int32_t alpha);
+void gcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h, uint32_t colour);
+void ncopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h);
+void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& dst, int32_t dx,
+            int32_t dy, int32_t w, int32_t h, float gamma);
+void shufull(const BlitContext& c, Frame& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+             uint32_t colour, int32_t lo, int32_t hi);
+void shucopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, int32_t lo, int32_t hi);
+void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+           Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+            Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh);
+void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, int32_t size, int32_t mode);
 
 struct MaskCurve {
     int32_t bias = 0;
@@ -87,9 +88,9 @@ struct MaskCurve {
     int32_t gain = 1;
 };
 // acmcopy: dst = mix of src1 and src2 by the mask; a null mask draws nothing.
-void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2, int32_t x2,
-             int32_t y2, const Frame* mask, int32_t mx, int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w,
-             int32_t h, MaskCurve curve);
+void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2,
+             int32_t x2, int32_t y2, const Frame* mask, int32_t mx, int32_t my, Frame& dst,
+             int32_t dx, int32_t dy, int32_t w, int32_t h, MaskCurve curve);
 
 // A rectangle of a frame for the scaled forms.
 struct FrameRect {
@@ -100,26 +101,30 @@ struct FrameRect {
     int32_t h = 0;
 };
 // The scaled acmcopy: both sources and the mask sampled nearest-neighbour onto (dx, dy, dw, dh).
-void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst, int32_t dx,
-                   int32_t dy, int32_t dw, int32_t dh, MaskCurve curve);
+void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst,
+                   int32_t dx, int32_t dy, int32_t dw, int32_t dh, MaskCurve curve);
 // The scaled blend: src sampled as zcopy does and blended onto dst with alpha as blendcopy does.
-void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-                 int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t alpha);
+void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw,
+                 int32_t sh, Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
+                 int32_t alpha);
 
-void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, const Frame& map, int32_t mx,
-             int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t strength);
-void uvcopy(const BlitContext& c, const Frame& src, const Frame& map, int32_t mx, int32_t my, Frame& dst, int32_t dx,
-            int32_t dy, int32_t w, int32_t h);
-void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, const Frame& layer, int32_t x2,
-               int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t opacity);
+void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, const Frame& map,
+             int32_t mx, int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+             int32_t strength);
+void uvcopy(const BlitContext& c, const Frame& src, const Frame& map, int32_t mx, int32_t my,
+            Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h);
+void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, const Frame& layer,
+               int32_t x2, int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+               int32_t opacity);
 // cnvcopy: `table` holds the 256 converted values; `frames` resolves frame numbers in it.
-void cnvcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, std::span<const int32_t, 256> table, const FrameTable& frames);
+void cnvcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, std::span<const int32_t, 256> table,
+             const FrameTable& frames);
 
 // ---- Geometric blits ----
 
-void copyrot(const BlitContext& c, const Frame& src, float sx, float sy, float sw, float sh, Frame& dst, int32_t dx,
-             int32_t dy, int32_t w, int32_t h, float angle);
+void copyrot(const BlitContext& c, const Frame& src, float sx, float sy, float sw, float sh,
+             Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, float angle);
 
 // A triangle vertex: destination position (x, y) and source position (u, v).
 struct TexVertex {
@@ -141,7 +146,7 @@ struct QuadPoints {
     float x[4] = {};
     float y[4] = {};
 };
-void copytrape(const BlitContext& c, const Frame& src, int32_t sx1, int32_t sy1, int32_t sx2, int32_t sy2,
-               Frame& dst, const QuadPoints& q);
+void copytrape(const BlitContext& c, const Frame& src, int32_t sx1, int32_t sy1, int32_t sx2,
+               int32_t sy2, Frame& dst, const QuadPoints& q);
 
 }  // namespace rs::graphics

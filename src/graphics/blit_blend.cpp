@@ -26,8 +26,8 @@ void blendWithAlpha(Frame& d, int32_t x, int32_t y, uint32_t p, uint32_t a) {
 }
 
 // The in-place blend of row j: D and S2 are already clipped.
-void blendRowInPlace(const BlitContext& c, Frame& d, int32_t dx, int32_t dy, const Frame& s2, int32_t x2, int32_t y2,
-                     int32_t w, uint32_t a, bool overlap) {
+void blendRowInPlace(const BlitContext& c, Frame& d, int32_t dx, int32_t dy, const Frame& s2,
+                     int32_t x2, int32_t y2, int32_t w, uint32_t a, bool overlap) {
     const auto& k = simd::kernels(overlap ? SimdLevel::None : c.simd);
     if (d.alphaValid && s2.alphaValid) {
         k.compositeOnto(row32(d, dy) + dx, row32(s2, y2) + x2, w, a);
@@ -61,7 +61,8 @@ uint32_t mixWithAlpha(bool in1, uint32_t p1, bool in2, uint32_t p2, uint32_t a) 
         uint32_t f1 = (k * wa) >> 16;
         uint32_t f2 = (k * wb) >> 16;
         uint32_t out = (total / 255) << 24;
-        for (int ch = 0; ch < 3; ++ch) out |= ((channel(p2, ch) * f2 + channel(p1, ch) * f1) >> 8) << (8 * ch);
+        for (int ch = 0; ch < 3; ++ch)
+            out |= ((channel(p2, ch) * f2 + channel(p1, ch) * f1) >> 8) << (8 * ch);
         return out;
     }
     if (in1) return (p1 & 0x00FFFFFFu) | ((((p1 >> 24) * w1) / 255) << 24);
@@ -85,8 +86,8 @@ struct Source {
     int32_t y;
 };
 
-void blend(const BlitContext& c, Source s1, Source s2, Frame& d, int32_t dx, int32_t dy, int32_t w, int32_t h,
-           int32_t alpha) {
+void blend(const BlitContext& c, Source s1, Source s2, Frame& d, int32_t dx, int32_t dy, int32_t w,
+           int32_t h, int32_t alpha) {
     uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
     if (&d == s2.f) {
         std::swap(s1, s2);
@@ -95,10 +96,11 @@ void blend(const BlitContext& c, Source s1, Source s2, Frame& d, int32_t dx, int
     if (&d == s1.f) {
         if (clipRects(w, h, {pos(dx, dy, d), pos(s1.x, s1.y, *s1.f), pos(s2.x, s2.y, *s2.f)})) {
             bool overlap = detail::overlapSameFrame(d, dx, dy, *s2.f, s2.x, s2.y, w, h);
-            for (int32_t j = 0; j < h; ++j) blendRowInPlace(c, d, dx, dy + j, *s2.f, s2.x, s2.y + j, w, a, overlap);
+            for (int32_t j = 0; j < h; ++j)
+                blendRowInPlace(c, d, dx, dy + j, *s2.f, s2.x, s2.y + j, w, a, overlap);
         }
-    } else if (d.bpp == 32 && s1.f->bpp == 32 && s2.f->bpp == 32 && d.alphaValid && s1.f->alphaValid &&
-               s2.f->alphaValid) {
+    } else if (d.bpp == 32 && s1.f->bpp == 32 && s2.f->bpp == 32 && d.alphaValid &&
+               s1.f->alphaValid && s2.f->alphaValid) {
         // Only the destination clips; sources may lie partly outside their frames.
         int32_t ox = dx;
         int32_t oy = dy;
@@ -120,8 +122,8 @@ void blend(const BlitContext& c, Source s1, Source s2, Frame& d, int32_t dx, int
         if (d.bpp == 32 && s1.f->bpp == 32 && s2.f->bpp == 32) {
             const auto& k = simd::kernels(c.simd);
             for (int32_t j = 0; j < h; ++j) {
-                k.blendMix(row32(d, dy + j) + dx, row32(*s1.f, s1.y + j) + s1.x, row32(*s2.f, s2.y + j) + s2.x, w,
-                           a, c.mmx);
+                k.blendMix(row32(d, dy + j) + dx, row32(*s1.f, s1.y + j) + s1.x,
+                           row32(*s2.f, s2.y + j) + s2.x, w, a, c.mmx);
             }
         } else {
             for (int32_t j = 0; j < h; ++j) {
@@ -138,13 +140,14 @@ void blend(const BlitContext& c, Source s1, Source s2, Frame& d, int32_t dx, int
 
 }  // namespace
 
-void blendcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-               int32_t w, int32_t h, int32_t alpha) {
+void blendcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst,
+               int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t alpha) {
     blend(c, Source{&dst, dx, dy}, Source{&src, sx, sy}, dst, dx, dy, w, h, alpha);
 }
 
-void acopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2, int32_t x2,
-           int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t alpha) {
+void acopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2,
+           int32_t x2, int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+           int32_t alpha) {
     blend(c, Source{&src1, x1, y1}, Source{&src2, x2, y2}, dst, dx, dy, w, h, alpha);
 }
 
@@ -162,7 +165,8 @@ void blendPixelInPlace(Frame& dst, int32_t x, int32_t y, const Frame& src, uint3
     } else if (dst.bpp == 32 && src.bpp == 32 && !blueKeyed(p)) {
         uint32_t q = row32(dst, y)[x];
         uint32_t out = 0;
-        for (int ch = 0; ch < 3; ++ch) out |= ((channel(q, ch) * (256 - a) + channel(p, ch) * a) >> 8) << (8 * ch);
+        for (int ch = 0; ch < 3; ++ch)
+            out |= ((channel(q, ch) * (256 - a) + channel(p, ch) * a) >> 8) << (8 * ch);
         row32(dst, y)[x] = out;
     }
 }
@@ -182,10 +186,12 @@ void maskCurve(MaskCurve k, uint8_t (&table)[256]) {
 }  // namespace
 
 // A mask of any depth is read as one index byte per pixel (the blue byte of a 32-bit pixel).
-void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2, int32_t x2,
-             int32_t y2, const Frame* mask, int32_t mx, int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w,
-             int32_t h, MaskCurve curve) {
-    if (mask && clipRects(w, h, {pos(x1, y1, src1), pos(x2, y2, src2), pos(mx, my, *mask), pos(dx, dy, dst)})) {
+void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, const Frame& src2,
+             int32_t x2, int32_t y2, const Frame* mask, int32_t mx, int32_t my, Frame& dst,
+             int32_t dx, int32_t dy, int32_t w, int32_t h, MaskCurve curve) {
+    if (mask &&
+        clipRects(w, h,
+                  {pos(x1, y1, src1), pos(x2, y2, src2), pos(mx, my, *mask), pos(dx, dy, dst)})) {
         uint8_t table[256];
         maskCurve(curve, table);
         bool fast = src1.bpp == 32 && src2.bpp == 32 && dst.bpp == 32;
@@ -201,7 +207,8 @@ void acmcopy(const BlitContext& c, const Frame& src1, int32_t x1, int32_t y1, co
                     const uint8_t* mrow = mask->row(my + j) + mx + i0;
                     for (int32_t i = 0; i < n; ++i) m[i] = table[mrow[i]];
                 } else {
-                    for (int32_t i = 0; i < n; ++i) m[i] = table[detail::indexByte(*mask, mx + i0 + i, my + j)];
+                    for (int32_t i = 0; i < n; ++i)
+                        m[i] = table[detail::indexByte(*mask, mx + i0 + i, my + j)];
                 }
                 if (fast) {
                     k.maskMix(row32(dst, dy + j) + dx + i0, row32(src1, y1 + j) + x1 + i0,
@@ -229,22 +236,29 @@ int32_t nearest(int32_t i, int32_t sw, int32_t dw) {
 
 }  // namespace
 
-void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst, int32_t dx,
-                   int32_t dy, int32_t dw, int32_t dh, MaskCurve curve) {
+void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRect mask, Frame& dst,
+                   int32_t dx, int32_t dy, int32_t dw, int32_t dh, MaskCurve curve) {
     bool frames = src1.frame && src2.frame && mask.frame;
     // Only the destination pixels inside the destination frame are visited.
     int32_t jFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dy}, 0, std::max(dh, 0)));
-    int32_t jTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.height} - dy, 0, std::max(dh, 0)));
+    int32_t jTo =
+        static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.height} - dy, 0, std::max(dh, 0)));
     int32_t iFrom = static_cast<int32_t>(std::clamp<int64_t>(-int64_t{dx}, 0, std::max(dw, 0)));
-    int32_t iTo = static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.width} - dx, 0, std::max(dw, 0)));
+    int32_t iTo =
+        static_cast<int32_t>(std::clamp<int64_t>(int64_t{dst.width} - dx, 0, std::max(dw, 0)));
     for (int32_t j = jFrom; frames && j < jTo; ++j) {
         int32_t y = dy + j;
         for (int32_t i = iFrom; i < iTo; ++i) {
             int32_t x = dx + i;
-            uint32_t mi = detail::indexByte(*mask.frame, mask.x + nearest(i, mask.w, dw), mask.y + nearest(j, mask.h, dh));
-            int64_t m = (static_cast<int64_t>((curve.offset + static_cast<int32_t>(mi)) & 0xFF) + curve.bias) * curve.gain;
-            uint32_t p1 = getColour(*src1.frame, src1.x + nearest(i, src1.w, dw), src1.y + nearest(j, src1.h, dh));
-            uint32_t p2 = getColour(*src2.frame, src2.x + nearest(i, src2.w, dw), src2.y + nearest(j, src2.h, dh));
+            uint32_t mi = detail::indexByte(*mask.frame, mask.x + nearest(i, mask.w, dw),
+                                            mask.y + nearest(j, mask.h, dh));
+            int64_t m = (static_cast<int64_t>((curve.offset + static_cast<int32_t>(mi)) & 0xFF) +
+                         curve.bias) *
+                        curve.gain;
+            uint32_t p1 = getColour(*src1.frame, src1.x + nearest(i, src1.w, dw),
+                                    src1.y + nearest(j, src1.h, dh));
+            uint32_t p2 = getColour(*src2.frame, src2.x + nearest(i, src2.w, dw),
+                                    src2.y + nearest(j, src2.h, dh));
             uint32_t out;
             if (m <= 0) {
                 out = p2;
@@ -253,7 +267,9 @@ void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRe
             } else {
                 auto mm = static_cast<uint32_t>(m);
                 out = 0;
-                for (int ch = 0; ch < 4; ++ch) out |= ((channel(p2, ch) * (255 - mm) + channel(p1, ch) * mm) / 255) << (8 * ch);
+                for (int ch = 0; ch < 4; ++ch)
+                    out |= ((channel(p2, ch) * (255 - mm) + channel(p1, ch) * mm) / 255)
+                           << (8 * ch);
             }
             putPixel(dst, x, y, out);
         }
@@ -261,8 +277,9 @@ void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRe
     c.reportRect(dst, dx, dy, dw, dh);
 }
 
-void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, const Frame& layer, int32_t x2,
-               int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t opacity) {
+void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, const Frame& layer,
+               int32_t x2, int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+               int32_t opacity) {
     uint32_t op = static_cast<uint32_t>(std::clamp(opacity, 0, 255));
     if (clipRects(w, h, {pos(x1, y1, base), pos(x2, y2, layer), pos(dx, dy, dst)})) {
         bool full = base.bpp == 32 && layer.bpp == 32 && dst.bpp == 32 && layer.alphaValid;

@@ -19,8 +19,8 @@ struct ClipPos {
 };
 
 inline int32_t clampToInt(int64_t v) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 // The clipping every blit shares. All rectangles have the size (w, h) and move together: a
@@ -65,22 +65,32 @@ inline bool clipRects(int32_t& w, int32_t& h, std::initializer_list<ClipPos> rec
     return w > 0 && h > 0;
 }
 
-inline ClipPos pos(int32_t& x, int32_t& y, const Frame& f) { return ClipPos{&x, &y, f.width, f.height}; }
+inline ClipPos pos(int32_t& x, int32_t& y, const Frame& f) {
+    return ClipPos{&x, &y, f.width, f.height};
+}
 
 // Row y of a 32-bit frame as pixels (x from 0).
-inline uint32_t* row32(const Frame& f, int32_t y) { return reinterpret_cast<uint32_t*>(f.row(y)); }
+inline uint32_t* row32(const Frame& f, int32_t y) {
+    return reinterpret_cast<uint32_t*>(f.row(y));
+}
 
 // Colour bytes of a pixel: c = 0 blue, 1 green, 2 red, 3 alpha.
-constexpr uint32_t channel(uint32_t p, int c) { return (p >> (8 * c)) & 0xFF; }
+constexpr uint32_t channel(uint32_t p, int c) {
+    return (p >> (8 * c)) & 0xFF;
+}
 
 // Low 24 bits keys.
-constexpr bool greenKeyed(uint32_t p) { return (p & 0x00FFFFFF) == 0x0000FF00; }
-constexpr bool blueKeyed(uint32_t p) { return (p & 0x00FFFFFF) == 0x000000FF; }
+constexpr bool greenKeyed(uint32_t p) {
+    return (p & 0x00FFFFFF) == 0x0000FF00;
+}
+constexpr bool blueKeyed(uint32_t p) {
+    return (p & 0x00FFFFFF) == 0x000000FF;
+}
 
 // True when two rectangles of the same frame overlap: the order of the pixel walk then matters
 // and the plain code, which walks rows top to bottom and pixels left to right, must run.
-inline bool overlapSameFrame(const Frame& a, int32_t ax, int32_t ay, const Frame& b, int32_t bx, int32_t by,
-                             int32_t w, int32_t h) {
+inline bool overlapSameFrame(const Frame& a, int32_t ax, int32_t ay, const Frame& b, int32_t bx,
+                             int32_t by, int32_t w, int32_t h) {
     if (&a != &b) return false;
     return ax < bx + w && bx < ax + w && ay < by + h && by < ay + h;
 }

@@ -74,9 +74,10 @@ void cmdCcopy(Engine& e, ScriptThread& t) {
 }
 
 void cmdBlendcopy(Engine& e, ScriptThread& t) {
-    twoFrame<9>(e, t, "blendcopy(sour)", "blendcopy(dist)", [](auto& c, Frame& s, Frame& d, auto& a) {
-        blendcopy(c, s, a[1], a[2], d, a[4], a[5], a[6], a[7], a[8]);
-    });
+    twoFrame<9>(e, t, "blendcopy(sour)", "blendcopy(dist)",
+                [](auto& c, Frame& s, Frame& d, auto& a) {
+                    blendcopy(c, s, a[1], a[2], d, a[4], a[5], a[6], a[7], a[8]);
+                });
 }
 
 void cmdGcopy(Engine& e, ScriptThread& t) {
@@ -116,8 +117,12 @@ void scaled(Engine& e, ScriptThread& t, const char* srcPlace, const char* dstPla
     fn(b.ctx, *src, a[1], a[2], a[3], a[4], *dst, a[6], a[7], a[8], a[9]);
 }
 
-void cmdZcopy(Engine& e, ScriptThread& t) { scaled(e, t, "zcopy(sour)", "zcopy(dest)", zcopy); }
-void cmdHzcopy(Engine& e, ScriptThread& t) { scaled(e, t, "hzcopy(sour)", "hzcopy(dest)", hzcopy); }
+void cmdZcopy(Engine& e, ScriptThread& t) {
+    scaled(e, t, "zcopy(sour)", "zcopy(dest)", zcopy);
+}
+void cmdHzcopy(Engine& e, ScriptThread& t) {
+    scaled(e, t, "hzcopy(sour)", "hzcopy(dest)", hzcopy);
+}
 
 void cmdHqcopy(Engine& e, ScriptThread& t) {
     float gamma = runtime::ngetreal(e, t);
@@ -160,9 +165,10 @@ void threeFrame(Engine& e, ScriptThread& t, const char* p1, const char* p2, cons
 }
 
 void cmdAcopy(Engine& e, ScriptThread& t) {
-    threeFrame<12>(e, t, "acopy(sour2)", "acopy(dest)", "acopy(sour1)", [](auto& c, Frame& s1, Frame& s2, Frame& d, auto& a) {
-        acopy(c, s1, a[1], a[2], s2, a[4], a[5], d, a[7], a[8], a[9], a[10], a[11]);
-    });
+    threeFrame<12>(e, t, "acopy(sour2)", "acopy(dest)", "acopy(sour1)",
+                   [](auto& c, Frame& s1, Frame& s2, Frame& d, auto& a) {
+                       acopy(c, s1, a[1], a[2], s2, a[4], a[5], d, a[7], a[8], a[9], a[10], a[11]);
+                   });
 }
 
 void cmdModcopy(Engine& e, ScriptThread& t) {
@@ -183,7 +189,8 @@ void cmdUvcopy(Engine& e, ScriptThread& t) {
 void cmdPscopydiv(Engine& e, ScriptThread& t) {
     threeFrame<12>(e, t, "pscopydiv(sour1)", "pscopydiv(sour2)", "pscopydiv(dest)",
                    [](auto& c, Frame& base, Frame& layer, Frame& d, auto& a) {
-                       pscopydiv(c, base, a[1], a[2], layer, a[4], a[5], d, a[7], a[8], a[9], a[10], a[11]);
+                       pscopydiv(c, base, a[1], a[2], layer, a[4], a[5], d, a[7], a[8], a[9], a[10],
+                                 a[11]);
                    });
 }
 
@@ -200,8 +207,8 @@ void cmdAcmcopy(Engine& e, ScriptThread& t) {
     Frame* mask = e.frames->at(a[6]);
     if (mask) waitWhileBusy(e, *mask);
     CommandBlit b(e);
-    acmcopy(b.ctx, *s1, a[1], a[2], *s2, a[4], a[5], mask, a[7], a[8], *d, a[10], a[11], a[12], a[13],
-            MaskCurve{a[14], a[15], a[16]});
+    acmcopy(b.ctx, *s1, a[1], a[2], *s2, a[4], a[5], mask, a[7], a[8], *d, a[10], a[11], a[12],
+            a[13], MaskCurve{a[14], a[15], a[16]});
 }
 
 // A table element as an integer: reals truncated, strings by their leading number, others 0.
@@ -209,11 +216,15 @@ int32_t elementValue(const runtime::Value* v) {
     if (v && v->type == runtime::kReference && v->u.ref) v = *v->u.ref;
     if (!v) return 0;
     switch (v->type) {
-        case runtime::kInteger: return v->u.i;
-        case runtime::kReal: return runtime::truncateToInteger(v->u.r);
+        case runtime::kInteger:
+            return v->u.i;
+        case runtime::kReal:
+            return runtime::truncateToInteger(v->u.r);
         case runtime::kString:
-        case runtime::kConstString: return runtime::stringToInteger(runtime::stringText(*v));
-        default: return 0;
+        case runtime::kConstString:
+            return runtime::stringToInteger(runtime::stringText(*v));
+        default:
+            return 0;
     }
 }
 
@@ -265,7 +276,8 @@ void cmdCopytrans(Engine& e, ScriptThread& t) {
     Frame* dst = check(e, t, dstNumber, "copytrans(dest)");
     if (!dst) return;
     TexVertex v[3];
-    for (int i = 0; i < 3; ++i) v[i] = TexVertex{dp[2 * i], dp[2 * i + 1], sp[2 * i], sp[2 * i + 1]};
+    for (int i = 0; i < 3; ++i)
+        v[i] = TexVertex{dp[2 * i], dp[2 * i + 1], sp[2 * i], sp[2 * i + 1]};
     CommandBlit b(e);
     copytrans(b.ctx, *src, v, *dst);
 }
@@ -289,17 +301,22 @@ void cmdCopytrape(Engine& e, ScriptThread& t) {
 }
 
 constexpr builtins::CommandEntry kBlitCommands[] = {
-    {0x205, "copy", cmdCopy},         {0x206, "ccopy", cmdCcopy},       {0x20D, "shufull", cmdShufull},
-    {0x20E, "shucopy", cmdShucopy},   {0x20F, "acopy", cmdAcopy},       {0x212, "blendcopy", cmdBlendcopy},
-    {0x215, "zcopy", cmdZcopy},       {0x216, "mozcopy", cmdMozcopy},   {0x217, "gcopy", cmdGcopy},
-    {0x218, "acmcopy", cmdAcmcopy},   {0x219, "modcopy", cmdModcopy},   {0x21A, "ncopy", cmdNcopy},
-    {0x21B, "hqcopy", cmdHqcopy},     {0x21C, "pscopydiv", cmdPscopydiv}, {0x21E, "copyrot", cmdCopyrot},
-    {0x21F, "copytrans", cmdCopytrans}, {0x220, "copytrape", cmdCopytrape}, {0x221, "cnvcopy", cmdCnvcopy},
-    {0x222, "hzcopy", cmdHzcopy},     {0x227, "uvcopy", cmdUvcopy},
+    {0x205, "copy", cmdCopy},           {0x206, "ccopy", cmdCcopy},
+    {0x20D, "shufull", cmdShufull},     {0x20E, "shucopy", cmdShucopy},
+    {0x20F, "acopy", cmdAcopy},         {0x212, "blendcopy", cmdBlendcopy},
+    {0x215, "zcopy", cmdZcopy},         {0x216, "mozcopy", cmdMozcopy},
+    {0x217, "gcopy", cmdGcopy},         {0x218, "acmcopy", cmdAcmcopy},
+    {0x219, "modcopy", cmdModcopy},     {0x21A, "ncopy", cmdNcopy},
+    {0x21B, "hqcopy", cmdHqcopy},       {0x21C, "pscopydiv", cmdPscopydiv},
+    {0x21E, "copyrot", cmdCopyrot},     {0x21F, "copytrans", cmdCopytrans},
+    {0x220, "copytrape", cmdCopytrape}, {0x221, "cnvcopy", cmdCnvcopy},
+    {0x222, "hzcopy", cmdHzcopy},       {0x227, "uvcopy", cmdUvcopy},
 };
 
 }  // namespace
 
-void registerBlitCommands(builtins::CommandTable& table) { table.add(kBlitCommands); }
+void registerBlitCommands(builtins::CommandTable& table) {
+    table.add(kBlitCommands);
+}
 
 }  // namespace rs::graphics

@@ -19,7 +19,9 @@ namespace {
 // Copies of at least this many bytes bypass the cache.
 constexpr size_t kBigCopyBytes = size_t{1} << 20;
 
-bool both32(const Frame& a, const Frame& b) { return a.bpp == 32 && b.bpp == 32; }
+bool both32(const Frame& a, const Frame& b) {
+    return a.bpp == 32 && b.bpp == 32;
+}
 
 // The rows of a rectangle in an order that reads every source row before a same-frame copy
 // overwrites it.
@@ -34,8 +36,8 @@ void forRowsSafe(const Frame& src, int32_t sy, const Frame& dst, int32_t dy, int
 
 }  // namespace
 
-void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-          int32_t w, int32_t h) {
+void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+          int32_t dy, int32_t w, int32_t h) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         if (src.bpp == dst.bpp && src.alphaValid == dst.alphaValid) {
             // Rows byte for byte; a copy inside one frame behaves as if from a snapshot.
@@ -44,11 +46,13 @@ void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame&
             size_t dOff = static_cast<size_t>(dx) * static_cast<size_t>(dst.bpp / 8);
             if (&src != &dst && bytes * static_cast<size_t>(h) >= kBigCopyBytes) {
                 const auto& k = simd::kernels(c.simd);
-                for (int32_t j = 0; j < h; ++j) k.bigCopy(dst.row(dy + j) + dOff, src.row(sy + j) + sOff, bytes);
+                for (int32_t j = 0; j < h; ++j)
+                    k.bigCopy(dst.row(dy + j) + dOff, src.row(sy + j) + sOff, bytes);
                 k.finish();
             } else {
-                forRowsSafe(src, sy, dst, dy, h,
-                            [&](int32_t j) { std::memmove(dst.row(dy + j) + dOff, src.row(sy + j) + sOff, bytes); });
+                forRowsSafe(src, sy, dst, dy, h, [&](int32_t j) {
+                    std::memmove(dst.row(dy + j) + dOff, src.row(sy + j) + sOff, bytes);
+                });
             }
         } else if (both32(src, dst)) {
             const auto& k = simd::kernels(c.simd);
@@ -72,8 +76,8 @@ void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame&
     c.reportRect(dst, dx, dy, w, h);
 }
 
-void ccopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h) {
+void ccopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         bool overlap = detail::overlapSameFrame(src, sx, sy, dst, dx, dy, w, h);
         const auto& k = simd::kernels(overlap ? SimdLevel::None : c.simd);
@@ -96,17 +100,19 @@ void ccopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame
                 }
             }
         } else if (dst.alphaValid) {
-            for (int32_t j = 0; j < h; ++j) k.compositeOnto(row32(dst, dy + j) + dx, row32(src, sy + j) + sx, w, 256);
+            for (int32_t j = 0; j < h; ++j)
+                k.compositeOnto(row32(dst, dy + j) + dx, row32(src, sy + j) + sx, w, 256);
         } else if (dst.bpp == 32) {
-            for (int32_t j = 0; j < h; ++j) k.fadeOver(row32(dst, dy + j) + dx, row32(src, sy + j) + sx, w);
+            for (int32_t j = 0; j < h; ++j)
+                k.fadeOver(row32(dst, dy + j) + dx, row32(src, sy + j) + sx, w);
         }
         // A source with alpha into an 8-bit frame draws nothing.
     }
     c.reportRect(dst, dx, dy, w, h);
 }
 
-void gcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h, uint32_t colour) {
+void gcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h, uint32_t colour) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         uint32_t k = colour >> 24;
         for (int32_t j = 0; j < h; ++j) {
@@ -134,8 +140,8 @@ void gcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame
     c.reportRect(dst, dx, dy, w, h);
 }
 
-void ncopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-           int32_t w, int32_t h) {
+void ncopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+           int32_t dy, int32_t w, int32_t h) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         bool overlap = detail::overlapSameFrame(src, sx, sy, dst, dx, dy, w, h);
         if (src.bpp == dst.bpp) {
@@ -152,7 +158,8 @@ void ncopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame
             }
         } else {
             for (int32_t j = 0; j < h; ++j) {
-                for (int32_t i = 0; i < w; ++i) blendPixel(dst, dx + i, dy + j, ~getColour(src, sx + i, sy + j));
+                for (int32_t i = 0; i < w; ++i)
+                    blendPixel(dst, dx + i, dy + j, ~getColour(src, sx + i, sy + j));
             }
         }
     }
@@ -176,8 +183,8 @@ bool inBand(uint32_t v, int32_t lo, int32_t hi) {
 
 }  // namespace
 
-void shufull(const BlitContext& c, Frame& dst, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
-             int32_t lo, int32_t hi) {
+void shufull(const BlitContext& c, Frame& dst, int32_t x, int32_t y, int32_t w, int32_t h,
+             uint32_t colour, int32_t lo, int32_t hi) {
     if (clipRects(w, h, {pos(x, y, dst)})) {
         for (int32_t r = 0; r < h; ++r) {
             for (int32_t col = 0; col < w; ++col) {
@@ -189,8 +196,8 @@ void shufull(const BlitContext& c, Frame& dst, int32_t x, int32_t y, int32_t w, 
 }
 
 // Frames of different depths store the source colour.
-void shucopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, int32_t lo, int32_t hi) {
+void shucopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, int32_t lo, int32_t hi) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         for (int32_t r = 0; r < h; ++r) {
             for (int32_t col = 0; col < w; ++col) {
@@ -212,8 +219,9 @@ void shucopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Fra
 // The source is read as one index byte per pixel. Table values name a frame when they are below
 // 0x01000000 taken as unsigned (so every colour with a non-zero alpha byte is a colour); a number
 // that names no frame, or a free slot, gives 0.
-void cnvcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, std::span<const int32_t, 256> table, const FrameTable& frames) {
+void cnvcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, std::span<const int32_t, 256> table,
+             const FrameTable& frames) {
     if (clipRects(w, h, {pos(sx, sy, src), pos(dx, dy, dst)})) {
         for (int32_t r = 0; r < h; ++r) {
             for (int32_t col = 0; col < w; ++col) {

@@ -11,14 +11,18 @@ using detail::pos;
 namespace {
 
 // A signed 12-bit number.
-int32_t signed12(uint32_t v) { return static_cast<int32_t>(v << 20) >> 20; }
+int32_t signed12(uint32_t v) {
+    return static_cast<int32_t>(v << 20) >> 20;
+}
 
 }  // namespace
 
 // Maps of depths other than 8 and 24 bits draw nothing.
-void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, const Frame& map, int32_t mx,
-             int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t strength) {
-    if (clipRects(w, h, {pos(sx, sy, src), pos(mx, my, map), pos(dx, dy, dst)}) && (map.bpp == 8 || map.bpp == 24)) {
+void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, const Frame& map,
+             int32_t mx, int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+             int32_t strength) {
+    if (clipRects(w, h, {pos(sx, sy, src), pos(mx, my, map), pos(dx, dy, dst)}) &&
+        (map.bpp == 8 || map.bpp == 24)) {
         for (int32_t j = 0; j < h; ++j) {
             const uint8_t* m = map.row(my + j) + static_cast<ptrdiff_t>(mx) * (map.bpp / 8);
             for (int32_t i = 0; i < w; ++i) {
@@ -45,8 +49,8 @@ void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, con
 
 // An 8-bit map addresses through offsets that are all 0: every non-zero index stores source
 // pixel (0, 0), as the 24-bit map stores its pixels; index 0 is skipped.
-void uvcopy(const BlitContext& c, const Frame& src, const Frame& map, int32_t mx, int32_t my, Frame& dst, int32_t dx,
-            int32_t dy, int32_t w, int32_t h) {
+void uvcopy(const BlitContext& c, const Frame& src, const Frame& map, int32_t mx, int32_t my,
+            Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h) {
     if (clipRects(w, h, {pos(mx, my, map), pos(dx, dy, dst)})) {
         for (int32_t j = 0; j < h; ++j) {
             const uint8_t* m = map.row(my + j);
@@ -56,14 +60,17 @@ void uvcopy(const BlitContext& c, const Frame& src, const Frame& map, int32_t mx
                     if (dst.bpp != 32) break;
                     uint32_t v = detail::row32(map, my + j)[mx + i];
                     if ((v >> 24) == 0) continue;
-                    uint32_t p = getColour(src, static_cast<int32_t>(v & 0xFFF), static_cast<int32_t>((v >> 12) & 0xFFF));
+                    uint32_t p = getColour(src, static_cast<int32_t>(v & 0xFFF),
+                                           static_cast<int32_t>((v >> 12) & 0xFFF));
                     uint32_t* q = detail::row32(dst, y) + x;
                     *q = detail::blendOpaqueChannels(*q, p, p >> 24) | 0xFF000000u;
                 } else if (map.bpp == 24) {
                     const uint8_t* b = m + 3 * (mx + i);
                     if (b[0] == 255 && b[1] == 255 && b[2] == 255) continue;
                     uint32_t v = b[0] | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16);
-                    putPixel(dst, x, y, getColour(src, static_cast<int32_t>(v & 0xFFF), static_cast<int32_t>((v >> 12) & 0xFFF)));
+                    putPixel(dst, x, y,
+                             getColour(src, static_cast<int32_t>(v & 0xFFF),
+                                       static_cast<int32_t>((v >> 12) & 0xFFF)));
                 } else if (map.bpp == 8) {
                     if (m[mx + i] == 0) continue;
                     putPixel(dst, x, y, getColour(src, 0, 0));

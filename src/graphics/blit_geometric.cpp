@@ -61,8 +61,8 @@ uint32_t lowByte(const Frame& f, int64_t x, int64_t y) {
 
 }  // namespace
 
-void copyrot(const BlitContext& c, const Frame& src, float sx, float sy, float sw, float sh, Frame& dst, int32_t dx,
-             int32_t dy, int32_t w, int32_t h, float angle) {
+void copyrot(const BlitContext& c, const Frame& src, float sx, float sy, float sw, float sh,
+             Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, float angle) {
     int32_t x0 = std::max(dx, 0), y0 = std::max(dy, 0);
     int32_t x1 = detail::clampToInt(std::min<int64_t>(int64_t{dx} + w, dst.width));
     int32_t y1 = detail::clampToInt(std::min<int64_t>(int64_t{dy} + h, dst.height));
@@ -89,18 +89,21 @@ void copyrot(const BlitContext& c, const Frame& src, float sx, float sy, float s
             for (int32_t x = x0; x < x1; ++x, u += C, v += S) {
                 int64_t iu = u >> 11, iv = v >> 11;
                 if (both32) {
-                    auto fx = static_cast<uint32_t>((u >> 7) & 15), fy = static_cast<uint32_t>((v >> 7) & 15);
+                    auto fx = static_cast<uint32_t>((u >> 7) & 15),
+                         fy = static_cast<uint32_t>((v >> 7) & 15);
 #if defined(__x86_64__)
                     if (vec && iu >= 0 && iv >= 0 && iu + 1 < src.width && iv + 1 < src.height) {
-                        out[x] = bilinearSse2(row32(src, static_cast<int32_t>(iv)) + iu,
-                                              row32(src, static_cast<int32_t>(iv + 1)) + iu, fx, fy);
+                        out[x] =
+                            bilinearSse2(row32(src, static_cast<int32_t>(iv)) + iu,
+                                         row32(src, static_cast<int32_t>(iv + 1)) + iu, fx, fy);
                         continue;
                     }
 #endif
                     out[x] = bilinearPlain(src, iu, iv, fx, fy);
                 } else {
                     auto fu = static_cast<uint32_t>(u & 2047);
-                    uint32_t p = (lowByte(src, iu, iv) * (2048 - fu) + lowByte(src, iu + 1, iv) * fu) >> 11;
+                    uint32_t p =
+                        (lowByte(src, iu, iv) * (2048 - fu) + lowByte(src, iu + 1, iv) * fu) >> 11;
                     blendPixel(dst, x, y, p);
                 }
             }
@@ -122,8 +125,12 @@ inline void trapePixel(const Frame& src, int64_t u, int64_t v, Frame& dst, int32
     }
 }
 
-int64_t ceilInt(double v) { return static_cast<int64_t>(std::clamp(std::ceil(v), -4e9, 4e9)); }
-int64_t floorInt(double v) { return static_cast<int64_t>(std::clamp(std::floor(v), -4e9, 4e9)); }
+int64_t ceilInt(double v) {
+    return static_cast<int64_t>(std::clamp(std::ceil(v), -4e9, 4e9));
+}
+int64_t floorInt(double v) {
+    return static_cast<int64_t>(std::clamp(std::floor(v), -4e9, 4e9));
+}
 
 // One side of the trapezoid family, written for horizontal parallel sides; the vertical variant
 // calls it with x and y exchanged. Lines (rows, or columns when exchanged) run from a to b along
@@ -131,13 +138,15 @@ int64_t floorInt(double v) { return static_cast<int64_t>(std::clamp(std::floor(v
 // floor(r0 + t * (r1 - r0) / n). `plot(line, pos, s, t16)` draws the pixel at line `line`,
 // position `pos` with outer source coordinate s and inner 16.16 source coordinate t16.
 template <class Plot>
-void trapeLines(double a, double b, double l0, double l1, double r0, double r1, int32_t lineLimit, int32_t posLimit,
-                int32_t s1Outer, int32_t s2Outer, int32_t s1Inner, int32_t s2Inner, Plot plot) {
+void trapeLines(double a, double b, double l0, double l1, double r0, double r1, int32_t lineLimit,
+                int32_t posLimit, int32_t s1Outer, int32_t s2Outer, int32_t s1Inner,
+                int32_t s2Inner, Plot plot) {
     int64_t first = ceilInt(std::min(a, b));
     int64_t last = floorInt(std::max(a, b));
     int64_t n = last - first + 1;
     if (n <= 0) return;
-    for (int64_t line = std::max<int64_t>(first, 0); line <= std::min<int64_t>(last, lineLimit - 1); ++line) {
+    for (int64_t line = std::max<int64_t>(first, 0); line <= std::min<int64_t>(last, lineLimit - 1);
+         ++line) {
         int64_t t = line - first;
         int64_t left = ceilInt(l0 + static_cast<double>(t) * (l1 - l0) / static_cast<double>(n));
         int64_t right = floorInt(r0 + static_cast<double>(t) * (r1 - r0) / static_cast<double>(n));
@@ -161,23 +170,26 @@ void trapeLines(double a, double b, double l0, double l1, double r0, double r1, 
 }  // namespace
 
 // Source pixels outside the source frame are not drawn.
-void copytrape(const BlitContext& c, const Frame& src, int32_t sx1, int32_t sy1, int32_t sx2, int32_t sy2,
-               Frame& dst, const QuadPoints& q) {
+void copytrape(const BlitContext& c, const Frame& src, int32_t sx1, int32_t sy1, int32_t sx2,
+               int32_t sy2, Frame& dst, const QuadPoints& q) {
     const float* x = q.x;
     const float* y = q.y;
     if (y[0] == y[1] && y[2] == y[3]) {
         trapeLines(y[0], y[2], x[0], x[2], x[1], x[3], dst.height, dst.width, sy1, sy2, sx1, sx2,
                    [&](int64_t row, int64_t col, int64_t v, int64_t u16) {
-                       trapePixel(src, u16 >> 16, v, dst, static_cast<int32_t>(col), static_cast<int32_t>(row));
+                       trapePixel(src, u16 >> 16, v, dst, static_cast<int32_t>(col),
+                                  static_cast<int32_t>(row));
                    });
     } else if (x[0] == x[2] && x[1] == x[3]) {
         trapeLines(x[0], x[1], y[0], y[1], y[2], y[3], dst.width, dst.height, sx1, sx2, sy1, sy2,
                    [&](int64_t col, int64_t row, int64_t u, int64_t v16) {
-                       trapePixel(src, u, v16 >> 16, dst, static_cast<int32_t>(col), static_cast<int32_t>(row));
+                       trapePixel(src, u, v16 >> 16, dst, static_cast<int32_t>(col),
+                                  static_cast<int32_t>(row));
                    });
     }
     for (int k = 0; k < 4; ++k) {
-        c.report(dst, static_cast<int64_t>(std::clamp(x[k], -3e9f, 3e9f)), static_cast<int64_t>(std::clamp(y[k], -3e9f, 3e9f)));
+        c.report(dst, static_cast<int64_t>(std::clamp(x[k], -3e9f, 3e9f)),
+                 static_cast<int64_t>(std::clamp(y[k], -3e9f, 3e9f)));
     }
 }
 

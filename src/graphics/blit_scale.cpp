@@ -25,17 +25,18 @@ namespace {
 // of the unmirrored copy shows. Only destination pixels inside the destination frame whose source
 // pixel lies inside the source frame are kept; they are contiguous.
 struct Axis {
-    int32_t first = 0;             // destination coordinate of the first kept pixel
-    std::vector<int32_t> src;      // source coordinate per kept pixel
-    std::vector<uint32_t> frac;    // position between src and src + 1, in 1/256 (enlarging)
-    std::vector<int64_t> t;        // index in the unmirrored copy
+    int32_t first = 0;           // destination coordinate of the first kept pixel
+    std::vector<int32_t> src;    // source coordinate per kept pixel
+    std::vector<uint32_t> frac;  // position between src and src + 1, in 1/256 (enlarging)
+    std::vector<int64_t> t;      // index in the unmirrored copy
     int64_t sn = 0;
     int64_t dn = 0;
     int64_t slo = 0;
     int32_t count() const { return static_cast<int32_t>(src.size()); }
 };
 
-Axis buildAxis(int32_t d, int32_t dSize, int32_t s, int32_t sSize, int32_t dstLimit, int32_t srcLimit) {
+Axis buildAxis(int32_t d, int32_t dSize, int32_t s, int32_t sSize, int32_t dstLimit,
+               int32_t srcLimit) {
     Axis a;
     int64_t dlo = std::min<int64_t>(d, int64_t{d} + dSize);
     a.dn = std::abs(int64_t{dSize});
@@ -67,8 +68,8 @@ void reportAxes(const BlitContext& c, Frame& dst, const Axis& x, const Axis& y) 
 
 }  // namespace
 
-void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-           int32_t dx, int32_t dy, int32_t dw, int32_t dh) {
+void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+           Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh) {
     Axis ax = buildAxis(dx, dw, sx, sw, dst.width, src.width);
     Axis ay = buildAxis(dy, dh, sy, sh, dst.height, src.height);
     int32_t w = ax.count();
@@ -77,11 +78,14 @@ void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32
         int32_t y = ay.first + j;
         int32_t v = ay.src[static_cast<size_t>(j)];
         if (opaqueBlend) {
-            for (int32_t i = 0; i < w; ++i) blendPixelOpaque(dst, ax.first + i, y, row32(src, v)[ax.src[static_cast<size_t>(i)]]);
+            for (int32_t i = 0; i < w; ++i)
+                blendPixelOpaque(dst, ax.first + i, y,
+                                 row32(src, v)[ax.src[static_cast<size_t>(i)]]);
         } else if (src.bpp == 32 && dst.bpp == 32) {
             // A row showing the same source row as the one above it is that row again.
             if (j > 0 && v == ay.src[static_cast<size_t>(j - 1)] && &src != &dst) {
-                std::memcpy(row32(dst, y) + ax.first, row32(dst, y - 1) + ax.first, static_cast<size_t>(w) * 4);
+                std::memcpy(row32(dst, y) + ax.first, row32(dst, y - 1) + ax.first,
+                            static_cast<size_t>(w) * 4);
                 continue;
             }
             const uint32_t* s = row32(src, v);
@@ -91,19 +95,22 @@ void zcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32
         } else if (src.bpp == dst.bpp && src.bpp >= 8) {
             int32_t b = src.bpp / 8;
             for (int32_t i = 0; i < w; ++i) {
-                std::memcpy(pixelAddress(dst, ax.first + i, y), pixelAddress(src, ax.src[static_cast<size_t>(i)], v),
+                std::memcpy(pixelAddress(dst, ax.first + i, y),
+                            pixelAddress(src, ax.src[static_cast<size_t>(i)], v),
                             static_cast<size_t>(b));
             }
         } else {
-            for (int32_t i = 0; i < w; ++i) putPixel(dst, ax.first + i, y, getColour(src, ax.src[static_cast<size_t>(i)], v));
+            for (int32_t i = 0; i < w; ++i)
+                putPixel(dst, ax.first + i, y, getColour(src, ax.src[static_cast<size_t>(i)], v));
         }
     }
     reportAxes(c, dst, ax, ay);
 }
 
 // The scaled blend takes zcopy's geometry (mirroring included) and blendcopy's per-pixel rules.
-void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-                 int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t alpha) {
+void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw,
+                 int32_t sh, Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
+                 int32_t alpha) {
     auto a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
     Axis ax = buildAxis(dx, dw, sx, sw, dst.width, src.width);
     Axis ay = buildAxis(dy, dh, sy, sh, dst.height, src.height);
@@ -119,7 +126,9 @@ void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy,
 
 namespace {
 
-inline uint32_t sq(uint32_t v) { return v * v; }
+inline uint32_t sq(uint32_t v) {
+    return v * v;
+}
 
 // Interpolation on squared channels (colours) and on plain values (alpha) with 8-bit weights.
 uint32_t smoothPixel(uint32_t a, uint32_t b, uint32_t cc, uint32_t d, int32_t fx, int32_t fy) {
@@ -155,7 +164,7 @@ void coverage(const Axis& a, size_t index, int32_t limit, std::vector<Tap>& taps
         return;
     }
     int64_t t = a.t[index];
-    int64_t from = t * a.sn;        // in units of 1/dn source pixel, from slo
+    int64_t from = t * a.sn;  // in units of 1/dn source pixel, from slo
     int64_t to = from + a.sn;
     for (int64_t k = from / a.dn; k * a.dn < to; ++k) {
         int64_t lo = std::max(from, k * a.dn);
@@ -183,7 +192,8 @@ void reduceRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
     colStart[static_cast<size_t>(w)] = static_cast<int32_t>(colPos.size());
     std::vector<double> colWeightD(colWeight.begin(), colWeight.end());
     std::vector<double> rowWeightD;
-    uint64_t total = static_cast<uint64_t>(ax.sn == 0 ? 1 : ax.sn) * static_cast<uint64_t>(ay.sn == 0 ? 1 : ay.sn);
+    uint64_t total = static_cast<uint64_t>(ax.sn == 0 ? 1 : ax.sn) *
+                     static_cast<uint64_t>(ay.sn == 0 ? 1 : ay.sn);
     std::vector<const uint32_t*> rows;
     std::vector<uint32_t> rowWeight;
     for (int32_t j = 0; j < ay.count(); ++j) {
@@ -195,8 +205,16 @@ void reduceRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
             rowWeight.push_back(t.weight);
         }
         rowWeightD.assign(rowWeight.begin(), rowWeight.end());
-        simd::AreaRow r{rows.data(), rowWeight.data(), static_cast<int32_t>(rows.size()), colStart.data(),
-                        colPos.data(), colWeight.data(), w, total, colWeightD.data(), rowWeightD.data()};
+        simd::AreaRow r{rows.data(),
+                        rowWeight.data(),
+                        static_cast<int32_t>(rows.size()),
+                        colStart.data(),
+                        colPos.data(),
+                        colWeight.data(),
+                        w,
+                        total,
+                        colWeightD.data(),
+                        rowWeightD.data()};
         uint32_t* out = row32(dst, ay.first + j) + ax.first;
 #if defined(__x86_64__)
         if (level == SimdLevel::Avx2) {
@@ -217,8 +235,8 @@ void hzcopyRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
 
 // Frames that are not both 32-bit are scaled as zcopy does. Neighbours past the source frame's
 // last column or row read that column or row.
-void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, Frame& dst,
-            int32_t dx, int32_t dy, int32_t dw, int32_t dh) {
+void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+            Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh) {
     if (src.bpp != 32 || dst.bpp != 32) {
         zcopy(c, src, sx, sy, sw, sh, dst, dx, dy, dw, dh);
         return;
@@ -232,7 +250,8 @@ void hzcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, int3
         if (&src == &dst) {
             snapshot = createFrame(src.width, src.height, 32, 3);
             if (!snapshot) return;
-            std::memcpy(snapshot->pixels, src.pixels, static_cast<size_t>(src.rowBytes()) * static_cast<size_t>(src.height));
+            std::memcpy(snapshot->pixels, src.pixels,
+                        static_cast<size_t>(src.rowBytes()) * static_cast<size_t>(src.height));
             from = snapshot.get();
         }
         hzcopyRows(c.simd, *from, dst, ax, ay);
@@ -267,19 +286,21 @@ void hzcopyRows(SimdLevel level, const Frame& src, Frame& dst, const Axis& ax, c
 // Sub-pixel positions are split at the next lower whole number (so the fractions lie in 0..1
 // also for negative positions). Neighbours past the source frame's last column or row read that
 // column or row. Only 32-bit sources are read this way.
-void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& dst, int32_t dx, int32_t dy,
-            int32_t w, int32_t h, float gamma) {
+void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& dst, int32_t dx,
+            int32_t dy, int32_t w, int32_t h, float gamma) {
     float fxf = sx - std::floor(sx);
     float fyf = sy - std::floor(sy);
-    auto toInt = [](float v) { return detail::clampToInt(static_cast<int64_t>(std::clamp(v, -3e9f, 3e9f))); };
+    auto toInt = [](float v) {
+        return detail::clampToInt(static_cast<int64_t>(std::clamp(v, -3e9f, 3e9f)));
+    };
     int32_t ix = toInt(std::floor(sx));
     int32_t iy = toInt(std::floor(sy));
     if (fxf == 0.0f && fyf == 0.0f) {
         copy(c, src, ix, iy, dst, dx, dy, w, h);
         return;
     }
-    if (detail::clipRects(w, h, {detail::pos(ix, iy, src), detail::pos(dx, dy, dst)}) && src.bpp == 32 &&
-        dst.bpp == 32) {
+    if (detail::clipRects(w, h, {detail::pos(ix, iy, src), detail::pos(dx, dy, dst)}) &&
+        src.bpp == 32 && dst.bpp == 32) {
         uint32_t w00[256], w10[256], w01[256], w11[256], inv[256];
         auto level = [](float v) { return std::clamp(v, 0.0f, 255.0f); };
         for (int v = 0; v < 256; ++v) {
@@ -288,7 +309,8 @@ void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& d
             w10[v] = fxf > 0 ? static_cast<uint32_t>(lv * fxf * (1.0f - fyf)) : 0;
             w01[v] = fyf > 0 ? static_cast<uint32_t>(lv * (1.0f - fxf) * fyf) : 0;
             w11[v] = (fxf > 0 && fyf > 0) ? static_cast<uint32_t>(lv * fxf * fyf) : 0;
-            inv[v] = static_cast<uint32_t>(level(255.0f * std::pow(static_cast<float>(v) / 255.0f, 1.0f / gamma)));
+            inv[v] = static_cast<uint32_t>(
+                level(255.0f * std::pow(static_cast<float>(v) / 255.0f, 1.0f / gamma)));
         }
         for (int32_t j = 0; j < h; ++j) {
             const uint32_t* r0 = row32(src, iy + j);
@@ -299,8 +321,8 @@ void hqcopy(const BlitContext& c, const Frame& src, float sx, float sy, Frame& d
                 int32_t u1 = std::min(u + 1, src.width - 1);
                 uint32_t p = 0;
                 for (int ch = 0; ch < 3; ++ch) {
-                    uint32_t sum = w00[channel(r0[u], ch)] + w10[channel(r0[u1], ch)] + w01[channel(r1[u], ch)] +
-                                   w11[channel(r1[u1], ch)];
+                    uint32_t sum = w00[channel(r0[u], ch)] + w10[channel(r0[u1], ch)] +
+                                   w01[channel(r1[u], ch)] + w11[channel(r1[u1], ch)];
                     p |= inv[std::min<uint32_t>(sum, 255)] << (8 * ch);
                 }
                 out[i] = p;
@@ -347,8 +369,8 @@ void centredBlocks(int32_t len, int32_t size, Fn fn) {
 
 }  // namespace
 
-void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx, int32_t dy,
-             int32_t w, int32_t h, int32_t size, int32_t mode) {
+void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame& dst, int32_t dx,
+             int32_t dy, int32_t w, int32_t h, int32_t size, int32_t mode) {
     if (size < 2) {
         copy(c, src, sx, sy, dst, dx, dy, w, h);
         return;
@@ -379,7 +401,8 @@ void mozcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Fra
                         }
                         uint64_t count = uint64_t(x1 - x0 + 1) * uint64_t(y1 - y0 + 1);
                         colour = 0;
-                        for (int ch = 0; ch < 3; ++ch) colour |= static_cast<uint32_t>(sum[ch] / count) << (8 * ch);
+                        for (int ch = 0; ch < 3; ++ch)
+                            colour |= static_cast<uint32_t>(sum[ch] / count) << (8 * ch);
                     }
                     fillRect(dst, dx + x0, dy + y0, dx + x1, dy + y1, colour);
                 });
@@ -426,7 +449,8 @@ void areaReduceRowPlain(const AreaRow& r, uint32_t* out) {
             for (int ch = 0; ch < 4; ++ch) acc[ch] += line[ch] * r.rowWeight[k];
         }
         uint32_t p = static_cast<uint32_t>(acc[3] / r.total) << 24;
-        for (int ch = 0; ch < 3; ++ch) p |= isqrt(static_cast<uint32_t>(acc[ch] / r.total)) << (8 * ch);
+        for (int ch = 0; ch < 3; ++ch)
+            p |= isqrt(static_cast<uint32_t>(acc[ch] / r.total)) << (8 * ch);
         out[i] = p;
     }
 }

@@ -19,7 +19,9 @@ SimdLevel detectSimd() {
 #endif
 }
 
-void TableChangeSink::changed(Frame& frame, int32_t x, int32_t y) { frameChanged(table_, frame, x, y); }
+void TableChangeSink::changed(Frame& frame, int32_t x, int32_t y) {
+    frameChanged(table_, frame, x, y);
+}
 
 void BlitContext::report(Frame& f, int64_t x, int64_t y) const {
     if (changes) changes->changed(f, detail::clampToInt(x), detail::clampToInt(y));

@@ -9,7 +9,8 @@ const int32_t* fadeTable() {
     static const std::unique_ptr<int32_t[]> table = [] {
         auto t = std::make_unique<int32_t[]>(256 * 512);
         for (int32_t a = 0; a < 256; ++a) {
-            for (int32_t k = 0; k < 512; ++k) t[static_cast<size_t>(a * 512 + k)] = ((k - 256) * a) / 255;
+            for (int32_t k = 0; k < 512; ++k)
+                t[static_cast<size_t>(a * 512 + k)] = ((k - 256) * a) / 255;
         }
         return t;
     }();

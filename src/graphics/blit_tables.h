@@ -10,12 +10,16 @@ namespace rs::graphics::detail {
 // fadeTable: entry [a][k] = ((k - 256) * a) / 255 (truncating), a = 0..255, k = 0..511: the
 // change of a channel fading by a / 255 towards a value k - 256 above it.
 const int32_t* fadeTable();
-inline int32_t fade(uint32_t a, int32_t diff) { return fadeTable()[a * 512 + static_cast<uint32_t>(diff + 256)]; }
+inline int32_t fade(uint32_t a, int32_t diff) {
+    return fadeTable()[a * 512 + static_cast<uint32_t>(diff + 256)];
+}
 
 // reciprocal: entry d = 65536 / d for d = 1..256, entry 0 = 65536.
 const uint32_t* reciprocalTable();
 // divideBy(x, d) = (x * 65536 / d) >> 16 in unsigned 32-bit arithmetic.
-inline uint32_t divideBy(uint32_t x, uint32_t d) { return (x * reciprocalTable()[d]) >> 16; }
+inline uint32_t divideBy(uint32_t x, uint32_t d) {
+    return (x * reciprocalTable()[d]) >> 16;
+}
 
 // Composites colour s with alpha A (0..255) onto pixel d, whose own alpha counts: with
 // D = (255 - A) * da + 255 * A the new alpha is D / 255 and each colour channel
@@ -34,7 +38,8 @@ inline uint32_t compositeOver(uint32_t d, uint32_t s, uint32_t a) {
 // The blend of blendPixel on 32-bit pixels: (dc * (255 - A) + sc * A) / 255, alpha kept.
 inline uint32_t blendOpaqueChannels(uint32_t d, uint32_t s, uint32_t a) {
     uint32_t out = d & 0xFF000000u;
-    for (int c = 0; c < 3; ++c) out |= ((channel(d, c) * (255 - a) + channel(s, c) * a) / 255) << (8 * c);
+    for (int c = 0; c < 3; ++c)
+        out |= ((channel(d, c) * (255 - a) + channel(s, c) * a) / 255) << (8 * c);
     return out;
 }
 
@@ -46,7 +51,9 @@ inline uint32_t blendPixelValue(uint32_t d, uint32_t colour) {
 
 // The source alpha of an in-place blend, scaled by a (0..256). An opaque pixel at a = 256 would
 // give 256, which no alpha byte holds: it is kept at 255.
-inline uint32_t scaledAlpha(uint32_t p, uint32_t a) { return std::min<uint32_t>(((p >> 24) * a) / 255, 255); }
+inline uint32_t scaledAlpha(uint32_t p, uint32_t a) {
+    return std::min<uint32_t>(((p >> 24) * a) / 255, 255);
+}
 
 // One pixel of the in-place blend (blendcopy's rules) of colour p, read from `src`, onto (x, y) of
 // `dst` (inside it); a in 0..256.
@@ -67,7 +74,8 @@ inline uint32_t additive(uint32_t d, uint32_t s, uint32_t a, bool sourceAlpha) {
         return out;
     }
     uint32_t out = d & 0xFF000000u;
-    for (int ch = 0; ch < 3; ++ch) out |= std::min<uint32_t>(channel(d, ch) + channel(s, ch) * a / 256, 255) << (8 * ch);
+    for (int ch = 0; ch < 3; ++ch)
+        out |= std::min<uint32_t>(channel(d, ch) + channel(s, ch) * a / 256, 255) << (8 * ch);
     return out;
 }
 

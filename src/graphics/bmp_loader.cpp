@@ -14,8 +14,9 @@ constexpr int64_t kPalettedPixelsAt = 54 + 256 * 4;
 constexpr uint32_t kPureBlue = 0x000000FF;  // the colour key of 8- and 24-bit bitmaps
 
 int32_t readS32(std::span<const uint8_t> b, size_t at) {
-    return static_cast<int32_t>(static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-                                (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24));
+    return static_cast<int32_t>(
+        static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
+        (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24));
 }
 
 int32_t readS16(std::span<const uint8_t> b, size_t at) {
@@ -48,8 +49,8 @@ ClippedPlacement clipPlacement(const Frame& f, int32_t x, int32_t y, int64_t w, 
     return c;
 }
 
-std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file, int32_t alphaA,
-                                    int32_t alphaB) {
+std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file,
+                                    int32_t alphaA, int32_t alphaB) {
     if (file.size() < static_cast<size_t>(kBitmapPixelsAt)) return std::nullopt;
     int32_t width = readS32(file, 18);
     int32_t height = readS32(file, 22);
@@ -72,7 +73,8 @@ std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<co
     const bool keepAlpha = alphaA == alphaB;
 
     for (int32_t r = c.firstRow; r < c.firstRow + c.rows; ++r) {
-        const uint8_t* src = file.data() + start + (height - 1 - r) * rowSize + c.firstColumn * pixelBytes;
+        const uint8_t* src =
+            file.data() + start + (height - 1 - r) * rowSize + c.firstColumn * pixelBytes;
         int32_t fy = y + r;
         uint8_t* row = f.row(fy);
         int32_t fx = x + c.firstColumn;
@@ -83,38 +85,40 @@ std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<co
         for (int32_t i = 0; i < c.columns; ++i, ++fx) {
             uint32_t colour;
             switch (depth) {
-            case 8: {
-                const uint8_t* e = palette + 4 * src[i];
-                colour = e[0] | (e[1] << 8) | (static_cast<uint32_t>(e[2]) << 16);
-                if (colour == kPureBlue) continue;
-                colour |= 0xFF000000u;
-                break;
-            }
-            case 16: {
-                uint32_t w = src[2 * i] | (src[2 * i + 1] << 8);
-                colour = 0xFF000000u | (((w >> 10) & 31) << 19) | (((w >> 5) & 31) << 11) | ((w & 31) << 3);
-                break;
-            }
-            case 24: {
-                const uint8_t* s = src + 3 * i;
-                colour = s[0] | (s[1] << 8) | (static_cast<uint32_t>(s[2]) << 16);
-                if (colour == kPureBlue) continue;
-                colour |= 0xFF000000u;
-                break;
-            }
-            default: {
-                std::memcpy(&colour, src + 4 * i, 4);
-                if (!keepAlpha) {
-                    blendPixel(f, fx, fy, colour);
-                    continue;
+                case 8: {
+                    const uint8_t* e = palette + 4 * src[i];
+                    colour = e[0] | (e[1] << 8) | (static_cast<uint32_t>(e[2]) << 16);
+                    if (colour == kPureBlue) continue;
+                    colour |= 0xFF000000u;
+                    break;
                 }
-                break;
-            }
+                case 16: {
+                    uint32_t w = src[2 * i] | (src[2 * i + 1] << 8);
+                    colour = 0xFF000000u | (((w >> 10) & 31) << 19) | (((w >> 5) & 31) << 11) |
+                             ((w & 31) << 3);
+                    break;
+                }
+                case 24: {
+                    const uint8_t* s = src + 3 * i;
+                    colour = s[0] | (s[1] << 8) | (static_cast<uint32_t>(s[2]) << 16);
+                    if (colour == kPureBlue) continue;
+                    colour |= 0xFF000000u;
+                    break;
+                }
+                default: {
+                    std::memcpy(&colour, src + 4 * i, 4);
+                    if (!keepAlpha) {
+                        blendPixel(f, fx, fy, colour);
+                        continue;
+                    }
+                    break;
+                }
             }
             store(row, f.bpp, fx, colour);
         }
     }
-    return DrawnArea{x + c.firstColumn, y + c.firstRow, x + c.firstColumn + c.columns - 1, y + c.firstRow + c.rows - 1};
+    return DrawnArea{x + c.firstColumn, y + c.firstRow, x + c.firstColumn + c.columns - 1,
+                     y + c.firstRow + c.rows - 1};
 }
 
 }  // namespace rs::graphics

@@ -36,7 +36,7 @@ ClippedPlacement clipPlacement(const Frame& f, int32_t x, int32_t y, int64_t w, 
 // 32-bit pixels are stored as they are when alphaA = alphaB, else blended. An 8-bit image into an
 // 8-bit frame copies the indices. Other depths, and headers whose sizes do not fit the file, draw
 // nothing. Returns the area drawn, if any.
-std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file, int32_t alphaA,
-                                    int32_t alphaB);
+std::optional<DrawnArea> drawBitmap(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file,
+                                    int32_t alphaA, int32_t alphaB);
 
 }  // namespace rs::graphics

@@ -17,7 +17,9 @@ using detail::row32;
 
 namespace {
 
-int32_t toInt(int64_t v) { return detail::clampToInt(v); }
+int32_t toInt(int64_t v) {
+    return detail::clampToInt(v);
+}
 
 // Hard light of source s over d at opacity a: with s' = (sc - 128) * sa, a darker source
 // multiplies, a lighter one screens; the result is held inside 0..255 and mixed with the
@@ -46,15 +48,16 @@ uint32_t hardLight(uint32_t d, uint32_t s, uint32_t a, bool sourceAlpha) {
 struct Clipped {
     int32_t dx, dy, sx, sy, w, h;
 };
-bool clipToDirty(const DirtyRect& dirty, int64_t x, int64_t y, int32_t w, int32_t h, int32_t sx, int32_t sy,
-                 Clipped& out) {
+bool clipToDirty(const DirtyRect& dirty, int64_t x, int64_t y, int32_t w, int32_t h, int32_t sx,
+                 int32_t sy, Clipped& out) {
     if (w <= 0 || h <= 0) return false;
     int64_t x0 = std::max<int64_t>(x, dirty.left);
     int64_t y0 = std::max<int64_t>(y, dirty.top);
     int64_t x1 = std::min<int64_t>(x + w - 1, dirty.right);
     int64_t y1 = std::min<int64_t>(y + h - 1, dirty.bottom);
     if (x0 > x1 || y0 > y1) return false;
-    out = {toInt(x0), toInt(y0), toInt(sx + (x0 - x)), toInt(sy + (y0 - y)), toInt(x1 - x0 + 1), toInt(y1 - y0 + 1)};
+    out = {toInt(x0),          toInt(y0),         toInt(sx + (x0 - x)), toInt(sy + (y0 - y)),
+           toInt(x1 - x0 + 1), toInt(y1 - y0 + 1)};
     return true;
 }
 
@@ -91,8 +94,8 @@ void eachPixel(Composer& c, const Frame& src, int64_t x, int64_t y, const Sprite
 }
 
 // Two textured triangles over the rectangle turned by `angle` about its centre.
-void drawRotated(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect& r, float angle, int32_t a,
-                 int32_t mode) {
+void drawRotated(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect& r,
+                 float angle, int32_t a, int32_t mode) {
     if (!std::isfinite(angle)) return;
     float hx = static_cast<float>(r.width - 1) / 2;
     float hy = static_cast<float>(r.height - 1) / 2;
@@ -101,7 +104,8 @@ void drawRotated(Composer& c, const Frame& src, int64_t x, int64_t y, const Spri
     auto corner = [&](float dx, float dy, float u, float v) {
         float rx = dx - hx;
         float ry = dy - hy;
-        return TexVertex{static_cast<float>(x) + hx + rx * cs - ry * sn, static_cast<float>(y) + hy + rx * sn + ry * cs, u, v};
+        return TexVertex{static_cast<float>(x) + hx + rx * cs - ry * sn,
+                         static_cast<float>(y) + hy + rx * sn + ry * cs, u, v};
     };
     float u0 = static_cast<float>(r.srcX);
     float v0 = static_cast<float>(r.srcY);
@@ -109,7 +113,8 @@ void drawRotated(Composer& c, const Frame& src, int64_t x, int64_t y, const Spri
     float v1 = static_cast<float>(int64_t{r.srcY} + r.srcHeight - 1);
     float w1 = static_cast<float>(r.width - 1);
     float h1 = static_cast<float>(r.height - 1);
-    TexVertex tl = corner(0, 0, u0, v0), tr = corner(w1, 0, u1, v0), bl = corner(0, h1, u0, v1), br = corner(w1, h1, u1, v1);
+    TexVertex tl = corner(0, 0, u0, v0), tr = corner(w1, 0, u1, v0), bl = corner(0, h1, u0, v1),
+              br = corner(w1, h1, u1, v1);
     const TexVertex first[3] = {tl, tr, bl};
     const TexVertex second[3] = {tr, br, bl};
     if (mode == 1) {
@@ -122,8 +127,8 @@ void drawRotated(Composer& c, const Frame& src, int64_t x, int64_t y, const Spri
 }
 
 // One copy of the placement at (x, y).
-void place(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect& r, Manner manner, float angle,
-           int32_t a, int32_t mode) {
+void place(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect& r, Manner manner,
+           float angle, int32_t a, int32_t mode) {
     if (angle != 0) {
         drawRotated(c, src, x, y, r, angle, a, mode);
         return;
@@ -131,54 +136,60 @@ void place(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect
     auto ua = static_cast<uint32_t>(a);
     bool alpha = src.alphaValid != 0;
     switch (mode) {
-    case 0:
-        if (r.width == r.srcWidth && r.height == r.srcHeight) {
-            Clipped k{};
-            if (!clipToDirty(c.layer.dirty, x, y, r.width, r.height, r.srcX, r.srcY, k)) return;
-            if (a < 255) {
-                blendcopy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h, a);
-            } else if (manner == Manner::First) {
-                copy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h);
+        case 0:
+            if (r.width == r.srcWidth && r.height == r.srcHeight) {
+                Clipped k{};
+                if (!clipToDirty(c.layer.dirty, x, y, r.width, r.height, r.srcX, r.srcY, k)) return;
+                if (a < 255) {
+                    blendcopy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h, a);
+                } else if (manner == Manner::First) {
+                    copy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h);
+                } else {
+                    ccopy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h);
+                }
+            } else if (a < 255) {
+                blendScaled(c.blit, src, r.srcX, r.srcY, r.srcWidth, r.srcHeight, c.screen,
+                            toInt(x), toInt(y), r.width, r.height, a);
             } else {
-                ccopy(c.blit, src, k.sx, k.sy, c.screen, k.dx, k.dy, k.w, k.h);
+                zcopy(c.blit, src, r.srcX, r.srcY, r.srcWidth, r.srcHeight, c.screen, toInt(x),
+                      toInt(y), r.width, r.height);
             }
-        } else if (a < 255) {
-            blendScaled(c.blit, src, r.srcX, r.srcY, r.srcWidth, r.srcHeight, c.screen, toInt(x), toInt(y), r.width,
-                        r.height, a);
-        } else {
-            zcopy(c.blit, src, r.srcX, r.srcY, r.srcWidth, r.srcHeight, c.screen, toInt(x), toInt(y), r.width, r.height);
+            break;
+        case 1:
+            eachPixel(c, src, x, y, r,
+                      [&](uint32_t d, uint32_t s) { return detail::additive(d, s, ua, alpha); });
+            break;
+        case 7:
+            eachPixel(c, src, x, y, r,
+                      [&](uint32_t d, uint32_t s) { return hardLight(d, s, ua, alpha); });
+            break;
+        case 8: {
+            bool full = src.bpp == 32 && alpha;
+            eachPixel(c, src, x, y, r, [&](uint32_t d, uint32_t s) {
+                return detail::colourDodge(d, s, d, full, ua);
+            });
+            break;
         }
-        break;
-    case 1:
-        eachPixel(c, src, x, y, r, [&](uint32_t d, uint32_t s) { return detail::additive(d, s, ua, alpha); });
-        break;
-    case 7:
-        eachPixel(c, src, x, y, r, [&](uint32_t d, uint32_t s) { return hardLight(d, s, ua, alpha); });
-        break;
-    case 8: {
-        bool full = src.bpp == 32 && alpha;
-        eachPixel(c, src, x, y, r, [&](uint32_t d, uint32_t s) { return detail::colourDodge(d, s, d, full, ua); });
-        break;
-    }
-    default:
-        break;  // other blend modes draw nothing
+        default:
+            break;  // other blend modes draw nothing
     }
 }
 
 // The masked cross-fade of the sprite over what the screen shows, by a mask frame aligned with
 // the sprite's source rectangle; the three mask parameters are the curve's bias, offset and gain.
-void drawMasked(Composer& c, const Frame& src, const Frame& mask, const Sprite& s, int64_t x, int64_t y,
-                const SpriteRect& r) {
+void drawMasked(Composer& c, const Frame& src, const Frame& mask, const Sprite& s, int64_t x,
+                int64_t y, const SpriteRect& r) {
     MaskCurve curve{s.maskParam1, s.maskParam2, s.maskParam3};
     int32_t dx = toInt(x);
     int32_t dy = toInt(y);
     if (r.width == r.srcWidth && r.height == r.srcHeight) {
-        acmcopy(c.blit, src, r.srcX, r.srcY, c.screen, dx, dy, &mask, r.srcX, r.srcY, c.screen, dx, dy, r.width,
-                r.height, curve);
+        acmcopy(c.blit, src, r.srcX, r.srcY, c.screen, dx, dy, &mask, r.srcX, r.srcY, c.screen, dx,
+                dy, r.width, r.height, curve);
     } else {
         acmcopyScaled(c.blit, FrameRect{&src, r.srcX, r.srcY, r.srcWidth, r.srcHeight},
-                      FrameRect{&c.screen, dx, dy, r.width, r.height}, FrameRect{&mask, r.srcX, r.srcY, r.srcWidth, r.srcHeight},
-                      c.screen, dx, dy, r.width, r.height, curve);
+                      FrameRect{&c.screen, dx, dy, r.width, r.height},
+                      FrameRect{&mask, r.srcX, r.srcY, r.srcWidth, r.srcHeight}, c.screen, dx, dy,
+                      r.width, r.height, curve);
     }
 }
 
@@ -213,12 +224,14 @@ int32_t waveShift(const WaveParams& w, int32_t row, float t) {
     if (row < w.top || row >= w.bottom) return 0;
     // The modulation factor is 1: the amplitude does not change over time.
     constexpr float m = 1.0f;
-    float shift = static_cast<float>(w.amplitude) * m * std::sin(static_cast<float>(row) * w.paramC + w.paramB * t);
+    float shift = static_cast<float>(w.amplitude) * m *
+                  std::sin(static_cast<float>(row) * w.paramC + w.paramB * t);
     if (std::isnan(shift)) return 0;
     return static_cast<int32_t>(std::clamp(shift, -2e9f, 2e9f));
 }
 
-void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const SpriteRect& r, Manner manner) {
+void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const SpriteRect& r,
+                    Manner manner) {
     const SpriteLayer& layer = c.layer;
     ScreenPoint o = layer.offsetOf(s);
     int64_t x = r.x + o.x;
@@ -227,7 +240,8 @@ void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const Spr
     // Opacity of the sprite within group 0 and its own group; a group alpha above 255 cannot make
     // a sprite more than opaque.
     int64_t a = int64_t{layer.groups[0].groupAlpha} * s.opacity() / 255;
-    if (s.group() != 0) a = int64_t{layer.groups[static_cast<size_t>(s.group())].groupAlpha} * a / 255;
+    if (s.group() != 0)
+        a = int64_t{layer.groups[static_cast<size_t>(s.group())].groupAlpha} * a / 255;
     if (a <= 0) return;
     auto opacity = static_cast<int32_t>(std::min<int64_t>(a, 255));
 
@@ -239,7 +253,8 @@ void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const Spr
         }
     }
     for (int32_t i = 0; i < copies.count; ++i) {
-        place(c, source, copies.at[i].x, copies.at[i].y, r, manner, s.angle, opacity, s.blendMode());
+        place(c, source, copies.at[i].x, copies.at[i].y, r, manner, s.angle, opacity,
+              s.blendMode());
     }
 }
 
@@ -265,10 +280,12 @@ ComposeResult composeSoftware(Composer& c, bool sceneChanged) {
         layer.dirty.bottom = std::max(layer.dirty.bottom, wave.bottom);
     }
     if (!sceneChanged) return ComposeResult::Present;
-    std::memset(c.screen.pixels, 0, static_cast<size_t>(c.screen.rowBytes()) * static_cast<size_t>(c.screen.height));
+    std::memset(c.screen.pixels, 0,
+                static_cast<size_t>(c.screen.rowBytes()) * static_cast<size_t>(c.screen.height));
     bool first = true;
     // A walk longer than the table has met a loop in the links.
-    for (int32_t i = layer.head, steps = 0; i >= 0; i = layer.sprites[static_cast<size_t>(i)].next, ++steps) {
+    for (int32_t i = layer.head, steps = 0; i >= 0;
+         i = layer.sprites[static_cast<size_t>(i)].next, ++steps) {
         if (steps > layer.count()) return ComposeResult::SpriteLinkLoop;
         const Sprite& s = layer.sprites[static_cast<size_t>(i)];
         if (const Frame* f = c.frames.at(s.frame)) {

@@ -14,11 +14,11 @@ struct FrameTable;
 
 // What one composition works on.
 struct Composer {
-    Frame& screen;            // 32-bit screen buffer
-    SpriteLayer& layer;       // sprites, groups, wave, dirty rectangle
-    const FrameTable& frames; // the frames sprites and masks name
-    BlitContext blit;         // vector level and MMX switch; no change reports
-    float time = 0;           // seconds, for the wave
+    Frame& screen;             // 32-bit screen buffer
+    SpriteLayer& layer;        // sprites, groups, wave, dirty rectangle
+    const FrameTable& frames;  // the frames sprites and masks name
+    BlitContext blit;          // vector level and MMX switch; no change reports
+    float time = 0;            // seconds, for the wave
 };
 
 // How a sprite is drawn: the first of the list, a later one, a later one with attribute bit 2.
@@ -48,7 +48,8 @@ void drawSprite(Composer& c, const Sprite& s, const Frame& source, Manner manner
 
 // DrawSpriteRect: position with offsets and wrapping, opacity of the sprite and its groups, then
 // the masked drawing or the placements (rotated, or by blend mode).
-void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const SpriteRect& r, Manner manner);
+void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const SpriteRect& r,
+                    Manner manner);
 
 // The wave's horizontal shift of display row r at time t (seconds).
 int32_t waveShift(const WaveParams& w, int32_t row, float t);

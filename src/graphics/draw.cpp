@@ -59,7 +59,9 @@ uint32_t load32(const uint8_t* p) {
     return v;
 }
 
-void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+void store32(uint8_t* p, uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
 
 }  // namespace
 
@@ -107,28 +109,35 @@ void drawLine(Frame& f, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t
     }
 }
 
-std::optional<ClippedRect> fillRect(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
+std::optional<ClippedRect> fillRect(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h,
+                                    uint32_t colour) {
     std::optional<ClippedRect> r = clipRect(f, x, y, w, h);
     if (!r) return r;
     if (f.bpp == 32) {
         std::vector<uint32_t> line(static_cast<size_t>(r->w), colour);
         for (int32_t j = 0; j < r->h; ++j) {
-            std::memcpy(f.row(r->y + j) + static_cast<ptrdiff_t>(r->x) * 4, line.data(), line.size() * 4);
+            std::memcpy(f.row(r->y + j) + static_cast<ptrdiff_t>(r->x) * 4, line.data(),
+                        line.size() * 4);
         }
     } else if (f.bpp == 8) {
-        for (int32_t j = 0; j < r->h; ++j) std::memset(f.row(r->y + j) + r->x, static_cast<uint8_t>(colour), static_cast<size_t>(r->w));
+        for (int32_t j = 0; j < r->h; ++j)
+            std::memset(f.row(r->y + j) + r->x, static_cast<uint8_t>(colour),
+                        static_cast<size_t>(r->w));
     }
     return r;
 }
 
-std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour) {
+std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h,
+                                         uint32_t colour) {
     const uint32_t a = colour >> 24;
     if (a == 0) return fillRect(f, x, y, w, h, colour & 0x00FFFFFFu);
     std::optional<ClippedRect> r = clipRect(f, x, y, w, h);
     if (!r) return r;
     if (f.bpp == 8) {
         // blendPixel stores the low byte into 8-bit frames.
-        for (int32_t j = 0; j < r->h; ++j) std::memset(f.row(r->y + j) + r->x, static_cast<uint8_t>(colour), static_cast<size_t>(r->w));
+        for (int32_t j = 0; j < r->h; ++j)
+            std::memset(f.row(r->y + j) + r->x, static_cast<uint8_t>(colour),
+                        static_cast<size_t>(r->w));
         return r;
     }
     if (f.bpp != 32) return r;
@@ -141,7 +150,8 @@ std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t
                 int64_t d = int64_t{255 - a} * da + int64_t{255} * a;
                 if (d <= 0) continue;
                 for (int c = 0; c < 3; ++c) {
-                    p[c] = static_cast<uint8_t>((int64_t{p[c]} * (255 - a) * da + int64_t{s[c]} * 255 * a) / d);
+                    p[c] = static_cast<uint8_t>(
+                        (int64_t{p[c]} * (255 - a) * da + int64_t{s[c]} * 255 * a) / d);
                 }
                 p[3] = static_cast<uint8_t>(d / 255);
             }
@@ -151,11 +161,13 @@ std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t
     // Without valid alpha: one table per channel, filled once for this colour.
     uint32_t table[3][256];
     for (int c = 0; c < 3; ++c) {
-        for (uint32_t d = 0; d < 256; ++d) table[c][d] = ((s[c] * a + d * (256 - a)) / 256) << (8 * c);
+        for (uint32_t d = 0; d < 256; ++d)
+            table[c][d] = ((s[c] * a + d * (256 - a)) / 256) << (8 * c);
     }
     for (int32_t j = 0; j < r->h; ++j) {
         uint8_t* p = f.row(r->y + j) + static_cast<ptrdiff_t>(r->x) * 4;
-        for (int32_t i = 0; i < r->w; ++i, p += 4) store32(p, table[0][p[0]] | table[1][p[1]] | table[2][p[2]]);
+        for (int32_t i = 0; i < r->w; ++i, p += 4)
+            store32(p, table[0][p[0]] | table[1][p[1]] | table[2][p[2]]);
     }
     return r;
 }

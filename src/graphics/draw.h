@@ -33,12 +33,14 @@ void drawLine(Frame& f, int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t
 
 // full: every pixel of the clipped rectangle gets the colour (32-bit frames the whole value,
 // 8-bit frames the low byte). Returns the rectangle filled.
-std::optional<ClippedRect> fillRect(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour);
+std::optional<ClippedRect> fillRect(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h,
+                                    uint32_t colour);
 
 // fulla: with A = colour >> 24: A = 0 is fillRect with the alpha byte cleared. Otherwise 8-bit
 // frames blend each pixel; 32-bit frames with valid alpha compose over the pixel's alpha da:
 // D = (255 - A) * da + 255 * A, new alpha D / 255 and channels (d * (255 - A) * da + s * 255 * A)
 // / D; 32-bit frames without it mix (s * A + d * (256 - A)) / 256 and clear the alpha byte.
-std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour);
+std::optional<ClippedRect> fillRectAlpha(Frame& f, int32_t x, int32_t y, int32_t w, int32_t h,
+                                         uint32_t colour);
 
 }  // namespace rs::graphics

@@ -74,8 +74,12 @@ void fill(Engine& e, ScriptThread& t, bool withAlpha, const char* place) {
     reportRect(e, *f, withAlpha ? fillRectAlpha(*f, x, y, w, h, c) : fillRect(*f, x, y, w, h, c));
 }
 
-void cmdFull(Engine& e, ScriptThread& t) { fill(e, t, false, "full"); }
-void cmdFulla(Engine& e, ScriptThread& t) { fill(e, t, true, "fulla"); }
+void cmdFull(Engine& e, ScriptThread& t) {
+    fill(e, t, false, "full");
+}
+void cmdFulla(Engine& e, ScriptThread& t) {
+    fill(e, t, true, "fulla");
+}
 
 void cmdPointblock(Engine& e, ScriptThread& t) {
     int32_t frame, x, y, srcW, srcH, cols, rows;
@@ -92,16 +96,18 @@ void cmdPointblock(Engine& e, ScriptThread& t) {
             int64_t py = y + r * srcH / rows;
             for (int64_t c = 0; c < cols; ++c) {
                 int64_t px = x + c * srcW / cols;
-                int32_t point = px < 0 || py < 0 || px >= f->width || py >= f->height
-                                    ? -1
-                                    : pointValue(*f, static_cast<int32_t>(px), static_cast<int32_t>(py));
+                int32_t point =
+                    px < 0 || py < 0 || px >= f->width || py >= f->height
+                        ? -1
+                        : pointValue(*f, static_cast<int32_t>(px), static_cast<int32_t>(py));
                 uint32_t v = static_cast<uint32_t>(point) | 0xFF000000u;
                 std::memcpy(out, &v, 4);
                 out += 4;
             }
         }
     }
-    runtime::pushValue(e, t, e.pool.newStringWithLength(bytes, static_cast<int32_t>(bytes.size()) + 1));
+    runtime::pushValue(e, t,
+                       e.pool.newStringWithLength(bytes, static_cast<int32_t>(bytes.size()) + 1));
 }
 
 void cmdPsetblock(Engine& e, ScriptThread& t) {
@@ -135,17 +141,16 @@ void cmdPsetblock(Engine& e, ScriptThread& t) {
 }
 
 constexpr builtins::CommandEntry kDrawCommands[] = {
-    {0x202, "pset", cmdPset},
-    {0x203, "line", cmdLine},
-    {0x204, "full", cmdFull},
-    {0x211, "fulla", cmdFulla},
-    {0x214, "point", cmdPoint},
-    {0x224, "pointblock", cmdPointblock},
+    {0x202, "pset", cmdPset},           {0x203, "line", cmdLine},
+    {0x204, "full", cmdFull},           {0x211, "fulla", cmdFulla},
+    {0x214, "point", cmdPoint},         {0x224, "pointblock", cmdPointblock},
     {0x225, "psetblock", cmdPsetblock},
 };
 
 }  // namespace
 
-void registerDrawCommands(builtins::CommandTable& table) { table.add(kDrawCommands); }
+void registerDrawCommands(builtins::CommandTable& table) {
+    table.add(kDrawCommands);
+}
 
 }  // namespace rs::graphics

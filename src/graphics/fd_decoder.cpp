@@ -19,10 +19,14 @@ struct Canvas {
 
     bool inside(int64_t i) const { return static_cast<uint64_t>(i) < static_cast<uint64_t>(total); }
     // Every index of [first, first + count) lies in the image.
-    bool insideRange(int64_t first, int64_t count) const { return inside(first) && first + count <= total; }
+    bool insideRange(int64_t first, int64_t count) const {
+        return inside(first) && first + count <= total;
+    }
 };
 
-int64_t offsetOf(Neighbour n, int64_t width) { return n.dy * width + n.dx; }
+int64_t offsetOf(Neighbour n, int64_t width) {
+    return n.dy * width + n.dx;
+}
 
 // The source of a run or copy: a, then b. Odd a: (a + 1) / 2 rows up and b columns to the right;
 // even a: a / 2 rows up and b + 1 columns to the left.
@@ -94,7 +98,8 @@ bool fdColourPass(BitReader& r, Canvas& c) {
             if (!readSource(r, p, c.width, src)) return false;
             uint64_t n = ReadNumber(r);
             if (r.failed()) return false;
-            int64_t count = static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - p)));
+            int64_t count =
+                static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - p)));
             if (!c.insideRange(src, count)) return false;
             if (s == 38) {
                 copyRun(px, p, src, count);
@@ -135,7 +140,8 @@ bool feColourPass(BitReader& r, Canvas& c) {
             if (s == 1) {
                 uint64_t n = ReadNumber(r);
                 if (r.failed()) return false;
-                count = static_cast<int64_t>(std::min<uint64_t>(n + 2, static_cast<uint64_t>(c.total - p)));
+                count = static_cast<int64_t>(
+                    std::min<uint64_t>(n + 2, static_cast<uint64_t>(c.total - p)));
             }
             if (!c.insideRange(src, count)) return false;
             copyRun(px, p, src, count);
@@ -184,7 +190,8 @@ bool alphaPass(BitReader& r, Canvas& c) {
         uint32_t a = ReadBits8(r);
         uint64_t n = ReadNumber(r);
         if (r.failed()) return false;
-        auto count = static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - q)));
+        auto count =
+            static_cast<int64_t>(std::min<uint64_t>(n + 1, static_cast<uint64_t>(c.total - q)));
         uint32_t top = a << 24;
         for (int64_t i = 0; i < count; ++i) c.px[q + i] |= top;
         q += count;
@@ -236,11 +243,13 @@ FeOrder initialFeOrder() {
     return o;
 }
 
-bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out) {
+bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
+              std::span<uint32_t> out) {
     return decode(false, width, height, depth, file, out);
 }
 
-bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out) {
+bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
+              std::span<uint32_t> out) {
     return decode(true, width, height, depth, file, out);
 }
 

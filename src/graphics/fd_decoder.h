@@ -33,8 +33,10 @@ std::optional<FdHeader> readFdHeader(std::span<const uint8_t> file);
 // prediction or run that refers outside the image, ends it as well; every pixel not decoded by
 // then is 0. The decoders never read or write outside `file` and the first width * height pixels
 // of `out`. The result is true when every pixel (and the alpha pass) was decoded.
-bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out);
-bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file, std::span<uint32_t> out);
+bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
+              std::span<uint32_t> out);
+bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
+              std::span<uint32_t> out);
 
 // The neighbour tables: (dx, dy) of each neighbour index.
 struct Neighbour {
@@ -43,13 +45,14 @@ struct Neighbour {
 };
 inline constexpr Neighbour kFdNeighbours[18] = {
     {-1, 0}, {0, -1}, {1, -1}, {-1, -1}, {0, -2}, {-2, 0}, {0, -3}, {-3, 0}, {0, -4},
-    {-4, 0}, {0, -5}, {-5, 0}, {0, -6}, {-6, 0}, {0, -7}, {-7, 0}, {0, -8}, {-8, 0},
+    {-4, 0}, {0, -5}, {-5, 0}, {0, -6},  {-6, 0}, {0, -7}, {-7, 0}, {0, -8}, {-8, 0},
 };
 inline constexpr Neighbour kFeNeighbours[40] = {
-    {-1, 0},  {0, -1},  {1, -1},  {-1, -1}, {-2, 0},  {-2, -1}, {-2, -2}, {-1, -2}, {0, -2},  {1, -2},
-    {2, -2},  {2, -1},  {-3, 0},  {-3, -1}, {-3, -2}, {-3, -3}, {-2, -3}, {-1, -3}, {0, -3},  {1, -3},
-    {2, -3},  {3, -3},  {3, -2},  {3, -1},  {-4, 0},  {-4, -1}, {-4, -2}, {-4, -3}, {-4, -4}, {-3, -4},
-    {-2, -4}, {-1, -4}, {0, -4},  {1, -4},  {2, -4},  {3, -4},  {4, -4},  {4, -3},  {4, -2},  {4, -1},
+    {-1, 0},  {0, -1},  {1, -1},  {-1, -1}, {-2, 0},  {-2, -1}, {-2, -2}, {-1, -2},
+    {0, -2},  {1, -2},  {2, -2},  {2, -1},  {-3, 0},  {-3, -1}, {-3, -2}, {-3, -3},
+    {-2, -3}, {-1, -3}, {0, -3},  {1, -3},  {2, -3},  {3, -3},  {3, -2},  {3, -1},
+    {-4, 0},  {-4, -1}, {-4, -2}, {-4, -3}, {-4, -4}, {-3, -4}, {-2, -4}, {-1, -4},
+    {0, -4},  {1, -4},  {2, -4},  {3, -4},  {4, -4},  {4, -3},  {4, -2},  {4, -1},
 };
 
 // FD: the symbol of each decoded code (codes 38 and above name none). Symbol 0 is a literal,

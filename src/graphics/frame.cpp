@@ -23,7 +23,8 @@ std::unique_ptr<Frame> createFrame(int32_t width, int32_t height, int32_t bpp, i
     if (total > kMaxFrameBytes) return nullptr;
 
     auto f = std::make_unique<Frame>();
-    uint8_t* raw = mode == 3 ? new (std::nothrow) uint8_t[total] : new (std::nothrow) uint8_t[total]();
+    uint8_t* raw =
+        mode == 3 ? new (std::nothrow) uint8_t[total] : new (std::nothrow) uint8_t[total]();
     if (!raw) return nullptr;
     f->block.reset(raw);
     auto addr = reinterpret_cast<uintptr_t>(raw);
@@ -98,9 +99,13 @@ void blendWith(Frame& f, int32_t x, int32_t y, uint32_t colour, bool storeTransp
 
 }  // namespace
 
-void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour) { blendWith(f, x, y, colour, true); }
+void blendPixel(Frame& f, int32_t x, int32_t y, uint32_t colour) {
+    blendWith(f, x, y, colour, true);
+}
 
-void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour) { blendWith(f, x, y, colour, false); }
+void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour) {
+    blendWith(f, x, y, colour, false);
+}
 
 FrameTable::FrameTable() : loads(std::make_unique<AsyncLoads>()) {}
 

@@ -21,7 +21,7 @@ constexpr int32_t kFrameCount = 8192;
 
 // A back-end's device copy of a frame (a texture or surface); released with the frame.
 class DeviceSurface {
-public:
+  public:
     virtual ~DeviceSurface() = default;
 };
 
@@ -50,7 +50,9 @@ struct Frame {
     int32_t bytesPerPixel() const { return bpp / 8; }
     // Bytes from one row to the next in memory (rows are packed). createFrame keeps it in range.
     int32_t rowBytes() const { return static_cast<int32_t>(int64_t{width} * bpp / 8); }
-    bool contains(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    bool contains(int32_t x, int32_t y) const {
+        return x >= 0 && y >= 0 && x < width && y < height;
+    }
     // The first byte of row y (y = 0 is the top row).
     uint8_t* row(int32_t y) const {
         return pixels + static_cast<ptrdiff_t>(height - 1 - y) * rowBytes();
@@ -91,12 +93,14 @@ void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour);
 
 // framesize(-3, which) while no sprite layer is attached: no sprites of any kind, -1 for other
 // values of which.
-inline int32_t statisticWithoutSprites(int32_t which) { return which >= 0 && which <= 2 ? 0 : -1; }
+inline int32_t statisticWithoutSprites(int32_t which) {
+    return which >= 0 && which <= 2 ? 0 : -1;
+}
 
 // The sprite layer as the frames see it: told of every change to a frame (it maps the point
 // through the sprites showing the frame), and asked for its statistics.
 class FrameChangeListener {
-public:
+  public:
     virtual ~FrameChangeListener() = default;
     virtual void frameChanged(const Frame& frame, int32_t x, int32_t y) = 0;
     // framesize(-3, which): 0 sprite slots, 1 sprites in use, 2 sprites with a frame; else -1.

@@ -19,12 +19,14 @@ std::string statisticText(std::string_view text) {
     return std::string(text.substr(0, kStatisticTextSize - 1));
 }
 
-Frame* createTableFrame(Engine& e, ScriptThread& t, int32_t slot, int32_t width, int32_t height, int32_t bpp,
-                        int32_t mode, const char* place, const char* what) {
+Frame* createTableFrame(Engine& e, ScriptThread& t, int32_t slot, int32_t width, int32_t height,
+                        int32_t bpp, int32_t mode, const char* place, const char* what) {
     std::unique_ptr<Frame> made = createFrame(width, height, bpp, mode);
     if (!made) {
         // Beyond what memory can hold: reported like a bad size rather than failing later.
-        runtime::scriptError(e, t, runtime::formatMessage("フレーム作成サイズが異常(%d,%d)です。", width, height), place);
+        runtime::scriptError(
+            e, t, runtime::formatMessage("フレーム作成サイズが異常(%d,%d)です。", width, height),
+            place);
         return nullptr;
     }
     FrameTable& table = *e.frames;
@@ -33,7 +35,8 @@ Frame* createTableFrame(Engine& e, ScriptThread& t, int32_t slot, int32_t width,
     table.lastWidth = width;
     table.lastHeight = height;
     std::string name = t.name ? *t.name : std::string("(null)");
-    table.lastLabel = statisticText(runtime::formatMessage("%s(line%d,%d)%s", name.c_str(), t.line, t.code.pc, what));
+    table.lastLabel = statisticText(
+        runtime::formatMessage("%s(line%d,%d)%s", name.c_str(), t.line, t.code.pc, what));
     return f;
 }
 
@@ -46,7 +49,9 @@ void cmdFrame(Engine& e, ScriptThread& t) {
     if (!popInts(e, t, {&width, &height, &bpp, &mode})) return;
     int32_t slot = e.frames->firstFree();
     if (width < 0 || height < 0) {
-        runtime::scriptError(e, t, runtime::formatMessage("フレーム作成サイズが異常(%d,%d)です。", width, height), "frame");
+        runtime::scriptError(
+            e, t, runtime::formatMessage("フレーム作成サイズが異常(%d,%d)です。", width, height),
+            "frame");
         return;
     }
     if (slot < 0) {
@@ -75,30 +80,54 @@ void cmdFramesize(Engine& e, ScriptThread& t) {
     if (!popInts(e, t, {&number, &which})) return;
     FrameTable& table = *e.frames;
     if (number == -3) {
-        int32_t v = table.listener ? table.listener->spriteStatistic(which) : statisticWithoutSprites(which);
+        int32_t v = table.listener ? table.listener->spriteStatistic(which)
+                                   : statisticWithoutSprites(which);
         runtime::pushInteger(e, t, v);
         return;
     }
     if (number == -2) {
         switch (which) {
-        case 0: runtime::pushInteger(e, t, kFrameCount); return;
-        case 1: runtime::pushInteger(e, t, table.usedCount()); return;
-        case 2: runtime::pushInteger(e, t, table.lastWidth); return;
-        case 3: runtime::pushInteger(e, t, table.lastHeight); return;
-        case 4: runtime::pushString(e, t, table.lastImage); return;
-        case 5: runtime::pushString(e, t, table.lastLabel); return;
-        default: runtime::pushInteger(e, t, -1); return;
+            case 0:
+                runtime::pushInteger(e, t, kFrameCount);
+                return;
+            case 1:
+                runtime::pushInteger(e, t, table.usedCount());
+                return;
+            case 2:
+                runtime::pushInteger(e, t, table.lastWidth);
+                return;
+            case 3:
+                runtime::pushInteger(e, t, table.lastHeight);
+                return;
+            case 4:
+                runtime::pushString(e, t, table.lastImage);
+                return;
+            case 5:
+                runtime::pushString(e, t, table.lastLabel);
+                return;
+            default:
+                runtime::pushInteger(e, t, -1);
+                return;
         }
     }
     Frame* f = checkFrame(e, t, number, "framesize");
     if (!f) return;
     int32_t v = -1;
     switch (which) {
-    case 0: v = f->width; break;
-    case 1: v = f->height; break;
-    case 2: v = f->bpp; break;
-    case 3: v = f->placement; break;
-    default: break;
+        case 0:
+            v = f->width;
+            break;
+        case 1:
+            v = f->height;
+            break;
+        case 2:
+            v = f->bpp;
+            break;
+        case 3:
+            v = f->placement;
+            break;
+        default:
+            break;
     }
     runtime::pushInteger(e, t, v);
 }
@@ -154,30 +183,40 @@ void cmdClip(Engine& e, ScriptThread& t) {
         runtime::freeVariableCells(e.pool, *out);
         runtime::dimension(e.pool, *out, 4, 0);
         const int32_t values[4] = {b.minX, b.minY, b.maxX, b.maxY};
-        for (size_t i = 0; i < 4 && i < out->elements.size(); ++i) out->elements[i] = e.pool.newInteger(values[i]);
+        for (size_t i = 0; i < 4 && i < out->elements.size(); ++i)
+            out->elements[i] = e.pool.newInteger(values[i]);
         return;
     }
     int32_t v = -1;
     switch (which) {
-    case 0: v = b.minX; break;
-    case 1: v = b.minY; break;
-    case 2: v = b.maxX; break;
-    case 3: v = b.maxY; break;
-    default: break;
+        case 0:
+            v = b.minX;
+            break;
+        case 1:
+            v = b.minY;
+            break;
+        case 2:
+            v = b.maxX;
+            break;
+        case 3:
+            v = b.maxY;
+            break;
+        default:
+            break;
     }
     runtime::pushInteger(e, t, v);
 }
 
 constexpr builtins::CommandEntry kFrameCommands[] = {
-    {0x200, "frame", cmdFrame},
-    {0x20A, "killframe", cmdKillframe},
-    {0x20B, "framenop", cmdFrameNop},
-    {0x20C, "framesize", cmdFramesize},
+    {0x200, "frame", cmdFrame},       {0x20A, "killframe", cmdKillframe},
+    {0x20B, "framenop", cmdFrameNop}, {0x20C, "framesize", cmdFramesize},
     {0x223, "clip", cmdClip},
 };
 
 }  // namespace
 
-void registerFrameCommands(builtins::CommandTable& table) { table.add(kFrameCommands); }
+void registerFrameCommands(builtins::CommandTable& table) {
+    table.add(kFrameCommands);
+}
 
 }  // namespace rs::graphics

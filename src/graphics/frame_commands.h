@@ -29,7 +29,8 @@ void registerImageLoadCommands(builtins::CommandTable& table);
 
 // Pops integer arguments into the places given in script order (the last one written comes off
 // the stack first). False after a fatal error.
-inline bool popInts(Engine& e, runtime::ScriptThread& t, std::initializer_list<int32_t*> scriptOrder) {
+inline bool popInts(Engine& e, runtime::ScriptThread& t,
+                    std::initializer_list<int32_t*> scriptOrder) {
     for (auto it = std::rbegin(scriptOrder); it != std::rend(scriptOrder); ++it) {
         **it = runtime::ngetint(e, t);
         if (t.failed) return false;
@@ -40,8 +41,9 @@ inline bool popInts(Engine& e, runtime::ScriptThread& t, std::initializer_list<i
 // Makes a frame in the free slot `slot` and records it in the table statistics with the trace
 // "<script>(line<n>,<offset>)<what>". A frame too large for memory is the fatal error
 // "フレーム作成サイズが異常(%d,%d)です。" at `place`; null then.
-Frame* createTableFrame(Engine& e, runtime::ScriptThread& t, int32_t slot, int32_t width, int32_t height, int32_t bpp,
-                        int32_t mode, const char* place, const char* what);
+Frame* createTableFrame(Engine& e, runtime::ScriptThread& t, int32_t slot, int32_t width,
+                        int32_t height, int32_t bpp, int32_t mode, const char* place,
+                        const char* what);
 
 // A text cut to fit a statistics buffer of 1024 bytes.
 std::string statisticText(std::string_view text);

@@ -39,7 +39,8 @@ ImageSize imageSizeOf(std::span<const uint8_t> file) {
         s.width = static_cast<int32_t>(field(file, 2, 2));
         s.height = static_cast<int32_t>(field(file, 4, 2));
         s.depth = 8;
-    } else if (isLetter(file, 0, 'f') && (isLetter(file, 1, 'c') || isLetter(file, 1, 'd') || isLetter(file, 1, 'e'))) {
+    } else if (isLetter(file, 0, 'f') &&
+               (isLetter(file, 1, 'c') || isLetter(file, 1, 'd') || isLetter(file, 1, 'e'))) {
         s.width = static_cast<int32_t>(field(file, 4, 2));
         s.height = static_cast<int32_t>(field(file, 6, 2));
         s.depth = static_cast<int8_t>(field(file, 2, 1));
@@ -70,8 +71,8 @@ std::optional<Image> decodeFdImage(std::span<const uint8_t> file, bool* complete
     return img;
 }
 
-std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32_t* pixels, int32_t width,
-                                    int32_t height, bool blend) {
+std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32_t* pixels,
+                                    int32_t width, int32_t height, bool blend) {
     if (f.bpp != 8 && f.bpp != 32) return std::nullopt;
     ClippedPlacement c = clipPlacement(f, x, y, width, height);
     if (c.empty()) return std::nullopt;
@@ -82,33 +83,35 @@ std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32
         if (blend) {
             for (int32_t i = 0; i < c.columns; ++i) blendPixel(f, fx + i, fy, src[i]);
         } else if (f.bpp == 32) {
-            std::memcpy(f.row(fy) + static_cast<ptrdiff_t>(fx) * 4, src, static_cast<size_t>(c.columns) * 4);
+            std::memcpy(f.row(fy) + static_cast<ptrdiff_t>(fx) * 4, src,
+                        static_cast<size_t>(c.columns) * 4);
         } else {
             uint8_t* row = f.row(fy) + fx;
             for (int32_t i = 0; i < c.columns; ++i) row[i] = static_cast<uint8_t>(src[i]);
         }
     }
-    return DrawnArea{x + c.firstColumn, y + c.firstRow, x + c.firstColumn + c.columns - 1, y + c.firstRow + c.rows - 1};
+    return DrawnArea{x + c.firstColumn, y + c.firstRow, x + c.firstColumn + c.columns - 1,
+                     y + c.firstRow + c.rows - 1};
 }
 
-std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file, int32_t alphaA,
-                                   int32_t alphaB) {
+std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file,
+                                   int32_t alphaA, int32_t alphaB) {
     switch (imageFormatOf(file)) {
-    case ImageFormat::Bitmap:
-        return drawBitmap(f, x, y, file, alphaA, alphaB);
-    case ImageFormat::FD:
-    case ImageFormat::FE: {
-        std::optional<FdHeader> h = readFdHeader(file);
-        if (!h || h->width == 0 || h->height == 0) return std::nullopt;
-        // Nothing of an image placed wholly outside the frame would be drawn: skip decoding it.
-        if (clipPlacement(f, x, y, h->width, h->height).empty()) return std::nullopt;
-        std::optional<Image> img = decodeFdImage(file);
-        if (!img) return std::nullopt;
-        bool blend = h->depth == 32 && ((alphaA == 255 && alphaB == 255) || alphaA != alphaB);
-        return drawPixels(f, x, y, img->pixels.data(), img->width, img->height, blend);
-    }
-    case ImageFormat::Unknown:
-        break;
+        case ImageFormat::Bitmap:
+            return drawBitmap(f, x, y, file, alphaA, alphaB);
+        case ImageFormat::FD:
+        case ImageFormat::FE: {
+            std::optional<FdHeader> h = readFdHeader(file);
+            if (!h || h->width == 0 || h->height == 0) return std::nullopt;
+            // Nothing of an image placed wholly outside the frame would be drawn: skip decoding it.
+            if (clipPlacement(f, x, y, h->width, h->height).empty()) return std::nullopt;
+            std::optional<Image> img = decodeFdImage(file);
+            if (!img) return std::nullopt;
+            bool blend = h->depth == 32 && ((alphaA == 255 && alphaB == 255) || alphaA != alphaB);
+            return drawPixels(f, x, y, img->pixels.data(), img->width, img->height, blend);
+        }
+        case ImageFormat::Unknown:
+            break;
     }
     return std::nullopt;
 }

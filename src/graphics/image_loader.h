@@ -40,12 +40,12 @@ std::optional<Image> decodeFdImage(std::span<const uint8_t> file, bool* complete
 // drawImage: the image `file` with its top-left at (x, y), by its format. FD and FE images of
 // depth 32 are blended pixel by pixel when alphaA = alphaB = 255 or alphaA != alphaB and copied
 // otherwise; bitmaps follow drawBitmap. An unknown format draws nothing. Returns the area drawn.
-std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file, int32_t alphaA,
-                                   int32_t alphaB);
+std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file,
+                                   int32_t alphaA, int32_t alphaB);
 
 // Decoded pixels (rows top to bottom) into the frame at (x, y), clipped: copied row by row, or
 // blended with blendPixel. 8-bit frames take the low byte of each pixel.
-std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32_t* pixels, int32_t width,
-                                    int32_t height, bool blend);
+std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32_t* pixels,
+                                    int32_t width, int32_t height, bool blend);
 
 }  // namespace rs::graphics

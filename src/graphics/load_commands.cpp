@@ -71,7 +71,9 @@ struct LoadJob {
         report.frame = frame;
         if (n > 0 && data) {
             report.touched = true;
-            report.area = drawImage(*frame, x, y, std::span<const uint8_t>(data, static_cast<size_t>(n)), alphaA, alphaB);
+            report.area =
+                drawImage(*frame, x, y, std::span<const uint8_t>(data, static_cast<size_t>(n)),
+                          alphaA, alphaB);
         }
         return report;
     }
@@ -100,7 +102,9 @@ void imageLoad(Engine& e, ScriptThread& t, bool background) {
             return;
         }
         int32_t depth = a.mode == 2 ? s.depth : e.frames->screenDepth;
-        if (!createTableFrame(e, t, slot, s.width, s.height, depth, a.mode, "frame in bmpload", command)) return;
+        if (!createTableFrame(e, t, slot, s.width, s.height, depth, a.mode, "frame in bmpload",
+                              command))
+            return;
         if (!runtime::pushInteger(e, t, slot)) return;
         target = slot;
         job.bytes = std::move(bytes);
@@ -135,8 +139,12 @@ void imageLoad(Engine& e, ScriptThread& t, bool background) {
     e.frames->lastImage = statisticText(a.name);
 }
 
-void cmdBmpload(Engine& e, ScriptThread& t) { imageLoad(e, t, false); }
-void cmdBmpload2(Engine& e, ScriptThread& t) { imageLoad(e, t, true); }
+void cmdBmpload(Engine& e, ScriptThread& t) {
+    imageLoad(e, t, false);
+}
+void cmdBmpload2(Engine& e, ScriptThread& t) {
+    imageLoad(e, t, true);
+}
 
 constexpr builtins::CommandEntry kImageLoadCommands[] = {
     {0x201, "bmpload", cmdBmpload},
@@ -145,6 +153,8 @@ constexpr builtins::CommandEntry kImageLoadCommands[] = {
 
 }  // namespace
 
-void registerImageLoadCommands(builtins::CommandTable& table) { table.add(kImageLoadCommands); }
+void registerImageLoadCommands(builtins::CommandTable& table) {
+    table.add(kImageLoadCommands);
+}
 
 }  // namespace rs::graphics

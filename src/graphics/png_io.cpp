@@ -69,7 +69,8 @@ Image imageFromFrame(const Frame& f) {
             } else if (f.bpp == 8) {
                 v = getColour(f, x, y) | 0xFF000000u;
             }
-            img.pixels[static_cast<size_t>(y) * static_cast<size_t>(f.width) + static_cast<size_t>(x)] = v;
+            img.pixels[static_cast<size_t>(y) * static_cast<size_t>(f.width) +
+                       static_cast<size_t>(x)] = v;
         }
     }
     return img;

@@ -16,12 +16,15 @@ struct Image {
     int32_t height = 0;
     std::vector<uint32_t> pixels;
 
-    uint32_t at(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+    uint32_t at(int32_t x, int32_t y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
     bool operator==(const Image&) const = default;
 };
 
 // Writes an 8-bit-per-channel PNG: RGBA with `withAlpha`, else RGB (the alpha bytes dropped).
-bool writePng(const std::string& path, const Image& image, bool withAlpha, std::string* error = nullptr);
+bool writePng(const std::string& path, const Image& image, bool withAlpha,
+              std::string* error = nullptr);
 // Reads any PNG as 0xAARRGGBB pixels (alpha 0xFF where the file has none).
 std::optional<Image> readPng(const std::string& path, std::string* error = nullptr);
 

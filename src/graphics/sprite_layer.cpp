@@ -9,8 +9,8 @@ namespace rs::graphics {
 namespace {
 
 int32_t clampToInt(int64_t v) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 // A real truncated toward zero; values out of range (and NaN) are held at the range's ends.
@@ -43,7 +43,8 @@ void DirtyRect::clip(int32_t width, int32_t height) {
     if (bottom > height - 1) bottom = height - 1;
 }
 
-WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWidth, int32_t screenHeight) {
+WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWidth,
+                      int32_t screenHeight) {
     // A screen without width (or height) has nothing to wrap around.
     bool wx = (attributes & spriteattr::kWrapX) && screenWidth > 0;
     bool wy = (attributes & spriteattr::kWrapY) && screenHeight > 0;
@@ -57,7 +58,9 @@ WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWi
     return c;
 }
 
-SpriteLayer::SpriteLayer() { groups[0].groupAlpha = 255; }
+SpriteLayer::SpriteLayer() {
+    groups[0].groupAlpha = 255;
+}
 
 ScreenPoint SpriteLayer::offsetOf(const Sprite& s) const {
     ScreenPoint p{groups[0].offsetX, groups[0].offsetY};
@@ -138,7 +141,8 @@ void SpriteLayer::insert(int32_t index) {
     Sprite& s = sprites[static_cast<size_t>(index)];
     int32_t before = -1;  // the first sprite with a greater priority
     int32_t last = -1;
-    for (int32_t i = head, steps = 0; i >= 0 && steps <= count(); i = sprites[static_cast<size_t>(i)].next, ++steps) {
+    for (int32_t i = head, steps = 0; i >= 0 && steps <= count();
+         i = sprites[static_cast<size_t>(i)].next, ++steps) {
         if (sprites[static_cast<size_t>(i)].priority > s.priority) {
             before = i;
             break;
@@ -162,7 +166,8 @@ void SpriteLayer::insert(int32_t index) {
 // with an empty source rectangle, and a sprite that uses the frame as its mask.
 bool SpriteLayer::frameChanged(int32_t slot, int32_t x, int32_t y) {
     if (slot < 0) return true;
-    for (int32_t i = head, steps = 0; i >= 0 && steps <= count(); i = sprites[static_cast<size_t>(i)].next, ++steps) {
+    for (int32_t i = head, steps = 0; i >= 0 && steps <= count();
+         i = sprites[static_cast<size_t>(i)].next, ++steps) {
         const Sprite& s = sprites[static_cast<size_t>(i)];
         if (s.frame == slot) {
             if (s.angle != 0 || s.srcWidth <= 0 || s.srcHeight <= 0) {
@@ -187,7 +192,8 @@ bool SpriteLayer::frameChanged(int32_t slot, int32_t x, int32_t y) {
                 markAt(sx, sy);
                 if (s.attributes & (spriteattr::kWrapX | spriteattr::kWrapY)) {
                     WrapCopies copies = wrapCopies(sx, sy, s.attributes, screenWidth, screenHeight);
-                    for (int32_t k = 0; k < copies.count; ++k) markAt(copies.at[k].x, copies.at[k].y);
+                    for (int32_t k = 0; k < copies.count; ++k)
+                        markAt(copies.at[k].x, copies.at[k].y);
                 }
             }
         } else if (s.maskFrame == slot && slot >= 0) {
@@ -199,12 +205,14 @@ bool SpriteLayer::frameChanged(int32_t slot, int32_t x, int32_t y) {
 }
 
 int32_t SpriteLayer::usedCount() const {
-    return static_cast<int32_t>(std::count_if(sprites.begin(), sprites.end(), [](const Sprite& s) { return s.used != 0; }));
+    return static_cast<int32_t>(
+        std::count_if(sprites.begin(), sprites.end(), [](const Sprite& s) { return s.used != 0; }));
 }
 
 int32_t SpriteLayer::withFrameCount() const {
-    return static_cast<int32_t>(
-        std::count_if(sprites.begin(), sprites.end(), [](const Sprite& s) { return s.used != 0 && s.frame >= 0; }));
+    return static_cast<int32_t>(std::count_if(sprites.begin(), sprites.end(), [](const Sprite& s) {
+        return s.used != 0 && s.frame >= 0;
+    }));
 }
 
 }  // namespace rs::graphics

@@ -42,7 +42,9 @@ struct Sprite {
     int32_t maskParam3 = 1;
 
     int32_t group() const { return (attributes >> 4) & 15; }
-    int32_t opacity() const { return (attributes & spriteattr::kHasOpacity) ? (attributes >> 8) & 0xFF : 255; }
+    int32_t opacity() const {
+        return (attributes & spriteattr::kHasOpacity) ? (attributes >> 8) & 0xFF : 255;
+    }
     int32_t blendMode() const { return (attributes >> 16) & 15; }
     bool inList() const { return priority >= 0; }
 };
@@ -90,11 +92,12 @@ struct WrapCopies {
     ScreenPoint at[4];
     int32_t count = 0;
 };
-WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWidth, int32_t screenHeight);
+WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWidth,
+                      int32_t screenHeight);
 
 // The sprite table with its display list, the offset groups, the wave and the dirty rectangle.
 class SpriteLayer {
-public:
+  public:
     SpriteLayer();
 
     std::vector<Sprite> sprites;  // empty until the screen exists
@@ -128,7 +131,9 @@ public:
     void unlink(int32_t index);
     void insert(int32_t index);
     // True when the link after `index` points back to it (the walk must stop).
-    bool selfLinked(int32_t index) const { return sprites[static_cast<size_t>(index)].next == index; }
+    bool selfLinked(int32_t index) const {
+        return sprites[static_cast<size_t>(index)].next == index;
+    }
 
     // A frame in `slot` changed at (x, y): the point is mapped through every listed sprite that
     // shows the slot and marked. False when the walk stopped at a sprite linked to itself.
@@ -138,7 +143,7 @@ public:
     int32_t usedCount() const;
     int32_t withFrameCount() const;
 
-private:
+  private:
     void markRectangle(int64_t x, int64_t y, int64_t w, int64_t h, float angle);
 };
 

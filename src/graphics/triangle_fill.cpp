@@ -25,7 +25,9 @@ EdgePoint cross(const TexVertex& a, const TexVertex& b, double y) {
             a.v + t * (static_cast<double>(b.v) - a.v)};
 }
 
-int64_t toFixed16(double v) { return static_cast<int64_t>(std::clamp(v * 65536.0, -9e15, 9e15)); }
+int64_t toFixed16(double v) {
+    return static_cast<int64_t>(std::clamp(v * 65536.0, -9e15, 9e15));
+}
 
 // Walks the destination pixels of a triangle, giving each its nearest source position.
 template <class Plot>
@@ -33,8 +35,11 @@ void rasterise(const TexVertex (&in)[3], int32_t width, int32_t height, Plot plo
     TexVertex v[3] = {in[0], in[1], in[2]};
     std::stable_sort(v, v + 3, [](const TexVertex& a, const TexVertex& b) { return a.y < b.y; });
     if (v[0].y == v[2].y) return;
-    int64_t yFrom = std::max<int64_t>(static_cast<int64_t>(std::clamp(std::ceil(static_cast<double>(v[0].y)), -4e9, 4e9)), 0);
-    int64_t yTo = std::min<int64_t>(static_cast<int64_t>(std::clamp(std::floor(static_cast<double>(v[2].y)), -4e9, 4e9)), height - 1);
+    int64_t yFrom = std::max<int64_t>(
+        static_cast<int64_t>(std::clamp(std::ceil(static_cast<double>(v[0].y)), -4e9, 4e9)), 0);
+    int64_t yTo = std::min<int64_t>(
+        static_cast<int64_t>(std::clamp(std::floor(static_cast<double>(v[2].y)), -4e9, 4e9)),
+        height - 1);
     for (int64_t y = yFrom; y <= yTo; ++y) {
         auto yd = static_cast<double>(y);
         EdgePoint a = cross(v[0], v[2], yd);
@@ -55,7 +60,9 @@ void rasterise(const TexVertex (&in)[3], int32_t width, int32_t height, Plot plo
     }
 }
 
-bool inside(const Frame& f, int64_t u, int64_t v) { return u >= 0 && v >= 0 && u < f.width && v < f.height; }
+bool inside(const Frame& f, int64_t u, int64_t v) {
+    return u >= 0 && v >= 0 && u < f.width && v < f.height;
+}
 
 // One pixel of the plain filler: a source without alpha is stored, a source with alpha is drawn
 // with the keyed-copy rules for alpha sources.
@@ -84,7 +91,9 @@ void plainPixel(const Frame& src, int64_t u, int64_t v, Frame& dst, int32_t x, i
         uint32_t out = 0xFF000000u;
         for (int ch = 0; ch < 3; ++ch) {
             auto dc = static_cast<int32_t>(channel(*q, ch));
-            out |= static_cast<uint32_t>(dc + detail::fade(a, static_cast<int32_t>(channel(p, ch)) - dc)) << (8 * ch);
+            out |= static_cast<uint32_t>(dc +
+                                         detail::fade(a, static_cast<int32_t>(channel(p, ch)) - dc))
+                   << (8 * ch);
         }
         *q = out;
     }
@@ -93,8 +102,9 @@ void plainPixel(const Frame& src, int64_t u, int64_t v, Frame& dst, int32_t x, i
 }  // namespace
 
 void fillTriangle(const Frame& src, const TexVertex (&v)[3], Frame& dst) {
-    rasterise(v, dst.width, dst.height,
-              [&](int32_t x, int32_t y, int64_t u, int64_t vv) { plainPixel(src, u, vv, dst, x, y); });
+    rasterise(v, dst.width, dst.height, [&](int32_t x, int32_t y, int64_t u, int64_t vv) {
+        plainPixel(src, u, vv, dst, x, y);
+    });
 }
 
 // Both frames 32-bit; other depths draw nothing. A source without alpha keeps the destination's
@@ -113,7 +123,8 @@ void fillTriangleAdditive(const Frame& src, const TexVertex (&v)[3], Frame& dst,
 void copytrans(const BlitContext& c, const Frame& src, const TexVertex (&v)[3], Frame& dst) {
     fillTriangle(src, v, dst);
     for (const TexVertex& p : v) {
-        c.report(dst, static_cast<int64_t>(std::clamp(p.x, -3e9f, 3e9f)), static_cast<int64_t>(std::clamp(p.y, -3e9f, 3e9f)));
+        c.report(dst, static_cast<int64_t>(std::clamp(p.x, -3e9f, 3e9f)),
+                 static_cast<int64_t>(std::clamp(p.y, -3e9f, 3e9f)));
     }
 }
 

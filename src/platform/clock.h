@@ -8,8 +8,8 @@ namespace rs::platform {
 // A broken-down local date and time, as the file-time and log code need it.
 struct LocalTime {
     int year = 1970;
-    int month = 1;  // 1..12
-    int day = 1;    // 1..31
+    int month = 1;      // 1..12
+    int day = 1;        // 1..31
     int dayOfWeek = 4;  // 0 = Sunday
     int hour = 0;
     int minute = 0;
@@ -18,7 +18,7 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic milliseconds from an arbitrary origin.
     virtual uint64_t milliseconds() = 0;
@@ -32,7 +32,7 @@ public:
 
 // Wall time: steady_clock for intervals, the system's local time for dates.
 class RealClock final : public Clock {
-public:
+  public:
     uint64_t milliseconds() override;
     void sleep(uint32_t ms) override;
     void idle() override;
@@ -42,7 +42,7 @@ public:
 // Time that moves only when somebody sleeps: a sleep advances it at once. Runs that use it are
 // repeatable and never wait.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(uint64_t startMs = 0) : now_(startMs) {}
     uint64_t milliseconds() override { return now_; }
     void sleep(uint32_t ms) override { now_ += ms; }
@@ -57,7 +57,7 @@ public:
         hasFixed_ = true;
     }
 
-private:
+  private:
     uint64_t now_;
     LocalTime fixed_{};
     bool hasFixed_ = false;

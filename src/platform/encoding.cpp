@@ -10,7 +10,7 @@ namespace {
 
 // One conversion descriptor per call keeps the functions safe to use from several threads.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (ok()) iconv_close(cd_);
@@ -47,7 +47,7 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

@@ -9,7 +9,9 @@
 namespace rs::platform {
 
 // A byte that starts a double-byte character.
-constexpr bool isLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool isLeadByte(uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Converts code page 932 bytes to UTF-8; bytes that form no character become U+FFFD.
 std::string cp932ToUtf8(std::string_view cp932);

@@ -34,7 +34,9 @@ const std::vector<Alias>& aliases() {
 // The gothic faces text falls back to, best first.
 constexpr const char* kGothicFallbacks[] = {"IPAGothic", "IPAPGothic", "IPAexGothic"};
 
-uint8_t foldAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
+uint8_t foldAscii(uint8_t c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
+}
 
 }  // namespace
 
@@ -55,7 +57,8 @@ bool sameFaceName(std::string_view a, std::string_view b) {
 }
 
 FontCatalog::FontCatalog(std::vector<CatalogFace> installed) {
-    std::erase_if(installed, [](const CatalogFace& f) { return f.name.empty() || f.name[0] == '@'; });
+    std::erase_if(installed,
+                  [](const CatalogFace& f) { return f.name.empty() || f.name[0] == '@'; });
     std::sort(installed.begin(), installed.end(), [](const CatalogFace& a, const CatalogFace& b) {
         if (a.name != b.name) return a.name < b.name;
         if (a.file != b.file) return a.file < b.file;

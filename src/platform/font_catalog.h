@@ -12,15 +12,15 @@ namespace rs::platform {
 
 // One name of an installed face (a family name in one of its languages).
 struct CatalogFace {
-    std::string name;  // code page 932
-    std::string file;  // host path
-    int32_t index = 0; // face index inside the file
+    std::string name;   // code page 932
+    std::string file;   // host path
+    int32_t index = 0;  // face index inside the file
 
     bool operator==(const CatalogFace&) const = default;
 };
 
 class FontCatalog {
-public:
+  public:
     FontCatalog() = default;
     // `installed` in any order; duplicates (the same name twice) keep the entry with the smallest
     // file path, so the result does not depend on the order the host lists them in.
@@ -40,7 +40,7 @@ public:
 
     bool empty() const { return faces_.empty(); }
 
-private:
+  private:
     const CatalogFace* findInstalled(std::string_view name) const;
     const CatalogFace* gothic() const;
 

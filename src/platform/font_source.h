@@ -29,8 +29,9 @@ struct TextMetrics {
 };
 
 // A one-bit glyph: rows top-down, `pitch` bytes each (a multiple of 4), the leftmost pixel in the
-// high bit of a byte; bits right of the black box are clear. originX/originY place the top-left corner of the black box relative to the
-// pen on the baseline (y grows upward); cellIncX/cellIncY are the advance.
+// high bit of a byte; bits right of the black box are clear. originX/originY place the top-left
+// corner of the black box relative to the pen on the baseline (y grows upward); cellIncX/cellIncY
+// are the advance.
 struct GlyphBitmap {
     int32_t blackBoxX = 0;
     int32_t blackBoxY = 0;
@@ -59,7 +60,7 @@ struct GlyphBitmap {
 };
 
 class FontSource {
-public:
+  public:
     virtual ~FontSource() = default;
 
     // The installed faces with Japanese coverage (code page 932 names, none beginning with "@"),

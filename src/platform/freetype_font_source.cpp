@@ -42,7 +42,8 @@ std::vector<CatalogFace> listInstalledFaces() {
     FcLangSetDestroy(langs);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, static_cast<char*>(nullptr));
+    FcObjectSet* objects =
+        FcObjectSetBuild(FC_FAMILY, FC_FILE, FC_INDEX, static_cast<char*>(nullptr));
     FcFontSet* set = FcFontList(config, pattern, objects);
     if (set) {
         for (int i = 0; i < set->nfont; ++i) {
@@ -85,7 +86,9 @@ struct Face {
     }
     // The em width (26.6 pixels): an average character is half an em, as in the faces games are
     // made for, so a full-width character is 2 * width wide.
-    int64_t emForWidth(int32_t width, int64_t emHeight) const { return width > 0 ? int64_t{width} * 128 : emHeight; }
+    int64_t emForWidth(int32_t width, int64_t emHeight) const {
+        return width > 0 ? int64_t{width} * 128 : emHeight;
+    }
     // Font units at an em size (26.6) to whole pixels, rounded.
     int32_t pixels(int64_t units, int64_t em) const {
         return static_cast<int32_t>((units * em + unitsPerEm * 32) / (unitsPerEm * 64));
@@ -112,7 +115,7 @@ struct RequestHash {
 };
 
 class FreeTypeFontSource final : public FontSource {
-public:
+  public:
     FreeTypeFontSource() = default;
     ~FreeTypeFontSource() override {
         faces_.clear();
@@ -169,9 +172,10 @@ public:
         cachedBytes_ = 0;
     }
 
-private:
+  private:
     static bool validSize(const FontRequest& f) {
-        return f.height > 0 && f.height <= kMaxFontPixels && f.width >= 0 && f.width <= kMaxFontPixels;
+        return f.height > 0 && f.height <= kMaxFontPixels && f.width >= 0 &&
+               f.width <= kMaxFontPixels;
     }
 
     const FontCatalog& catalog() {
@@ -229,9 +233,12 @@ private:
         if (auto utf8 = cp932ToUtf8Strict(bytes)) {
             const auto* s = reinterpret_cast<const uint8_t*>(utf8->data());
             size_t n = utf8->size();
-            if (n == 1 && s[0] < 0x80) cp = s[0];
-            else if (n == 2) cp = (char32_t(s[0] & 0x1F) << 6) | (s[1] & 0x3F);
-            else if (n == 3) cp = (char32_t(s[0] & 0x0F) << 12) | (char32_t(s[1] & 0x3F) << 6) | (s[2] & 0x3F);
+            if (n == 1 && s[0] < 0x80)
+                cp = s[0];
+            else if (n == 2)
+                cp = (char32_t(s[0] & 0x1F) << 6) | (s[1] & 0x3F);
+            else if (n == 3)
+                cp = (char32_t(s[0] & 0x0F) << 12) | (char32_t(s[1] & 0x3F) << 6) | (s[2] & 0x3F);
         }
         unicode_.emplace(code, cp);
         return cp;
@@ -255,8 +262,8 @@ private:
 
     // Draws glyph `index` of `face`; `main` is the face the font request resolved to, whose
     // ascent places every glyph of the line.
-    bool draw(const Face& main, Face& face, FT_UInt index, const FontRequest& font, bool quarterTurn,
-              GlyphBitmap& out) {
+    bool draw(const Face& main, Face& face, FT_UInt index, const FontRequest& font,
+              bool quarterTurn, GlyphBitmap& out) {
         int64_t emY = face.emForCellHeight(font.height);
         int64_t emX = face.emForWidth(font.width, emY);
         if (quarterTurn) {
@@ -269,7 +276,9 @@ private:
         }
         FT_Face ft = face.ft;
         if (FT_Set_Char_Size(ft, emX, emY, 72, 72) != 0) return false;
-        if (FT_Load_Glyph(ft, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_NO_AUTOHINT) != 0) return false;
+        if (FT_Load_Glyph(ft, index,
+                          FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP | FT_LOAD_NO_AUTOHINT) != 0)
+            return false;
         FT_GlyphSlot slot = ft->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return false;
@@ -278,21 +287,26 @@ private:
         out = GlyphBitmap::blank(static_cast<int32_t>(bm.width), static_cast<int32_t>(bm.rows));
         int32_t rowBytes = static_cast<int32_t>((bm.width + 7) / 8);
         for (int32_t y = 0; y < out.blackBoxY; ++y) {
-            const uint8_t* src = bm.pitch >= 0 ? bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch
-                                               : bm.buffer + static_cast<ptrdiff_t>(out.blackBoxY - 1 - y) * -bm.pitch;
-            std::copy(src, src + rowBytes, out.bits.begin() + static_cast<ptrdiff_t>(y) * out.pitch);
+            const uint8_t* src =
+                bm.pitch >= 0
+                    ? bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch
+                    : bm.buffer + static_cast<ptrdiff_t>(out.blackBoxY - 1 - y) * -bm.pitch;
+            std::copy(src, src + rowBytes,
+                      out.bits.begin() + static_cast<ptrdiff_t>(y) * out.pitch);
         }
         // Bits past the black box's width stay clear.
         if (out.blackBoxX & 7) {
             auto mask = static_cast<uint8_t>(0xFF00 >> (out.blackBoxX & 7));
-            for (int32_t y = 0; y < out.blackBoxY; ++y) out.bits[static_cast<size_t>(y * out.pitch + rowBytes - 1)] &= mask;
+            for (int32_t y = 0; y < out.blackBoxY; ++y)
+                out.bits[static_cast<size_t>(y * out.pitch + rowBytes - 1)] &= mask;
         }
         out.originX = slot->bitmap_left;
         out.originY = slot->bitmap_top;
         out.cellIncX = static_cast<int32_t>((slot->advance.x + 32) >> 6);
         out.cellIncY = 0;
         if (quarterTurn) {
-            // Place the upright glyph's em box at the top of the cell the request's ascent describes.
+            // Place the upright glyph's em box at the top of the cell the request's ascent
+            // describes.
             int64_t mainEm = main.emForCellHeight(font.height);
             int32_t ascent = main.pixels(main.ascender, mainEm);
             out.originY += ascent - face.pixels(face.ascender, emY);
@@ -315,6 +329,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FontSource> createSystemFontSource() { return std::make_unique<FreeTypeFontSource>(); }
+std::unique_ptr<FontSource> createSystemFontSource() {
+    return std::make_unique<FreeTypeFontSource>();
+}
 
 }  // namespace rs::platform

@@ -9,8 +9,8 @@
 namespace rs::platform {
 
 int HeadlessMessageBoxes::show(const MessageBoxRequest& request) {
-    shown_.push_back({std::string(request.caption), std::string(request.text), request.icon,
-                      request.buttons});
+    shown_.push_back(
+        {std::string(request.caption), std::string(request.text), request.icon, request.buttons});
     if (out_) {
         *out_ << '[' << cp932ToUtf8(request.caption) << "] " << cp932ToUtf8(request.text)
               << std::endl;
@@ -22,7 +22,8 @@ int HeadlessMessageBoxes::show(const MessageBoxRequest& request) {
 void HeadlessPresenter::paintBlack(int32_t width, int32_t height) {
     picture_.width = width > 0 ? width : 0;
     picture_.height = height > 0 ? height : 0;
-    picture_.pixels.assign(static_cast<size_t>(picture_.width) * static_cast<size_t>(picture_.height), 0xFF000000u);
+    picture_.pixels.assign(
+        static_cast<size_t>(picture_.width) * static_cast<size_t>(picture_.height), 0xFF000000u);
 }
 
 // The picture keeps the size it was painted at; a transfer from a screen of another size copies
@@ -38,7 +39,8 @@ void HeadlessPresenter::transfer(const ScreenPixels& screen, const ScreenRect& r
     size_t rowBytes = static_cast<size_t>(screen.width) * 4;
     for (int32_t y = top; y <= bottom; ++y) {
         const uint8_t* row = screen.pixels + static_cast<size_t>(screen.height - 1 - y) * rowBytes;
-        uint32_t* out = picture_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture_.width);
+        uint32_t* out =
+            picture_.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(picture_.width);
         for (int32_t x = left; x <= right; ++x) {
             uint32_t p;
             std::memcpy(&p, row + static_cast<size_t>(x) * 4, 4);

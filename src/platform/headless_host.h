@@ -14,7 +14,7 @@
 namespace rs::platform {
 
 class HeadlessMessageBoxes final : public MessageBoxPresenter {
-public:
+  public:
     // `out` receives the boxes; null keeps them silent (tests read `shown()` instead).
     explicit HeadlessMessageBoxes(std::ostream* out) : out_(out) {}
     int show(const MessageBoxRequest& request) override;
@@ -28,18 +28,18 @@ public:
     const std::vector<Shown>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-private:
+  private:
     std::ostream* out_;
     std::vector<Shown> shown_;
 };
 
 class NullEventPump final : public EventPump {
-public:
+  public:
     void pump(EventSink&) override {}
 };
 
 class HeadlessWindow final : public Window {
-public:
+  public:
     // The desktop a headless run pretends to have.
     static constexpr SizeInPixels kDesktop{1920, 1080};
     // The client area before the game creates its screen: the default screen size.
@@ -59,7 +59,7 @@ public:
     const std::string& title() const { return title_; }
     int32_t opacity() const { return opacity_; }
 
-private:
+  private:
     std::string title_;
     SizeInPixels client_ = kInitialClient;
     int32_t opacity_ = 255;
@@ -67,7 +67,7 @@ private:
 
 // Keeps the picture a window would show: every transfer copies the rectangle into it.
 class HeadlessPresenter final : public Presenter {
-public:
+  public:
     BackEndKind kind() const override { return BackEndKind::Software; }
     void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
@@ -78,14 +78,14 @@ public:
     // The rectangle of the last transfer.
     const ScreenRect& lastRect() const { return lastRect_; }
 
-private:
+  private:
     Picture picture_;
     int64_t transfers_ = 0;
     ScreenRect lastRect_;
 };
 
 class HeadlessHost final : public Host {
-public:
+  public:
     // Takes ownership of the clock. `boxOut` may be null for silent boxes.
     HeadlessHost(std::unique_ptr<Clock> clock, std::ostream* boxOut);
     Clock& clock() override { return *clock_; }
@@ -98,7 +98,7 @@ public:
     HeadlessWindow& headlessWindow() { return window_; }
     HeadlessPresenter& headlessPresenter() { return presenter_; }
 
-private:
+  private:
     std::unique_ptr<Clock> clock_;
     HeadlessMessageBoxes boxes_;
     NullEventPump pump_;

@@ -31,7 +31,7 @@ struct MessageBoxRequest {
 };
 
 class MessageBoxPresenter {
-public:
+  public:
     virtual ~MessageBoxPresenter() = default;
     // Shows the box modally and returns the button chosen.
     virtual int show(const MessageBoxRequest& request) = 0;
@@ -39,7 +39,7 @@ public:
 
 // What the host reports to the engine while pumping events (the window procedure's role).
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     // The player asked to close the window (close box, window manager).
     virtual void onCloseRequest() {}
@@ -48,7 +48,7 @@ public:
 };
 
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     // Dispatches every pending event to the sink and returns when none is left.
     virtual void pump(EventSink& sink) = 0;
@@ -61,7 +61,7 @@ struct SizeInPixels {
 
 // The main window, as far as the engine core needs it.
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     // Caption text in code page 932.
     virtual void setTitle(std::string_view cp932Title) = 0;
@@ -83,7 +83,7 @@ public:
 };
 
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     virtual Clock& clock() = 0;
     virtual MessageBoxPresenter& messageBoxes() = 0;

@@ -90,11 +90,13 @@ const std::vector<PathResolver::ListedName>& PathResolver::listing(const std::st
     if (DIR* d = ::opendir(dir.c_str())) {
         while (dirent* e = ::readdir(d)) {
             std::string_view n(e->d_name);
-            if (n != "." && n != "..") names.push_back({std::string(n), sjisLower(n), asciiLower(n)});
+            if (n != "." && n != "..")
+                names.push_back({std::string(n), sjisLower(n), asciiLower(n)});
         }
         ::closedir(d);
     }
-    std::sort(names.begin(), names.end(), [](const ListedName& a, const ListedName& b) { return a.name < b.name; });
+    std::sort(names.begin(), names.end(),
+              [](const ListedName& a, const ListedName& b) { return a.name < b.name; });
     return listings_.emplace(dir, std::move(names)).first->second;
 }
 
@@ -102,7 +104,8 @@ std::optional<std::string> PathResolver::matchComponent(const std::string& dir,
                                                         const std::string& name) {
     if (exists(joinHostPath(dir, name))) return name;
     // An ASCII name is its own UTF-8 form.
-    std::optional<std::string> utf8 = isAscii(name) ? std::optional<std::string>(name) : cp932ToUtf8Strict(name);
+    std::optional<std::string> utf8 =
+        isAscii(name) ? std::optional<std::string>(name) : cp932ToUtf8Strict(name);
     if (utf8 && *utf8 != name && exists(joinHostPath(dir, *utf8))) return *utf8;
 
     std::string lowerRaw = sjisLower(name);
@@ -110,7 +113,8 @@ std::optional<std::string> PathResolver::matchComponent(const std::string& dir,
     std::lock_guard<std::mutex> lock(mutex_);
     // The listing is sorted, so the first match is the same on every run.
     for (const ListedName& entry : listing(dir)) {
-        if (entry.foldedRaw == lowerRaw || (utf8 && entry.foldedUtf8 == lowerUtf8)) return entry.name;
+        if (entry.foldedRaw == lowerRaw || (utf8 && entry.foldedUtf8 == lowerUtf8))
+            return entry.name;
     }
     return std::nullopt;
 }

@@ -23,7 +23,7 @@ std::vector<std::string> splitGamePath(std::string_view gamePath);
 std::string joinHostPath(std::string_view dir, std::string_view name);
 
 class PathResolver {
-public:
+  public:
     // The host path of an existing file or folder named by `gamePath`, relative to the host folder
     // `base` (an absolute game path, one starting with '/', ignores `base`).
     std::optional<std::string> findExisting(std::string_view base, std::string_view gamePath);
@@ -36,7 +36,7 @@ public:
     void forget(std::string_view hostDir);
     void forgetAll();
 
-private:
+  private:
     // The host name in `dir` of the component `name`, or nullopt.
     std::optional<std::string> matchComponent(const std::string& dir, const std::string& name);
 

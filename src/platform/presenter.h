@@ -35,7 +35,7 @@ struct Picture {
 enum class BackEndKind : int32_t { Software = 0, DirectDraw = 1, Direct3D = 2 };
 
 class Presenter {
-public:
+  public:
     virtual ~Presenter() = default;
     virtual BackEndKind kind() const = 0;
     // The window was placed for a game screen of this size and painted black.

@@ -19,7 +19,8 @@ int startProgram(const std::vector<std::string>& argv, const std::string& workin
 
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return -1;
-    if (!workingFolder.empty() && posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str()) != 0) {
+    if (!workingFolder.empty() &&
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str()) != 0) {
         posix_spawn_file_actions_destroy(&actions);
         return -1;
     }

@@ -11,13 +11,16 @@ namespace {
 struct Reader {
     std::span<const uint8_t> d;
     bool has(size_t off, size_t n) const { return off <= d.size() && n <= d.size() - off; }
-    uint16_t u16(size_t off) const { return has(off, 2) ? static_cast<uint16_t>(d[off] << 8 | d[off + 1]) : 0; }
+    uint16_t u16(size_t off) const {
+        return has(off, 2) ? static_cast<uint16_t>(d[off] << 8 | d[off + 1]) : 0;
+    }
     uint32_t u32(size_t off) const { return (uint32_t{u16(off)} << 16) | u16(off + 2); }
     uint32_t tag(size_t off) const { return has(off, 4) ? u32(off) : 0; }
 };
 
 constexpr uint32_t makeTag(char a, char b, char c, char d) {
-    return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) | (uint32_t(uint8_t(c)) << 8) | uint8_t(d);
+    return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
+           (uint32_t(uint8_t(c)) << 8) | uint8_t(d);
 }
 
 // The glyphs a coverage table lists, in coverage-index order.
@@ -62,7 +65,8 @@ void readSingleSubst(const Reader& r, size_t off, std::unordered_map<uint32_t, u
     } else if (format == 2) {
         uint16_t count = r.u16(off + 4);
         for (size_t i = 0; i < glyphs.size() && i < count; ++i) {
-            if (glyphs[i] != 0xFFFFFFFFu && r.has(off + 6 + 2 * i, 2)) map.emplace(glyphs[i], r.u16(off + 6 + 2 * i));
+            if (glyphs[i] != 0xFFFFFFFFu && r.has(off + 6 + 2 * i, 2))
+                map.emplace(glyphs[i], r.u16(off + 6 + 2 * i));
         }
     }
 }
@@ -84,7 +88,8 @@ VerticalForms VerticalForms::fromGsub(std::span<const uint8_t> gsub) {
             if (r.tag(rec) != wanted) continue;
             size_t feature = featureList + r.u16(rec + 4);
             uint16_t n = r.u16(feature + 2);
-            for (uint16_t k = 0; k < n; ++k) lookupIndices.insert(r.u16(feature + 4 + 2 * size_t{k}));
+            for (uint16_t k = 0; k < n; ++k)
+                lookupIndices.insert(r.u16(feature + 4 + 2 * size_t{k}));
         }
         if (!lookupIndices.empty()) break;
     }

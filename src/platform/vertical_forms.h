@@ -10,7 +10,7 @@
 namespace rs::platform {
 
 class VerticalForms {
-public:
+  public:
     // Reads the single substitutions of the "vert" feature (or "vrt2" when there is no "vert")
     // from a GSUB table. Damaged or unknown parts are skipped.
     static VerticalForms fromGsub(std::span<const uint8_t> gsub);
@@ -19,7 +19,7 @@ public:
     uint32_t substitute(uint32_t glyph) const;
     bool empty() const { return lookups_.empty(); }
 
-private:
+  private:
     // One map per lookup, applied in lookup order.
     std::vector<std::unordered_map<uint32_t, uint32_t>> lookups_;
 };

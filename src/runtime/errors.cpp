@@ -19,13 +19,12 @@ void appendBounded(std::string& buf, std::string_view more) {
     buf.append(more.substr(0, room));
 }
 
-std::string composeReport(const ScriptThread& t, std::string_view message,
-                          std::string_view place) {
+std::string composeReport(const ScriptThread& t, std::string_view message, std::string_view place) {
     std::string placeText(place);
     std::string messageText(message);
     std::string name = t.name ? *t.name : std::string("(null)");
-    std::string buf = formatMessage("場所：%s in %d\n(%d:%s)\n症状：%s\n", placeText.c_str(), t.line,
-                                    t.code.pc, name.c_str(), messageText.c_str());
+    std::string buf = formatMessage("場所：%s in %d\n(%d:%s)\n症状：%s\n", placeText.c_str(),
+                                    t.line, t.code.pc, name.c_str(), messageText.c_str());
     if (t.depth > 1) {
         appendBounded(buf, "コールスタックダンプ\n");
         for (int32_t i = t.depth - 1; i >= 0; --i) {

@@ -12,10 +12,14 @@ namespace rs::runtime {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Pops one array index with the integer conversion; `place` names the fetcher in errors.
-int32_t popIndex(Engine& e, ScriptThread& t) { return ngetint(e, t); }
+int32_t popIndex(Engine& e, ScriptThread& t) {
+    return ngetint(e, t);
+}
 
 // The element slot of `v` for the indices on the stack. With `report`, an out-of-range index is
 // the fatal error of findreg; otherwise it just gives null.
@@ -45,17 +49,20 @@ Slot* elementSlot(Engine& e, ScriptThread& t, Variable& v, int32_t number, bool 
         if (index < v.elements.size()) return &v.elements[index];
     }
     if (report) {
-        scriptError(e, t,
-                    formatMessage("２次配列参照が範囲外です(変数:#%x[hex],id:(%d,%d)[d],max:(%d,%d)[d])",
-                                  static_cast<unsigned>(number), x, y, width, v.rows),
-                    "findreg");
+        scriptError(
+            e, t,
+            formatMessage("２次配列参照が範囲外です(変数:#%x[hex],id:(%d,%d)[d],max:(%d,%d)[d])",
+                          static_cast<unsigned>(number), x, y, width, v.rows),
+            "findreg");
     }
     return nullptr;
 }
 
 }  // namespace
 
-void release(Engine& e, Value* v) { e.pool.free(v); }
+void release(Engine& e, Value* v) {
+    e.pool.free(v);
+}
 
 void allocationFailed(Engine& e, ScriptThread& t) {
     scriptError(e, t, "変数使用数が最大値を超えました", "(alloc)");
@@ -74,16 +81,20 @@ Value* ngetvar(Engine& e, ScriptThread& t, bool follow) {
     Variable* var = t.locals.find(number);
     if (!var) var = e.globals.find(number);
     if (!var) {
-        scriptError(e, t, formatMessage("未使用変数(#%x[hex])を使用しました", static_cast<unsigned>(number)),
-                    "ngetvar");
+        scriptError(
+            e, t,
+            formatMessage("未使用変数(#%x[hex])を使用しました", static_cast<unsigned>(number)),
+            "ngetvar");
         return nullptr;
     }
     Slot* slot = elementSlot(e, t, *var, number, true);
     if (!slot) return nullptr;
     if (follow && *slot && (*slot)->type == kReference) slot = (*slot)->u.ref;
     if (!*slot) {
-        scriptError(e, t, formatMessage("未初期化変数(#%x[hex])を使用しました", static_cast<unsigned>(number)),
-                    "ngetvar");
+        scriptError(
+            e, t,
+            formatMessage("未初期化変数(#%x[hex])を使用しました", static_cast<unsigned>(number)),
+            "ngetvar");
         return nullptr;
     }
     Value* copy = e.pool.copy(**slot);
@@ -144,10 +155,18 @@ int32_t ngetint(Engine& e, ScriptThread& t) {
     if (!v) return 0;
     int32_t result = 0;
     switch (v->type) {
-        case kInteger: result = v->u.i; break;
-        case kReal: result = truncateToInteger(static_cast<double>(v->u.r)); break;
-        case kString: result = stringToInteger(stringText(*v)); break;
-        case kVoid: scriptError(e, t, "パラメータがありません", "ngetint"); break;
+        case kInteger:
+            result = v->u.i;
+            break;
+        case kReal:
+            result = truncateToInteger(static_cast<double>(v->u.r));
+            break;
+        case kString:
+            result = stringToInteger(stringText(*v));
+            break;
+        case kVoid:
+            scriptError(e, t, "パラメータがありません", "ngetint");
+            break;
         default:
             scriptError(e, t, formatMessage("数値化できないパラメータです(%s)", typeName(v->type)),
                         "ngetint");
@@ -162,10 +181,18 @@ float ngetreal(Engine& e, ScriptThread& t) {
     if (!v) return 0.0f;
     float result = 0.0f;
     switch (v->type) {
-        case kInteger: result = static_cast<float>(v->u.i); break;
-        case kReal: result = v->u.r; break;
-        case kString: result = stringToReal(stringText(*v)); break;
-        case kVoid: scriptError(e, t, "パラメータがありません", "ngetreal"); break;
+        case kInteger:
+            result = static_cast<float>(v->u.i);
+            break;
+        case kReal:
+            result = v->u.r;
+            break;
+        case kString:
+            result = stringToReal(stringText(*v));
+            break;
+        case kVoid:
+            scriptError(e, t, "パラメータがありません", "ngetreal");
+            break;
         default:
             scriptError(e, t, formatMessage("数値化できないパラメータです(%s)", typeName(v->type)),
                         "ngetreal");
@@ -190,7 +217,8 @@ Variable* ngetbody(Engine& e, ScriptThread& t) {
     e.pool.free(cell);
     Variable* v = findvar(t.locals, e.globals, number);
     if (!v) {
-        scriptError(e, t, formatMessage("変数番号が範囲外です(#%x[hex])", static_cast<unsigned>(number)),
+        scriptError(e, t,
+                    formatMessage("変数番号が範囲外です(#%x[hex])", static_cast<unsigned>(number)),
                     "ngetbody");
     }
     return v;
@@ -238,7 +266,9 @@ bool pushInteger(Engine& e, ScriptThread& t, int32_t i) {
     return pushValue(e, t, e.pool.newInteger(i));
 }
 
-bool pushReal(Engine& e, ScriptThread& t, float r) { return pushValue(e, t, e.pool.newReal(r)); }
+bool pushReal(Engine& e, ScriptThread& t, float r) {
+    return pushValue(e, t, e.pool.newReal(r));
+}
 
 bool pushString(Engine& e, ScriptThread& t, std::string_view text) {
     return pushValue(e, t, e.pool.newString(text));

@@ -22,9 +22,12 @@ constexpr int32_t kCmdGlobal = 34;
 
 uint8_t widthOf(uint8_t opcode) {
     switch (opcode >> 4) {
-        case 0x0: return 4;
-        case 0x1: return 2;
-        default: return 1;
+        case 0x0:
+            return 4;
+        case 0x1:
+            return 2;
+        default:
+            return 1;
     }
 }
 
@@ -41,24 +44,38 @@ OpInfo opInfo(uint8_t op) {
     if (high <= 2) {
         uint8_t w = widthOf(op);
         switch (low) {
-            case 0x0: return {OpKind::PushInt, w};
-            case 0x1: return high == 0 ? OpInfo{OpKind::PushReal, 4} : OpInfo{OpKind::Invalid, 0};
-            case 0x2: return {OpKind::PushString, w};
-            case 0x3: return {OpKind::PushLabel, w};
-            case 0x5: return {OpKind::CallCommand, w};
-            case 0x6: return {OpKind::CallFunction, w};
-            case 0x7: return {OpKind::PushVar, w};
-            case 0x8: return high == 0 ? OpInfo{OpKind::PushVoid, 0} : OpInfo{OpKind::Invalid, 0};
-            default: return {OpKind::Invalid, 0};
+            case 0x0:
+                return {OpKind::PushInt, w};
+            case 0x1:
+                return high == 0 ? OpInfo{OpKind::PushReal, 4} : OpInfo{OpKind::Invalid, 0};
+            case 0x2:
+                return {OpKind::PushString, w};
+            case 0x3:
+                return {OpKind::PushLabel, w};
+            case 0x5:
+                return {OpKind::CallCommand, w};
+            case 0x6:
+                return {OpKind::CallFunction, w};
+            case 0x7:
+                return {OpKind::PushVar, w};
+            case 0x8:
+                return high == 0 ? OpInfo{OpKind::PushVoid, 0} : OpInfo{OpKind::Invalid, 0};
+            default:
+                return {OpKind::Invalid, 0};
         }
     }
     if (op >= 0x80 && op <= 0xBF) return {OpKind::Operator, 0};
     switch (op) {
-        case 0xC0: return {OpKind::Global, 0};
-        case 0xC1: return {OpKind::IfGoto, 0};
-        case 0xC2: return {OpKind::Goto, 0};
-        case 0xC3: return {OpKind::Return, 0};
-        default: break;
+        case 0xC0:
+            return {OpKind::Global, 0};
+        case 0xC1:
+            return {OpKind::IfGoto, 0};
+        case 0xC2:
+            return {OpKind::Goto, 0};
+        case 0xC3:
+            return {OpKind::Return, 0};
+        default:
+            break;
     }
     if (op >= 0xD0 && op <= 0xD4) return {OpKind::PushSmall, 0};
     return {OpKind::Invalid, 0};
@@ -71,7 +88,8 @@ int32_t run(Engine& e, ScriptThread& t) {
         if (at < 0 || at >= code.size) {
             // Running off the image (or jumping outside it) has no instruction to execute.
             t.instr_pc = at;
-            scriptError(e, t, formatMessage("アドレス%5d : コードの範囲外を実行しようとしました", at),
+            scriptError(e, t,
+                        formatMessage("アドレス%5d : コードの範囲外を実行しようとしました", at),
                         "実行時のエラー");
             return t.ended;
         }
@@ -88,13 +106,19 @@ int32_t run(Engine& e, ScriptThread& t) {
         const uint8_t* p = code.bytes + code.pc;
         switch (info.operandBytes) {
             case 4: {
-                uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+                uint32_t v =
+                    p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
                 operand = static_cast<int32_t>(v);
                 break;
             }
-            case 2: operand = p[0] | (p[1] << 8); break;
-            case 1: operand = p[0]; break;
-            default: break;
+            case 2:
+                operand = p[0] | (p[1] << 8);
+                break;
+            case 1:
+                operand = p[0];
+                break;
+            default:
+                break;
         }
         code.pc += info.operandBytes;
 
@@ -123,8 +147,10 @@ int32_t run(Engine& e, ScriptThread& t) {
                     invalidInstruction(e, t, at, op);
                     return t.ended;
                 }
-                std::string text = expandLiteral(
-                    e, t, std::string_view(reinterpret_cast<const char*>(lit + 2), static_cast<size_t>(length)));
+                std::string text =
+                    expandLiteral(e, t,
+                                  std::string_view(reinterpret_cast<const char*>(lit + 2),
+                                                   static_cast<size_t>(length)));
                 if (t.failed) return t.ended;
                 if (!pushString(e, t, text)) return t.ended;
                 break;
@@ -159,13 +185,16 @@ int32_t run(Engine& e, ScriptThread& t) {
                 return t.ended;
             case OpKind::CallFunction: {
                 if (t.depth >= kReturnStackSize) {
-                    scriptError(e, t, "リターンスタックレベルを超えました\n不当な再帰呼び出しと思われます",
-                                "(call)");
+                    scriptError(
+                        e, t, "リターンスタックレベルを超えました\n不当な再帰呼び出しと思われます",
+                        "(call)");
                     return t.ended;
                 }
                 if (t.frame_count >= kFrameStackSize) {
-                    scriptError(e, t, "パラメータスタックレベルを超えました\n不当な再帰呼び出しと思われます",
-                                "(call)");
+                    scriptError(
+                        e, t,
+                        "パラメータスタックレベルを超えました\n不当な再帰呼び出しと思われます",
+                        "(call)");
                     return t.ended;
                 }
                 t.return_stack[static_cast<size_t>(t.depth++)] = code.pc;
@@ -177,7 +206,8 @@ int32_t run(Engine& e, ScriptThread& t) {
                 }
                 return t.ended;
             }
-            case OpKind::Invalid: break;
+            case OpKind::Invalid:
+                break;
         }
         if (e.app.quitLevel != 0) return t.ended;
     }

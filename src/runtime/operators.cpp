@@ -16,15 +16,23 @@ namespace {
 
 using OperatorFn = void (*)(Engine&, ScriptThread&);
 
-bool isNumber(const Value& v) { return v.type == kInteger || v.type == kReal; }
-float asReal(const Value& v) { return v.type == kInteger ? static_cast<float>(v.u.i) : v.u.r; }
+bool isNumber(const Value& v) {
+    return v.type == kInteger || v.type == kReal;
+}
+float asReal(const Value& v) {
+    return v.type == kInteger ? static_cast<float>(v.u.i) : v.u.r;
+}
 double asDouble(const Value& v) {
     return v.type == kInteger ? static_cast<double>(v.u.i) : static_cast<double>(v.u.r);
 }
 
 // Pushes a result cell; a failed allocation is reported by pushValue.
-void push(Engine& e, ScriptThread& t, Value* v) { pushValue(e, t, v); }
-void pushInt(Engine& e, ScriptThread& t, int32_t i) { pushInteger(e, t, i); }
+void push(Engine& e, ScriptThread& t, Value* v) {
+    pushValue(e, t, v);
+}
+void pushInt(Engine& e, ScriptThread& t, int32_t i) {
+    pushInteger(e, t, i);
+}
 
 // The two operands of a binary operator: the right one is popped first.
 struct Operands {
@@ -53,14 +61,15 @@ std::string typeError(const Value& l, const Value& r) {
 // A result of + or -: a new cell, or null with `error` set to the failure message.
 struct Result {
     Value* value = nullptr;
-    std::string error;          // the type or size error, when there is one
-    bool allocFailed = false;   // no cell was available for the result
+    std::string error;         // the type or size error, when there is one
+    bool allocFailed = false;  // no cell was available for the result
 };
 
 Result add(Engine& e, const Value& l, const Value& r, bool withTypeNames) {
     Result res;
     if (l.type == kInteger && r.type == kInteger) {
-        res.value = e.pool.newInteger(static_cast<int32_t>(static_cast<uint32_t>(l.u.i) + static_cast<uint32_t>(r.u.i)));
+        res.value = e.pool.newInteger(
+            static_cast<int32_t>(static_cast<uint32_t>(l.u.i) + static_cast<uint32_t>(r.u.i)));
     } else if (isNumber(l) && isNumber(r)) {
         res.value = e.pool.newReal(asReal(l) + asReal(r));
     } else if (l.type == kString && r.type == kString) {
@@ -79,7 +88,8 @@ Result add(Engine& e, const Value& l, const Value& r, bool withTypeNames) {
         joined.append(tb);
         res.value = e.pool.newString(joined);
     } else if (l.type == kLabel && r.type == kLabelDiff) {
-        res.value = e.pool.newOfType(kLabel, static_cast<int32_t>(static_cast<uint32_t>(l.u.i) + static_cast<uint32_t>(r.u.i)));
+        res.value = e.pool.newOfType(kLabel, static_cast<int32_t>(static_cast<uint32_t>(l.u.i) +
+                                                                  static_cast<uint32_t>(r.u.i)));
     } else {
         res.error = withTypeNames ? typeError(l, r) : std::string("演算できない型です");
         return res;
@@ -91,11 +101,14 @@ Result add(Engine& e, const Value& l, const Value& r, bool withTypeNames) {
 Result subtract(Engine& e, const Value& l, const Value& r, bool withTypeNames) {
     Result res;
     if (l.type == kInteger && r.type == kInteger) {
-        res.value = e.pool.newInteger(static_cast<int32_t>(static_cast<uint32_t>(l.u.i) - static_cast<uint32_t>(r.u.i)));
+        res.value = e.pool.newInteger(
+            static_cast<int32_t>(static_cast<uint32_t>(l.u.i) - static_cast<uint32_t>(r.u.i)));
     } else if (isNumber(l) && isNumber(r)) {
         res.value = e.pool.newReal(asReal(l) - asReal(r));
     } else if (l.type == kLabel && r.type == kLabel) {
-        res.value = e.pool.newOfType(kLabelDiff, static_cast<int32_t>(static_cast<uint32_t>(l.u.i) - static_cast<uint32_t>(r.u.i)));
+        res.value = e.pool.newOfType(
+            kLabelDiff,
+            static_cast<int32_t>(static_cast<uint32_t>(l.u.i) - static_cast<uint32_t>(r.u.i)));
     } else {
         res.error = withTypeNames ? typeError(l, r) : std::string("演算できない型です");
         return res;
@@ -136,7 +149,9 @@ void opMul(Engine& e, ScriptThread& t) {
         const Value& l = *o.left;
         const Value& r = *o.right;
         if (l.type == kInteger && r.type == kInteger) {
-            push(e, t, e.pool.newInteger(static_cast<int32_t>(static_cast<uint32_t>(l.u.i) * static_cast<uint32_t>(r.u.i))));
+            push(e, t,
+                 e.pool.newInteger(static_cast<int32_t>(static_cast<uint32_t>(l.u.i) *
+                                                        static_cast<uint32_t>(r.u.i))));
         } else if (isNumber(l) && isNumber(r)) {
             push(e, t, e.pool.newReal(asReal(l) * asReal(r)));
         } else {
@@ -222,10 +237,12 @@ void opShr(Engine& e, ScriptThread& t) {
     integerOp(e, t, "演算(>>)エラー", [](int32_t a, int32_t b) { return a >> (b & 31); });
 }
 void opAnd(Engine& e, ScriptThread& t) {
-    integerOp(e, t, "演算(&&)エラー", [](int32_t a, int32_t b) { return (a != 0 && b != 0) ? 1 : 0; });
+    integerOp(e, t, "演算(&&)エラー",
+              [](int32_t a, int32_t b) { return (a != 0 && b != 0) ? 1 : 0; });
 }
 void opOr(Engine& e, ScriptThread& t) {
-    integerOp(e, t, "演算(||)エラー", [](int32_t a, int32_t b) { return (a != 0 || b != 0) ? 1 : 0; });
+    integerOp(e, t, "演算(||)エラー",
+              [](int32_t a, int32_t b) { return (a != 0 || b != 0) ? 1 : 0; });
 }
 void opBitAnd(Engine& e, ScriptThread& t) {
     integerOp(e, t, "演算(&)エラー", [](int32_t a, int32_t b) { return a & b; });
@@ -251,7 +268,8 @@ int32_t greater(Engine& e, ScriptThread& t, const Value& a, const Value& b) {
         return x.size() > y.size() ? 1 : 0;
     }
     scriptWarning(e, t,
-                  formatMessage("比較できない「モノ」を比較しました(%sと%s)", typeName(a.type), typeName(b.type)),
+                  formatMessage("比較できない「モノ」を比較しました(%sと%s)", typeName(a.type),
+                                typeName(b.type)),
                   "比較演算エラー");
     return -1;
 }
@@ -276,10 +294,12 @@ void opLt(Engine& e, ScriptThread& t) {
     compareOp(e, t, [&](const Value& l, const Value& r) { return greater(e, t, r, l); });
 }
 void opGe(Engine& e, ScriptThread& t) {
-    compareOp(e, t, [&](const Value& l, const Value& r) { return greater(e, t, r, l) == 0 ? 1 : 0; });
+    compareOp(e, t,
+              [&](const Value& l, const Value& r) { return greater(e, t, r, l) == 0 ? 1 : 0; });
 }
 void opLe(Engine& e, ScriptThread& t) {
-    compareOp(e, t, [&](const Value& l, const Value& r) { return greater(e, t, l, r) == 0 ? 1 : 0; });
+    compareOp(e, t,
+              [&](const Value& l, const Value& r) { return greater(e, t, l, r) == 0 ? 1 : 0; });
 }
 
 void opNegate(Engine& e, ScriptThread& t) {
@@ -377,14 +397,16 @@ void opStatementEnd(Engine& e, ScriptThread& t) {
 
 void opNothing(Engine&, ScriptThread&) {}
 
-void opUnknown(Engine& e, ScriptThread& t) { scriptError(e, t, "不明な演算子です", "演算エラー"); }
+void opUnknown(Engine& e, ScriptThread& t) {
+    scriptError(e, t, "不明な演算子です", "演算エラー");
+}
 
 constexpr OperatorFn kOperators[30] = {
-    opEq,        opNe,        opUnknown,   opGe,        opLe,           opShl,          opShr,
-    opAnd,       opOr,        opAdd,       opSub,       opMul,          opDiv,          opMod,
-    opGt,        opLt,        opBitAnd,    opBitOr,     opBitXor,       opNothing,      opNothing,
-    opStatementEnd, opNothing, opAssign,  opNegate,    opAddAssign,    opSubAssign,    opIncrement,
-    opDecrement, opIntDiv,
+    opEq,     opNe,        opUnknown,   opGe,           opLe,        opShl,
+    opShr,    opAnd,       opOr,        opAdd,          opSub,       opMul,
+    opDiv,    opMod,       opGt,        opLt,           opBitAnd,    opBitOr,
+    opBitXor, opNothing,   opNothing,   opStatementEnd, opNothing,   opAssign,
+    opNegate, opAddAssign, opSubAssign, opIncrement,    opDecrement, opIntDiv,
 };
 
 }  // namespace
@@ -399,10 +421,13 @@ bool valuesEqual(const Value& a, const Value& b) {
                 std::memcpy(&y, &b.u.r, 4);
                 return x == y;
             }
-            case kReference: return a.u.ref == b.u.ref;
+            case kReference:
+                return a.u.ref == b.u.ref;
             case kVoid:
-            case kUnused: return true;
-            default: return a.u.i == b.u.i;
+            case kUnused:
+                return true;
+            default:
+                return a.u.i == b.u.i;
         }
     }
     if (isNumber(a) && isNumber(b)) return asDouble(a) == asDouble(b);

@@ -9,13 +9,16 @@
 
 namespace rs::runtime {
 
-void unloadScript(CodeImage& image) { image.release(); }
+void unloadScript(CodeImage& image) {
+    image.release();
+}
 
 bool loadScript(Engine& e, ScriptThread& t, std::string_view name) {
     unloadScript(t.code);
     std::string path = "obj\\" + std::string(name) + ".o";
     data::ResourceBuffer buffer;
-    if (!data::OpenCachedResource(*e.loadCache, data::resourceContext(e), buffer, path) || buffer.size <= 0) {
+    if (!data::OpenCachedResource(*e.loadCache, data::resourceContext(e), buffer, path) ||
+        buffer.size <= 0) {
         return false;
     }
     if (buffer.cached) {

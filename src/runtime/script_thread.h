@@ -88,7 +88,7 @@ void destroyThread(ScriptThread& t, ValuePool& pool, VariableTable& globals);
 
 // The thread table and its run chain.
 class ThreadTable {
-public:
+  public:
     ScriptThread* at(int32_t slot) const {
         if (slot < 0 || slot >= kThreadCount) return nullptr;
         return slots_[static_cast<size_t>(slot)].get();
@@ -102,7 +102,7 @@ public:
     void destroyAll(ValuePool& pool, VariableTable& globals);
     int32_t count() const;
 
-private:
+  private:
     std::array<std::unique_ptr<ScriptThread>, kThreadCount> slots_;
 };
 

@@ -11,10 +11,9 @@ namespace rs::runtime {
 namespace {
 
 constexpr const char* kTypeNames[11] = {
-    "未使用変数", "型なし（無意味数）", "整数", "小数", "文字列", "変数",
+    "未使用変数", "型なし（無意味数）", "整数",         "小数",       "文字列", "変数",
     "参照",       "ラベルオフセット",   "定数化文字列", "ラベル差分", "参照",
 };
-
 
 // A string cut for printing: longer than 2039 bytes, bytes 2037..2039 become "*ov".
 std::string cutForPrint(std::string_view text) {
@@ -42,7 +41,9 @@ const char* typeName(int32_t type) {
     return kTypeNames[type + 1];
 }
 
-ValuePool::ValuePool(int32_t capacity) { build(capacity); }
+ValuePool::ValuePool(int32_t capacity) {
+    build(capacity);
+}
 
 ValuePool::~ValuePool() {
     // Release the strings still held by cells; the arrays go with their owners.
@@ -182,15 +183,24 @@ Value* ValuePool::copy(const Value& src) {
 std::string printValue(const Value* v, int32_t varNumber) {
     if (!v) return formatMessage("[no initialize reg - %d]", varNumber);
     switch (v->type) {
-        case kUnused: return "(null)";
-        case kVoid: return "(void)";
-        case kInteger: return formatMessage("%d", v->u.i);
-        case kReal: return formatMessage("%f", static_cast<double>(v->u.r));
-        case kString: return cutForPrint(stringText(*v));
-        case kVarName: return formatMessage("(reg:%d)", v->u.i);
-        case kLabel: return formatMessage("(lab:%d)", v->u.i);
-        case kLabelDiff: return formatMessage("(off:%d)", v->u.i);
-        default: return "(bad reg.)";
+        case kUnused:
+            return "(null)";
+        case kVoid:
+            return "(void)";
+        case kInteger:
+            return formatMessage("%d", v->u.i);
+        case kReal:
+            return formatMessage("%f", static_cast<double>(v->u.r));
+        case kString:
+            return cutForPrint(stringText(*v));
+        case kVarName:
+            return formatMessage("(reg:%d)", v->u.i);
+        case kLabel:
+            return formatMessage("(lab:%d)", v->u.i);
+        case kLabelDiff:
+            return formatMessage("(off:%d)", v->u.i);
+        default:
+            return "(bad reg.)";
     }
 }
 
@@ -198,12 +208,14 @@ std::string printValueWidth(const Value* v, int32_t width) {
     if (!v) return {};
     // The field is at most what the text buffer holds.
     int64_t wide = width < 0 ? -static_cast<int64_t>(width) : width;
-    int field = wide > static_cast<int64_t>(kMessageBufferSize) ? static_cast<int>(kMessageBufferSize)
-                                                         : static_cast<int>(wide);
+    int field = wide > static_cast<int64_t>(kMessageBufferSize)
+                    ? static_cast<int>(kMessageBufferSize)
+                    : static_cast<int>(wide);
     bool left = width < 0;
     switch (v->type) {
         case kInteger:
-            return left ? formatMessage("%0*d", field, v->u.i) : formatMessage("%*d", field, v->u.i);
+            return left ? formatMessage("%0*d", field, v->u.i)
+                        : formatMessage("%*d", field, v->u.i);
         case kReal: {
             double d = static_cast<double>(v->u.r);
             return left ? formatMessage("%0*f", field, d) : formatMessage("%*f", field, d);
@@ -213,7 +225,8 @@ std::string printValueWidth(const Value* v, int32_t width) {
             return left ? formatMessage("%-*s", field, text.c_str())
                         : formatMessage("%*s", field, text.c_str());
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 

@@ -40,10 +40,10 @@ using Slot = Value*;  // a variable element: null while never assigned
 struct Value {
     int32_t type = kUnused;
     union {
-        int32_t i;        // kInteger, kVarName, kLabel, kLabelDiff
-        float r;          // kReal
-        StringBody* s;    // kString (owned)
-        Slot* ref;        // kReference
+        int32_t i;      // kInteger, kVarName, kLabel, kLabelDiff
+        float r;        // kReal
+        StringBody* s;  // kString (owned)
+        Slot* ref;      // kReference
     } u{};
 };
 
@@ -57,7 +57,7 @@ const char* typeName(int32_t type);
 // The pool of value cells. Cells never move; the free list is an array of capacity + 1 indices
 // whose element 0 is the first free cell and element i + 1 the free cell after cell i.
 class ValuePool {
-public:
+  public:
     explicit ValuePool(int32_t capacity);
     ~ValuePool();
     ValuePool(const ValuePool&) = delete;
@@ -94,7 +94,7 @@ public:
     // Index of a cell of the current pool, or -1.
     int32_t indexOf(const Value* v) const;
 
-private:
+  private:
     void build(int32_t capacity);
 
     std::unique_ptr<Value[]> cells_;

@@ -77,11 +77,13 @@ bool dimension(ValuePool& pool, Variable& v, int32_t dim, int32_t rows) {
     int32_t oldRows = v.height();
     for (int32_t y = 0; y < oldRows; ++y) {
         for (int32_t x = 0; x < oldWidth; ++x) {
-            size_t from = static_cast<size_t>(y) * static_cast<size_t>(oldWidth) + static_cast<size_t>(x);
+            size_t from =
+                static_cast<size_t>(y) * static_cast<size_t>(oldWidth) + static_cast<size_t>(x);
             if (from >= v.elements.size()) continue;
             Slot& cell = v.elements[from];
             if (x < newWidth && y < newRows) {
-                fresh[static_cast<size_t>(y) * static_cast<size_t>(newWidth) + static_cast<size_t>(x)] = cell;
+                fresh[static_cast<size_t>(y) * static_cast<size_t>(newWidth) +
+                      static_cast<size_t>(x)] = cell;
             } else {
                 pool.free(cell);
             }
@@ -128,8 +130,9 @@ void voidReferencesInto(const VariableTable& holders, const VariableTable& owner
     if (ranges.empty()) return;
     std::sort(ranges.begin(), ranges.end());
     auto pointsInto = [&](const Slot* p) {
-        auto it = std::upper_bound(ranges.begin(), ranges.end(), p,
-                                   [](const Slot* x, const auto& r) { return std::less<>()(x, r.first); });
+        auto it = std::upper_bound(
+            ranges.begin(), ranges.end(), p,
+            [](const Slot* x, const auto& r) { return std::less<>()(x, r.first); });
         if (it == ranges.begin()) return false;
         --it;
         return !std::less<>()(p, it->first) && std::less<>()(p, it->second);

@@ -29,7 +29,7 @@ void freeVariableCells(ValuePool& pool, Variable& v);
 
 // A table of variables by number: the locals of one thread or the globals.
 class VariableTable {
-public:
+  public:
     VariableTable() { map_.fill(-1); }
 
     int32_t count() const { return count_; }
@@ -50,7 +50,7 @@ public:
         for (int32_t i = 0; i < count_; ++i) f(*vars_[static_cast<size_t>(i)]);
     }
 
-private:
+  private:
     int32_t count_ = 0;
     std::array<std::unique_ptr<Variable>, kVariableCount> vars_;
     std::array<int32_t, kVariableCount> map_;

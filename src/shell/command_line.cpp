@@ -6,7 +6,9 @@ namespace rs::shell {
 
 namespace {
 
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 // The largest value pool this engine builds (cells of 16 bytes).
 constexpr long kMaxPoolSize = 1L << 26;
@@ -34,7 +36,8 @@ const char* usageText() {
            "  --help             print this text and exit\n"
            "\n"
            "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
-           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the run.\n";
+           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the "
+           "run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
@@ -54,7 +57,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 char* end = nullptr;
                 double s = std::strtod(args[++i].c_str(), &end);
                 if (!end || *end != '\0' || !(s > 0)) {
-                    o.errors.push_back("--timeout needs a positive number of seconds, not '" + args[i] + "'");
+                    o.errors.push_back("--timeout needs a positive number of seconds, not '" +
+                                       args[i] + "'");
                 } else {
                     o.timeoutSeconds = s;
                 }
@@ -73,7 +77,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 const std::string& v = args[++i];
                 long long ms = std::strtoll(v.c_str(), &end, 10);
                 if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
-                    o.errors.push_back("--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
+                    o.errors.push_back(
+                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
                 } else {
                     o.screenshotAtMs = ms;
                 }
@@ -92,8 +97,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
         } else if (startsWith(a, "-v")) {
             long n = std::strtol(a.c_str() + 2, nullptr, 10);
             if (n < 1 || n > kMaxPoolSize) {
-                o.errors.push_back("-v needs a pool size from 1 to " + std::to_string(kMaxPoolSize) +
-                                   ", not '" + a.substr(2) + "'");
+                o.errors.push_back("-v needs a pool size from 1 to " +
+                                   std::to_string(kMaxPoolSize) + ", not '" + a.substr(2) + "'");
             } else {
                 o.app.variablePoolSize = static_cast<int32_t>(n);
             }

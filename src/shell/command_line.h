@@ -10,10 +10,10 @@
 namespace rs::shell {
 
 struct LaunchOptions {
-    AppState app;            // program folder, -path prefix, pool size, -w
+    AppState app;  // program folder, -path prefix, pool size, -w
     bool headless = false;
     bool virtualClock = false;
-    double timeoutSeconds = 0;  // 0: no watchdog
+    double timeoutSeconds = 0;    // 0: no watchdog
     std::string screenshotPath;   // empty: no screenshot
     int64_t screenshotAtMs = -1;  // -1: at the end of the run
     bool showVersion = false;

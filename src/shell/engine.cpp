@@ -32,7 +32,9 @@ Engine::Engine(platform::Host& h, shell::AppState a)
     if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
     files->saveFolder = data::saveFolderPath(app.userDataFolder, app.gameKey);
     // Processor detection: the SIMD switch is on when the vector instructions are there.
-    if (app.hasMmx < 0) app.hasMmx = (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
+    if (app.hasMmx < 0)
+        app.hasMmx =
+            (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
     frames->listener = display.get();
 }

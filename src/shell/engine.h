@@ -23,7 +23,7 @@ struct FrameTable;
 namespace data {
 class LoadCache;
 struct ScriptFiles;
-}
+}  // namespace data
 namespace text {
 struct TextState;
 }
@@ -35,17 +35,17 @@ class Engine;
 
 // The engine's side of the host event queue: what the window procedure does with each event.
 class EngineEvents final : public platform::EventSink {
-public:
+  public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
     void onCloseRequest() override;
     void onCharacter(uint16_t code) override;
 
-private:
+  private:
     Engine& engine_;
 };
 
 class Engine {
-public:
+  public:
     // `app` carries what the command line and start-up decided (folders, pool size, ...).
     Engine(platform::Host& host, shell::AppState app);
     ~Engine();
@@ -75,13 +75,15 @@ public:
     uint32_t randomState = 0;
 
     // EngineTime: the program's millisecond clock, 31 bits wide.
-    uint32_t engineTime() { return static_cast<uint32_t>(host.clock().milliseconds()) & 0x7FFFFFFFu; }
+    uint32_t engineTime() {
+        return static_cast<uint32_t>(host.clock().milliseconds()) & 0x7FFFFFFFu;
+    }
     // PumpMessages: dispatches every pending host event.
     void pumpMessages();
     // Destroys the main window: the run ends (quitLevel 2).
     void destroyMainWindow();
 
-private:
+  private:
     EngineEvents events_;
 };
 

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.errors.empty()) {
-        for (const std::string& e : options.errors) std::fprintf(stderr, "runestage: %s\n", e.c_str());
+        for (const std::string& e : options.errors)
+            std::fprintf(stderr, "runestage: %s\n", e.c_str());
         std::fputs("Try 'runestage --help'.\n", stderr);
         return 1;
     }
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!options.headless) {
-        std::fprintf(stderr, "runestage: this build has no window back-end yet; running headless\n");
+        std::fprintf(stderr,
+                     "runestage: this build has no window back-end yet; running headless\n");
     }
     if (options.timeoutSeconds > 0) startWatchdog(options.timeoutSeconds);
 

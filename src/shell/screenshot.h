@@ -14,7 +14,7 @@ class Engine;
 namespace rs::shell {
 
 class Screenshot {
-public:
+  public:
     // `atMs` < 0: the picture shown at the end of the run; otherwise the picture of the first
     // presentation made at least `atMs` milliseconds of engine time after now (the start of the
     // run), or the one shown at the end when the run ends before.
@@ -25,7 +25,7 @@ public:
     // Writes the picture; false with a message when there is none or the file cannot be written.
     bool write(std::string* error);
 
-private:
+  private:
     Engine& e_;
     std::string path_;
     int64_t atMs_;

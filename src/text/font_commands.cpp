@@ -15,7 +15,8 @@ using runtime::ScriptThread;
 
 // This build has no dialogs: the request is logged and the face stays as it is.
 void cmdFontDialog(Engine& e, ScriptThread&) {
-    runtime::appendErrorLog(e, "フォント選択", "フォント選択ダイアログはこの環境では表示できません");
+    runtime::appendErrorLog(e, "フォント選択",
+                            "フォント選択ダイアログはこの環境では表示できません");
 }
 
 void cmdAutoFontSel(Engine& e, ScriptThread& t) {
@@ -31,7 +32,9 @@ void cmdAutoFontSel(Engine& e, ScriptThread& t) {
     runtime::pushInteger(e, t, findFont(*e.text, name));
 }
 
-void cmdFontName(Engine& e, ScriptThread& t) { runtime::pushString(e, t, e.text->fontName); }
+void cmdFontName(Engine& e, ScriptThread& t) {
+    runtime::pushString(e, t, e.text->fontName);
+}
 
 void cmdTextSetting(Engine& e, ScriptThread& t) {
     int32_t value = runtime::ngetint(e, t);
@@ -50,6 +53,8 @@ constexpr builtins::CommandEntry kFontCommands[] = {
 
 }  // namespace
 
-void registerFontCommands(builtins::CommandTable& table) { table.add(kFontCommands); }
+void registerFontCommands(builtins::CommandTable& table) {
+    table.add(kFontCommands);
+}
 
 }  // namespace rs::text

@@ -11,8 +11,12 @@ namespace rs::text {
 namespace {
 
 // Floor division by 8 and the matching remainder, for negative positions too.
-int32_t blockOf(int32_t v) { return v >> 3; }
-int32_t phaseOf(int32_t v) { return v & 7; }
+int32_t blockOf(int32_t v) {
+    return v >> 3;
+}
+int32_t phaseOf(int32_t v) {
+    return v & 7;
+}
 
 }  // namespace
 
@@ -42,9 +46,11 @@ BlockGrid buildBlocks(const platform::GlyphBitmap& glyph, int32_t ascent) {
     int32_t pitch = glyph.pitch;
     for (int32_t y = 0; y < glyph.blackBoxY; ++y) {
         int32_t gy = sy + y;
-        uint64_t* row = grid.blocks.data() + static_cast<size_t>(gy >> 3) * static_cast<size_t>(grid.width);
+        uint64_t* row =
+            grid.blocks.data() + static_cast<size_t>(gy >> 3) * static_cast<size_t>(grid.width);
         int shift = (gy & 7) * 8;
-        const uint8_t* bits = glyph.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+        const uint8_t* bits =
+            glyph.bits.data() + static_cast<size_t>(y) * static_cast<size_t>(pitch);
         for (int32_t bx = 0; bx < grid.width; ++bx) {
             int32_t start = 8 * bx - sx;
             int32_t index = start >> 3;
@@ -88,7 +94,8 @@ CoverageMap outlinedCoverage(const BlockGrid& grid, uint32_t style) {
     std::vector<uint64_t> padded(static_cast<size_t>(pw) * static_cast<size_t>(grid.height + 6), 0);
     for (int32_t by = 0; by < grid.height; ++by) {
         for (int32_t bx = 0; bx < grid.width; ++bx) {
-            padded[static_cast<size_t>((by + 3) * pw + bx + 3)] = grid.blocks[static_cast<size_t>(by * grid.width + bx)];
+            padded[static_cast<size_t>((by + 3) * pw + bx + 3)] =
+                grid.blocks[static_cast<size_t>(by * grid.width + bx)];
         }
     }
     ptrdiff_t bodyDelta[16], edgeDelta[16];
@@ -117,7 +124,8 @@ CoverageMap smoothCoverage(const BlockGrid& grid) {
     map.height = grid.height;
     map.body.resize(grid.blocks.size());
     map.edge.assign(grid.blocks.size(), 0);
-    for (size_t i = 0; i < grid.blocks.size(); ++i) map.body[i] = static_cast<uint8_t>(std::popcount(grid.blocks[i]));
+    for (size_t i = 0; i < grid.blocks.size(); ++i)
+        map.body[i] = static_cast<uint8_t>(std::popcount(grid.blocks[i]));
     return map;
 }
 
@@ -125,8 +133,8 @@ CellArea monochromeArea(const platform::GlyphBitmap& glyph, int32_t ascent) {
     return {glyph.originX, ascent - glyph.originY, glyph.blackBoxX, glyph.blackBoxY};
 }
 
-void drawMonochrome(graphics::Frame& frame, const platform::GlyphBitmap& glyph, int32_t penX, int32_t penY,
-                    int32_t ascent, uint32_t colour) {
+void drawMonochrome(graphics::Frame& frame, const platform::GlyphBitmap& glyph, int32_t penX,
+                    int32_t penY, int32_t ascent, uint32_t colour) {
     CellArea area = monochromeArea(glyph, ascent);
     for (int32_t y = 0; y < glyph.blackBoxY; ++y) {
         for (int32_t x = 0; x < glyph.blackBoxX; ++x) {

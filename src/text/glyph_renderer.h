@@ -27,7 +27,8 @@ struct BlockGrid {
     // A block; blocks outside the grid are empty.
     uint64_t at(int32_t bx, int32_t by) const {
         if (bx < 0 || by < 0 || bx >= width || by >= height) return 0;
-        return blocks[static_cast<size_t>(by) * static_cast<size_t>(width) + static_cast<size_t>(bx)];
+        return blocks[static_cast<size_t>(by) * static_cast<size_t>(width) +
+                      static_cast<size_t>(bx)];
     }
 };
 
@@ -62,8 +63,8 @@ CoverageMap smoothCoverage(const BlockGrid& grid);
 // Monochrome drawing of a glyph at the target size: set bits become `colour` (an alpha byte of
 // 0 counts as opaque), clear bits leave the frame. The black box's top-left corner lies at
 // (penX + originX, penY + ascent - originY).
-void drawMonochrome(graphics::Frame& frame, const platform::GlyphBitmap& glyph, int32_t penX, int32_t penY,
-                    int32_t ascent, uint32_t colour);
+void drawMonochrome(graphics::Frame& frame, const platform::GlyphBitmap& glyph, int32_t penX,
+                    int32_t penY, int32_t ascent, uint32_t colour);
 
 // The area drawMonochrome touches, relative to the pen: x, y, width, height.
 struct CellArea {

@@ -47,23 +47,23 @@ TextDrawing printDrawing(const PrintRequest& r) {
     TextDrawing d;
     d.colours.text = static_cast<uint32_t>(r.textColour);
     switch (r.mode) {
-    case 0x00FF00:
-        d.renderer = Renderer::Monochrome;
-        break;
-    case 0xFF0000:
-        d.renderer = Renderer::Smooth;
-        d.colours.background = 0;
-        break;
-    case 0x0000FF:
-        d.renderer = Renderer::Smooth;
-        d.colours.background = -1;
-        break;
-    default:
-        d.renderer = Renderer::Outlined;
-        d.style = kOutlineStyle;
-        d.colours.edge = static_cast<uint32_t>(r.mode);
-        d.colours.background = 0;
-        break;
+        case 0x00FF00:
+            d.renderer = Renderer::Monochrome;
+            break;
+        case 0xFF0000:
+            d.renderer = Renderer::Smooth;
+            d.colours.background = 0;
+            break;
+        case 0x0000FF:
+            d.renderer = Renderer::Smooth;
+            d.colours.background = -1;
+            break;
+        default:
+            d.renderer = Renderer::Outlined;
+            d.style = kOutlineStyle;
+            d.colours.edge = static_cast<uint32_t>(r.mode);
+            d.colours.background = 0;
+            break;
     }
     return d;
 }
@@ -71,7 +71,8 @@ TextDrawing printDrawing(const PrintRequest& r) {
 // print2 passes its colours as given; the style -1 is monochrome, 0 smooth, others outlined.
 TextDrawing print2Drawing(const PrintRequest& r) {
     TextDrawing d;
-    d.colours = {static_cast<uint32_t>(r.textColour), static_cast<uint32_t>(r.edgeColour), r.background};
+    d.colours = {static_cast<uint32_t>(r.textColour), static_cast<uint32_t>(r.edgeColour),
+                 r.background};
     if (r.style == -1) {
         d.renderer = Renderer::Monochrome;
     } else if (r.style == 0) {
@@ -122,7 +123,8 @@ void cmdPrint2(Engine& e, ScriptThread& t) {
     r.frame = runtime::ngetint(e, t);
     if (t.failed || specialFrame(e, t, r)) return;
     // print2 waits for pending loads before it checks the frame.
-    if (const graphics::Frame* pending = e.frames->at(r.frame)) graphics::waitWhileBusy(e, *pending);
+    if (const graphics::Frame* pending = e.frames->at(r.frame))
+        graphics::waitWhileBusy(e, *pending);
     graphics::Frame* f = graphics::checkFrame(e, t, r.frame, "print2");
     if (!f) return;
     draw(e, *f, r, print2Drawing(r));
@@ -135,6 +137,8 @@ constexpr builtins::CommandEntry kPrintCommands[] = {
 
 }  // namespace
 
-void registerPrintCommands(builtins::CommandTable& table) { table.add(kPrintCommands); }
+void registerPrintCommands(builtins::CommandTable& table) {
+    table.add(kPrintCommands);
+}
 
 }  // namespace rs::text

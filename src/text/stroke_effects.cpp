@@ -13,7 +13,9 @@ namespace {
 constexpr int32_t kStrokeWeights[32] = {1, 1, 2, 4, 8, 4, 2, 1, 1, 1, 2, 4, 8, 4, 2, 1,
                                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
-int32_t discHalfWidth(int32_t r, int32_t dy) { return static_cast<int32_t>(graphics::isqrt(static_cast<uint32_t>(r * r - dy * dy))); }
+int32_t discHalfWidth(int32_t r, int32_t dy) {
+    return static_cast<int32_t>(graphics::isqrt(static_cast<uint32_t>(r * r - dy * dy)));
+}
 
 }  // namespace
 
@@ -24,7 +26,8 @@ SubpixelGrid toSubpixels(const BlockGrid& grid) {
     sub.cells.assign(static_cast<size_t>(sub.width) * static_cast<size_t>(sub.height), 0);
     for (int32_t y = 0; y < sub.height; ++y) {
         for (int32_t x = 0; x < sub.width; ++x) {
-            sub.at(x, y) = static_cast<uint8_t>((grid.at(x >> 3, y >> 3) >> ((y & 7) * 8 + (x & 7))) & 1);
+            sub.at(x, y) =
+                static_cast<uint8_t>((grid.at(x >> 3, y >> 3) >> ((y & 7) * 8 + (x & 7))) & 1);
         }
     }
     return sub;
@@ -35,8 +38,8 @@ void fromSubpixels(const SubpixelGrid& sub, BlockGrid& grid) {
     for (int32_t y = 0; y < sub.height; ++y) {
         for (int32_t x = 0; x < sub.width; ++x) {
             if (!sub.at(x, y)) continue;
-            grid.blocks[static_cast<size_t>(y >> 3) * static_cast<size_t>(grid.width) + static_cast<size_t>(x >> 3)] |=
-                uint64_t{1} << ((y & 7) * 8 + (x & 7));
+            grid.blocks[static_cast<size_t>(y >> 3) * static_cast<size_t>(grid.width) +
+                        static_cast<size_t>(x >> 3)] |= uint64_t{1} << ((y & 7) * 8 + (x & 7));
         }
     }
 }
@@ -65,8 +68,10 @@ SubpixelGrid thicken(const SubpixelGrid& in, int32_t r) {
             int32_t y0 = std::max(0, -dy), y1 = std::min(in.height, in.height - dy);
             int32_t x0 = std::max(0, -dx), x1 = std::min(in.width, in.width - dx);
             for (int32_t y = y0; y < y1; ++y) {
-                const uint8_t* src = &in.cells[static_cast<size_t>(y) * static_cast<size_t>(in.width)];
-                uint8_t* dst = &out.cells[static_cast<size_t>(y + dy) * static_cast<size_t>(in.width)];
+                const uint8_t* src =
+                    &in.cells[static_cast<size_t>(y) * static_cast<size_t>(in.width)];
+                uint8_t* dst =
+                    &out.cells[static_cast<size_t>(y + dy) * static_cast<size_t>(in.width)];
                 for (int32_t x = x0; x < x1; ++x) dst[x + dx] |= src[x];
             }
         }

@@ -18,7 +18,9 @@ struct SubpixelGrid {
     std::vector<uint8_t> cells;
 
     bool inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
-    uint8_t at(int32_t x, int32_t y) const { return cells[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
+    uint8_t at(int32_t x, int32_t y) const {
+        return cells[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
     uint8_t& at(int32_t x, int32_t y) {
         return cells[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
     }

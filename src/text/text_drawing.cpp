@@ -18,7 +18,9 @@ int32_t saturate(int64_t v) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-int64_t magnitude(int32_t v) { return v < 0 ? -int64_t{v} : int64_t{v}; }
+int64_t magnitude(int32_t v) {
+    return v < 0 ? -int64_t{v} : int64_t{v};
+}
 
 // A rectangle as its top-left and bottom-right corners.
 struct Corners {
@@ -27,8 +29,8 @@ struct Corners {
 
 }  // namespace
 
-platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth, int32_t fontHeight,
-                              bool supersampled) {
+platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth,
+                              int32_t fontHeight, bool supersampled) {
     platform::FontRequest f;
     f.face = code == 0x8145 ? std::string(kMiddleDotFace) : state.fontName;
     f.vertical = fontHeight < 0;
@@ -58,8 +60,8 @@ platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth
     return f;
 }
 
-void drawText(TextState& state, graphics::FrameTable& table, graphics::Frame& frame, const TextDrawing& d,
-              std::string_view text) {
+void drawText(TextState& state, graphics::FrameTable& table, graphics::Frame& frame,
+              const TextDrawing& d, std::string_view text) {
     if (d.x < 0 || d.y < 0) return;
     bool vertical = d.fontHeight < 0;
     bool supersampled = d.renderer != Renderer::Monochrome;
@@ -109,7 +111,8 @@ void drawText(TextState& state, graphics::FrameTable& table, graphics::Frame& fr
         platform::FontRequest font = fontFor(state, code, d.charWidth, d.fontHeight, supersampled);
         platform::TextMetrics metrics;
         const platform::GlyphBitmap* glyph = nullptr;
-        if (state.fonts->metrics(font, metrics)) glyph = state.fonts->glyph(font, code, vertical && wide);
+        if (state.fonts->metrics(font, metrics))
+            glyph = state.fonts->glyph(font, code, vertical && wide);
         if (glyph) {
             if (d.renderer == Renderer::Monochrome) {
                 drawMonochrome(frame, *glyph, px, py, metrics.ascent, d.colours.text);

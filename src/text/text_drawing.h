@@ -36,11 +36,11 @@ inline constexpr const char* kMiddleDotFace = "ＭＳ ゴシック";
 // vertical writing height = 2 * |charWidth / 2| and width = |fontHeight| / 2, as the vertical face
 // is turned), times 8 for the supersampling renderers, which also apply the size normalisation
 // of text setting 4.
-platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth, int32_t fontHeight,
-                              bool supersampled);
+platform::FontRequest fontFor(TextState& state, uint16_t code, int32_t charWidth,
+                              int32_t fontHeight, bool supersampled);
 
 // Draws the text (up to its first zero byte) and reports each character's change.
-void drawText(TextState& state, graphics::FrameTable& table, graphics::Frame& frame, const TextDrawing& d,
-              std::string_view text);
+void drawText(TextState& state, graphics::FrameTable& table, graphics::Frame& frame,
+              const TextDrawing& d, std::string_view text);
 
 }  // namespace rs::text

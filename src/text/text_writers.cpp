@@ -9,7 +9,9 @@ namespace rs::text {
 
 namespace {
 
-uint32_t channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+uint32_t channel(uint32_t c, int shift) {
+    return (c >> shift) & 0xFF;
+}
 // An alpha byte of 0 counts as fully opaque.
 uint32_t opaqueAlpha(uint32_t c) {
     uint32_t a = c >> 24;
@@ -37,7 +39,9 @@ uint32_t loadPixel(const uint8_t* p, int32_t bytes) {
     return v;
 }
 
-void storePixel(uint8_t* p, uint32_t v, int32_t bytes) { std::memcpy(p, &v, static_cast<size_t>(bytes)); }
+void storePixel(uint8_t* p, uint32_t v, int32_t bytes) {
+    std::memcpy(p, &v, static_cast<size_t>(bytes));
+}
 
 }  // namespace
 
@@ -96,7 +100,8 @@ uint32_t rgbFrom555(uint16_t p) {
 }
 
 uint16_t rgbTo555(uint32_t rgb) {
-    return static_cast<uint16_t>(((channel(rgb, 16) >> 3) << 10) | ((channel(rgb, 8) >> 3) << 5) | (channel(rgb, 0) >> 3));
+    return static_cast<uint16_t>(((channel(rgb, 16) >> 3) << 10) | ((channel(rgb, 8) >> 3) << 5) |
+                                 (channel(rgb, 0) >> 3));
 }
 
 void writeCoverage(graphics::Frame& frame, int32_t left, int32_t top, const CoverageMap& map,
@@ -108,28 +113,34 @@ void writeCoverage(graphics::Frame& frame, int32_t left, int32_t top, const Cove
         int32_t y = top + my;
         if (y < 0 || y >= frame.height) continue;
         for (int32_t mx = 0; mx < map.width; ++mx) {
-            size_t i = static_cast<size_t>(my) * static_cast<size_t>(map.width) + static_cast<size_t>(mx);
+            size_t i =
+                static_cast<size_t>(my) * static_cast<size_t>(map.width) + static_cast<size_t>(mx);
             int32_t c1 = map.body[i], c2 = map.edge[i];
             if (c1 == 0 && c2 == 0) continue;
             uint8_t* p = graphics::pixelAddress(frame, left + mx, y);
             if (!p) continue;
             switch (bpp) {
-            case 32: {
-                uint32_t v = loadPixel(p, 4);
-                storePixel(p, withAlpha ? mixPixelAlpha32(v, c1, c2, colours) : mixPixel32(v, c1, c2, colours), 4);
-                break;
-            }
-            case 24:
-                storePixel(p, mixPixelRgb(loadPixel(p, 3), c1, c2, colours), 3);
-                break;
-            case 16: {
-                auto v = static_cast<uint16_t>(loadPixel(p, 2));
-                storePixel(p, rgbTo555(mixPixelRgb(rgbFrom555(v), c1, c2, colours)) | (v & 0x8000u), 2);
-                break;
-            }
-            default:
-                *p = mixPixel8(*p, c1, c2, colours);
-                break;
+                case 32: {
+                    uint32_t v = loadPixel(p, 4);
+                    storePixel(p,
+                               withAlpha ? mixPixelAlpha32(v, c1, c2, colours)
+                                         : mixPixel32(v, c1, c2, colours),
+                               4);
+                    break;
+                }
+                case 24:
+                    storePixel(p, mixPixelRgb(loadPixel(p, 3), c1, c2, colours), 3);
+                    break;
+                case 16: {
+                    auto v = static_cast<uint16_t>(loadPixel(p, 2));
+                    storePixel(
+                        p, rgbTo555(mixPixelRgb(rgbFrom555(v), c1, c2, colours)) | (v & 0x8000u),
+                        2);
+                    break;
+                }
+                default:
+                    *p = mixPixel8(*p, c1, c2, colours);
+                    break;
             }
         }
     }
@@ -139,20 +150,20 @@ void writeSolid(graphics::Frame& frame, int32_t x, int32_t y, uint32_t colour) {
     uint8_t* p = graphics::pixelAddress(frame, x, y);
     if (!p) return;
     switch (frame.bpp) {
-    case 32:
-        storePixel(p, (colour >> 24) == 0 ? colour | 0xFF000000u : colour, 4);
-        break;
-    case 24:
-        storePixel(p, colour & 0xFFFFFF, 3);
-        break;
-    case 16:
-        storePixel(p, rgbTo555(colour) | (loadPixel(p, 2) & 0x8000u), 2);
-        break;
-    case 8:
-        *p = static_cast<uint8_t>(colour);
-        break;
-    default:
-        break;
+        case 32:
+            storePixel(p, (colour >> 24) == 0 ? colour | 0xFF000000u : colour, 4);
+            break;
+        case 24:
+            storePixel(p, colour & 0xFFFFFF, 3);
+            break;
+        case 16:
+            storePixel(p, rgbTo555(colour) | (loadPixel(p, 2) & 0x8000u), 2);
+            break;
+        case 8:
+            *p = static_cast<uint8_t>(colour);
+            break;
+        default:
+            break;
     }
 }
 

@@ -25,11 +25,14 @@ struct FetchBench {
         for (const auto& make : cells) pushCell(*t, make(game.engine().pool));
     }
     Engine& e() { return game.engine(); }
-    std::vector<std::string> fatal() const { return game.boxTexts("ゲームシステムの致命的なエラー"); }
+    std::vector<std::string> fatal() const {
+        return game.boxTexts("ゲームシステムの致命的なエラー");
+    }
 };
 
 std::string report(const char* place, const char* message) {
-    return std::string("場所：") + place + " in -1\n(7:test)\n症状：" + message + "\nゲームを停止します";
+    return std::string("場所：") + place + " in -1\n(7:test)\n症状：" + message +
+           "\nゲームを停止します";
 }
 
 auto integer(int32_t i) {
@@ -59,16 +62,27 @@ TEST(Fetchers, ErrorsAreReportedWordForWord) {
     auto getslot = [](Engine& e, ScriptThread& t) { EXPECT_EQ(getSlot(e, t), nullptr); };
     const std::vector<Case> cases = {
         {"ngetvar, empty stack", {}, getvar, report("ngetvar", "パラメータがたりません")},
-        {"ngetvar, unknown variable", {typed(kVarName, 0x2a)}, getvar,
+        {"ngetvar, unknown variable",
+         {typed(kVarName, 0x2a)},
+         getvar,
          report("ngetvar", "未使用変数(#2a[hex])を使用しました")},
         {"ngetint, empty stack", {}, getint, report("ngetvar", "パラメータがたりません")},
         {"ngetint, void", {typed(kVoid, 0)}, getint, report("ngetint", "パラメータがありません")},
-        {"ngetint, label", {typed(kLabel, 12)}, getint,
+        {"ngetint, label",
+         {typed(kLabel, 12)},
+         getint,
          report("ngetint", "数値化できないパラメータです(ラベルオフセット)")},
-        {"ngetint, label difference", {typed(kLabelDiff, 12)}, getint,
+        {"ngetint, label difference",
+         {typed(kLabelDiff, 12)},
+         getint,
          report("ngetint", "数値化できないパラメータです(ラベル差分)")},
-        {"ngetreal, void", {typed(kVoid, 0)}, getreal, report("ngetreal", "パラメータがありません")},
-        {"ngetreal, label", {typed(kLabel, 3)}, getreal,
+        {"ngetreal, void",
+         {typed(kVoid, 0)},
+         getreal,
+         report("ngetreal", "パラメータがありません")},
+        {"ngetreal, label",
+         {typed(kLabel, 3)},
+         getreal,
          report("ngetreal", "数値化できないパラメータです(ラベルオフセット)")},
         {"ngetbody, empty stack", {}, getbody, report("ngetbody", "変数がありません")},
         {"ngetbody, an integer", {integer(5)}, getbody, report("ngetbody", "変数名ではありません")},
@@ -89,7 +103,8 @@ TEST(Fetchers, UninitialisedVariableAndArrayBounds) {
         FetchBench bench({typed(kVarName, 0x1f)});
         makeGlobal(bench.e().globals, 0x1f);
         release(bench.e(), ngetvar(bench.e(), *bench.t));
-        EXPECT_EQ(bench.fatal(), std::vector<std::string>{report("ngetvar", "未初期化変数(#1f[hex])を使用しました")});
+        EXPECT_EQ(bench.fatal(), std::vector<std::string>{
+                                     report("ngetvar", "未初期化変数(#1f[hex])を使用しました")});
     }
     {
         // Element 5 of a 1-D array of 3: the index is below the name.
@@ -98,7 +113,8 @@ TEST(Fetchers, UninitialisedVariableAndArrayBounds) {
         ASSERT_TRUE(dimension(bench.e().pool, *v, 3, 0));
         release(bench.e(), ngetvar(bench.e(), *bench.t));
         EXPECT_EQ(bench.fatal(),
-                  std::vector<std::string>{report("findreg", "配列参照が範囲外です(変数:#3[hex],id:5[d],max:3[d])")});
+                  std::vector<std::string>{
+                      report("findreg", "配列参照が範囲外です(変数:#3[hex],id:5[d],max:3[d])")});
     }
     {
         // getSlot gives no slot for an index out of range, without a message.

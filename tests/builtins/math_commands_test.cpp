@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "builtins/random.h"
-#include "graphics/tables.h"
 #include "builtins/script_check.h"
+#include "graphics/tables.h"
 
 namespace rs::builtins {
 namespace {
@@ -58,7 +58,8 @@ TEST(MathCommands, RoundingToIntegers) {
         {"pushf 3000000000.0\n cmd ceil", "-1294967296"},
         {"pushf -3000000000.0\n cmd floor", "1294967296"},
         {"pushf 1e30\n cmd floor", "0"},
-        {"pushl here\nhere:\n cmd round", fatalAt("ngetreal", "数値化できないパラメータです(ラベルオフセット)")},
+        {"pushl here\nhere:\n cmd round",
+         fatalAt("ngetreal", "数値化できないパラメータです(ラベルオフセット)")},
     });
 }
 
@@ -93,11 +94,14 @@ TEST(MathCommands, IntegerUtilities) {
         {"push 0\n push 0\n push 4\n push 0\n push 4\n push 5\n cmd near", "0"},
         {"push 10\n push 10\n push 8\n push 6\n push 3\n push 5\n cmd near", "1"},
         {"push 10\n push 10\n push 8\n push 5\n push 3\n push 5\n cmd near", "0"},
-        {"push -2147483648\n push 0\n push 2147483647\n push 0\n push 2147483647\n push 1\n cmd near", "0"},
+        {"push -2147483648\n push 0\n push 2147483647\n push 0\n push 2147483647\n push 1\n cmd "
+         "near",
+         "0"},
         {"push 1\n push 2\n push 3\n cmd nop160", "0"},
     });
     // The six- and three-argument no-ops leave nothing: the value below them is what shows.
-    EXPECT_EQ(valueOf("push 42\n push 1\n push 2\n push 3\n push 4\n push 5\n push 6\n cmd nop161"), "42");
+    EXPECT_EQ(valueOf("push 42\n push 1\n push 2\n push 3\n push 4\n push 5\n push 6\n cmd nop161"),
+              "42");
     EXPECT_EQ(valueOf("push 42\n push 1\n push 2\n push 3\n cmd nop162"), "42");
 }
 
@@ -114,7 +118,8 @@ TEST(RandomCommands, StartupStateIsTheOneTheShuffleTableWasDrawnFrom) {
     std::array<uint32_t, 256> shuffle{};
     for (uint32_t i = 0; i < 256; ++i) shuffle[i] = i;
     uint32_t state = 3;
-    for (size_t i = 0; i < 256; ++i) std::swap(shuffle[i], shuffle[static_cast<size_t>(nextRandom(state) & 0xFF)]);
+    for (size_t i = 0; i < 256; ++i)
+        std::swap(shuffle[i], shuffle[static_cast<size_t>(nextRandom(state) & 0xFF)]);
     EXPECT_EQ(shuffle, graphics::shuffleTable());
     EXPECT_EQ(state, startupRandomState());
     test::TestGame game;
@@ -135,7 +140,8 @@ TEST(RandomCommands, ScriptsContinueTheStartupSequenceUntilTheySeed) {
     int32_t s2 = nextRandom(seeded);
     int32_t s3 = nextRandom(seeded);
     char real[32];
-    std::snprintf(real, sizeof real, "%f", static_cast<double>(static_cast<float>(d[2] * 2.0 / 32768.0)));
+    std::snprintf(real, sizeof real, "%f",
+                  static_cast<double>(static_cast<float>(d[2] * 2.0 / 32768.0)));
     std::vector<std::string> expected = {
         std::to_string(((d[0] << 15) + d[1]) % 1000000),
         real,
@@ -158,8 +164,10 @@ TEST(RandomCommands, RandomRealStaysBelowItsBoundAndRndWantsAnInteger) {
         uint32_t state = static_cast<uint32_t>(seed);
         if (nextRandom(state) == 32767) break;
     }
-    EXPECT_EQ(valueOf("pushf 1.0\n cmd frnd", "push " + std::to_string(seed) + "\n cmd srnd\n ;"), "0.999969");
-    EXPECT_EQ(valueOf("pushf -3.0\n cmd frnd", "push " + std::to_string(seed) + "\n cmd srnd\n ;"), "-2.999908");
+    EXPECT_EQ(valueOf("pushf 1.0\n cmd frnd", "push " + std::to_string(seed) + "\n cmd srnd\n ;"),
+              "0.999969");
+    EXPECT_EQ(valueOf("pushf -3.0\n cmd frnd", "push " + std::to_string(seed) + "\n cmd srnd\n ;"),
+              "-2.999908");
 }
 
 }  // namespace

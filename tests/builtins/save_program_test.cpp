@@ -22,7 +22,8 @@ std::string runGame(const TempDir& game, const TempDir& userData, const std::str
     EXPECT_TRUE(r.ok());
     game.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
     std::string cmd = "XDG_DATA_HOME='" + userData.path() + "' " + RS_RUNESTAGE +
-                      " --headless --virtual-clock --timeout 20 '" + game.path() + "' 2>&1 >/dev/null";
+                      " --headless --virtual-clock --timeout 20 '" + game.path() +
+                      "' 2>&1 >/dev/null";
     std::string err;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return err;
@@ -46,12 +47,14 @@ TEST(SaveProgram, SavesInEveryModeReadBackInTheNextRun) {
     const char* names[] = {"p.dat", "g.dat", "sub\\\\p.dat", "sub\\\\g.dat"};
     const int writeModes[] = {1, 3, 5, 7};
 
-    std::string first = "var 1\npushs \"abc\"\n=\n;\n"
-                        "var 2\npush 2\ncmd dim\n;\n"
-                        "push 0\nvar 2\npush 7\n=\n;\n"
-                        "push 1\nvar 2\npushs \"x\\x00y\"\n=\n;\n";
+    std::string first =
+        "var 1\npushs \"abc\"\n=\n;\n"
+        "var 2\npush 2\ncmd dim\n;\n"
+        "push 0\nvar 2\npush 7\n=\n;\n"
+        "push 1\nvar 2\npushs \"x\\x00y\"\n=\n;\n";
     for (int i = 0; i < 4; ++i) {
-        first += "var 0\npushs \"" + std::string(names[i]) + "\"\npush " + std::to_string(writeModes[i]) +
+        first += "var 0\npushs \"" + std::string(names[i]) + "\"\npush " +
+                 std::to_string(writeModes[i]) +
                  "\ncmd fopen\n=\n;\nvar 0\nvar 1\npush 3\ncmd fwrite\n;\n";
         if (i == 3) first += "var 0\nvar 2\ncmd fsave\n;\n";
         first += "var 0\ncmd fclose\n;\n";
@@ -68,16 +71,19 @@ TEST(SaveProgram, SavesInEveryModeReadBackInTheNextRun) {
     std::string withVariable("abc", 3);
     for (int32_t w : {2, 1, 7, 3, 4}) withVariable.append(reinterpret_cast<const char*>(&w), 4);
     withVariable.append("x\0y\0", 4);
-    ASSERT_TRUE(data::encodeGameData(
-        std::vector<uint8_t>(withVariable.begin(), withVariable.end()), encoded));
+    ASSERT_TRUE(data::encodeGameData(std::vector<uint8_t>(withVariable.begin(), withVariable.end()),
+                                     encoded));
     EXPECT_EQ(userData.read(saves + "sub/g.dat"), std::string(encoded.begin(), encoded.end()));
 
     std::string second;
     for (int i = 0; i < 4; ++i) {
-        second += "var 0\npushs \"" + std::string(names[i]) + "\"\npush " + std::to_string(writeModes[i] - 1) +
-                  "\ncmd fopen\n=\n;\nvar 0\nvar 1\npush 3\ncmd fread\n;\n" + show("pushs \"[\\{1}]\"");
+        second += "var 0\npushs \"" + std::string(names[i]) + "\"\npush " +
+                  std::to_string(writeModes[i] - 1) +
+                  "\ncmd fopen\n=\n;\nvar 0\nvar 1\npush 3\ncmd fread\n;\n" +
+                  show("pushs \"[\\{1}]\"");
         if (i == 3) {
-            second += "var 0\nvar 3\ncmd fload\n;\n" + show("push 0\nvar 3") + show("push 1\nvar 3\npush 1\ncmd asc") +
+            second += "var 0\nvar 3\ncmd fload\n;\n" + show("push 0\nvar 3") +
+                      show("push 1\nvar 3\npush 1\ncmd asc") +
                       show("push 1\nvar 3\npush 2\ncmd asc");
         }
         second += "var 0\ncmd fclose\n;\n";

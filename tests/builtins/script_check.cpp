@@ -24,7 +24,8 @@ std::vector<std::string> shownBy(TestGame& game) {
     std::vector<std::string> out;
     for (const auto& box : game.boxes()) {
         if (box.caption == "情報") out.push_back(box.text);
-        if (box.caption == "ゲームシステムの致命的なエラー") out.push_back("FATAL: " + hideOffset(box.text));
+        if (box.caption == "ゲームシステムの致命的なエラー")
+            out.push_back("FATAL: " + hideOffset(box.text));
     }
     return out;
 }

@@ -130,16 +130,18 @@ TEST(StringCommands, MidWritesOneByteInPlace) {
             {"var s\n push 1\n push 0x142\n cmd mid\n var s", "aBc"},
             {"var s\n push 3\n push 88\n cmd mid\n var s", "abcX"},  // over the NUL
             {"var s\n push 1\n push 0\n cmd mid\n var s", "a"},
-            {"var s\n push 4\n push 88\n cmd mid", fatalAt("mid", "書き込み文字列の長さが足りません")},
+            {"var s\n push 4\n push 88\n cmd mid",
+             fatalAt("mid", "書き込み文字列の長さが足りません")},
             {"var s\n push -1\n push 88\n cmd mid", fatalAt("mid", kBadPosition)},
             {"var t\n push 0\n push 88\n cmd mid", fatalAt("mid", kNotWritable)},
             {"push 1\n push 0\n push 88\n cmd mid", fatalAt("ngetbody", "変数名ではありません")},
         },
         std::string(kStringVariable) + ".var t 6\n var t\n push 1\n =\n ;\n");
     // An element of an array.
-    EXPECT_EQ(valueOf("push 2\n var a\n push 0\n push 0x7a\n cmd mid\n push 2\n var a",
-                      ".var a 7\n var a\n push 4\n cmd dim\n ;\n push 2\n var a\n pushs \"xyz\"\n =\n ;"),
-              "zyz");
+    EXPECT_EQ(
+        valueOf("push 2\n var a\n push 0\n push 0x7a\n cmd mid\n push 2\n var a",
+                ".var a 7\n var a\n push 4\n cmd dim\n ;\n push 2\n var a\n pushs \"xyz\"\n =\n ;"),
+        "zyz");
 }
 
 // An array a of 6 elements: 10, "x", (empty), 7, 7.5, 7.

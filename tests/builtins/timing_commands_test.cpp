@@ -87,13 +87,13 @@ TEST(TimingCommands, FrameWaitAndClockReadings) {
 
 // Counts the times the engine pumps its events.
 class CountingPump final : public platform::EventPump {
-public:
+  public:
     void pump(platform::EventSink&) override { ++count; }
     int count = 0;
 };
 
 class CountingHost final : public platform::Host {
-public:
+  public:
     platform::Clock& clock() override { return clock_; }
     platform::MessageBoxPresenter& messageBoxes() override { return boxes_; }
     platform::EventPump& events() override { return pump; }
@@ -101,7 +101,7 @@ public:
     platform::Presenter& presenter() override { return presenter_; }
     CountingPump pump;
 
-private:
+  private:
     platform::VirtualClock clock_{1000};
     platform::HeadlessMessageBoxes boxes_{nullptr};
     platform::HeadlessWindow window_;
@@ -122,12 +122,13 @@ TEST(TimingCommands, DispatchingMessagesPumpsOnce) {
 // A script loop that shows the clock, then waits: it runs once per period of the wait.
 std::vector<std::string> pacedTimes(const std::string& waitStatement) {
     test::TestGame game;
-    game.load(".var i 1\n .var f 2\n var i\n push 0\n =\n ;\n"
-              "loop:\n" +
-              test::show("cmd time") + waitStatement +
-              " var i\n ++\n ;\n"
-              " pushl loop\n var i\n push 4\n <\n cmd nifgoto\n"
-              " cmd end\n");
+    game.load(
+        ".var i 1\n .var f 2\n var i\n push 0\n =\n ;\n"
+        "loop:\n" +
+        test::show("cmd time") + waitStatement +
+        " var i\n ++\n ;\n"
+        " pushl loop\n var i\n push 4\n <\n cmd nifgoto\n"
+        " cmd end\n");
     EXPECT_TRUE(game.run(100000));
     return test::shownBy(game);
 }
@@ -138,7 +139,8 @@ TEST(TimingCommands, WaitsPaceAScriptByTheEngineClock) {
               (std::vector<std::string>{"1001", "1101", "1201", "1301"}));
     EXPECT_EQ(pacedTimes(" push -250\n cmd wait\n ;\n"),
               (std::vector<std::string>{"1001", "1251", "1501", "1751"}));
-    EXPECT_EQ(pacedTimes(" var f\n cmd framewait\n =\n ;\n"), (std::vector<std::string>{"1001", "1017", "1033", "1049"}));
+    EXPECT_EQ(pacedTimes(" var f\n cmd framewait\n =\n ;\n"),
+              (std::vector<std::string>{"1001", "1017", "1033", "1049"}));
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ struct Store {
 };
 
 void word(Bytes& out, int32_t w) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(w) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(w) >> (8 * i)));
 }
 
 data::FileBuffer bufferOf(const Bytes& bytes) {
@@ -103,8 +104,9 @@ TEST(VariableFile, ScalarsAndOtherTagsFromFiles) {
         int32_t tag;
         int32_t expectedType;
     };
-    for (Case c : {Case{runtime::kConstString, runtime::kVoid}, Case{runtime::kReference2, runtime::kVoid},
-                   Case{runtime::kReference, runtime::kVoid}}) {
+    for (Case c :
+         {Case{runtime::kConstString, runtime::kVoid}, Case{runtime::kReference2, runtime::kVoid},
+          Case{runtime::kReference, runtime::kVoid}}) {
         Bytes file;
         word(file, 0);
         word(file, c.tag);
@@ -170,7 +172,8 @@ TEST(VariableFile, EveryTruncationIsDamagedAndLeaksNoCell) {
     Bytes bytes = encodeVariable(v);
     Variable& w = s.fresh(1);
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
-        data::FileBuffer b = bufferOf(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
+        data::FileBuffer b =
+            bufferOf(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)));
         EXPECT_EQ(readVariable(s.pool, w, b), VariableReadResult::Damaged) << cut;
     }
     // Cells taken for elements read before the damage went back to the pool: the whole pool is

@@ -8,8 +8,8 @@ namespace {
 
 using test::bytesOf;
 using test::rawDirectory;
-using test::rawNames;
 using test::RawEntry;
+using test::rawNames;
 
 TEST(ArchiveNames, CompareFoldsAsciiCapitalsEverywhere) {
     struct Case {
@@ -29,7 +29,7 @@ TEST(ArchiveNames, CompareFoldsAsciiCapitalsEverywhere) {
         {"z", "\x81\x40", -1},  // bytes compare unsigned
         // The second byte of a double-byte character folds too: 0x83 0x41 equals 0x83 0x61.
         {"\x83\x41.bmp", "\x83\x61.bmp", 0},
-        {"[", "a", -1},   // 0x5B is not a letter
+        {"[", "a", -1},  // 0x5B is not a letter
         {"@", "`", -1},
     };
     for (const Case& c : cases) {
@@ -84,7 +84,9 @@ TEST(ArchiveSearch, BinaryAndLinear) {
     for (size_t n = 0; n <= 9; ++n) {
         std::vector<std::string> part(sorted.begin(), sorted.begin() + static_cast<long>(n));
         Tables p(part);
-        for (size_t i = 0; i < n; ++i) EXPECT_EQ(searchArchiveSorted(ArchiveDirectory(p.dir), p.names, part[i]), static_cast<int32_t>(i));
+        for (size_t i = 0; i < n; ++i)
+            EXPECT_EQ(searchArchiveSorted(ArchiveDirectory(p.dir), p.names, part[i]),
+                      static_cast<int32_t>(i));
         EXPECT_EQ(searchArchiveSorted(ArchiveDirectory(p.dir), p.names, "zzz"), -1);
     }
 }
@@ -109,7 +111,8 @@ TEST(ArchiveSearch, BrokenDirectoriesEndTheSearch) {
 
 TEST(ArchiveFiles, BuildSortsAndRefusesClashingNames) {
     std::string error;
-    auto files = buildArchive({{"b.txt", bytesOf("B")}, {"A.txt", bytesOf("A")}, {"_.txt", bytesOf("_")}}, error);
+    auto files = buildArchive(
+        {{"b.txt", bytesOf("B")}, {"A.txt", bytesOf("A")}, {"_.txt", bytesOf("_")}}, error);
     ASSERT_TRUE(files) << error;
     ArchiveReader r;
     r.assign(*files);

@@ -6,7 +6,8 @@
 
 namespace rs::test {
 
-void writeArchive(const TempDir& dir, const std::string& base, std::vector<data::ArchiveMember> members) {
+void writeArchive(const TempDir& dir, const std::string& base,
+                  std::vector<data::ArchiveMember> members) {
     std::string error;
     auto files = data::buildArchive(std::move(members), error);
     ASSERT_TRUE(files) << error;
@@ -61,7 +62,8 @@ std::pair<int32_t, std::string> LookupFixture::load(std::string_view name, bool 
     std::unique_ptr<uint8_t[]> bytes;
     int32_t n = data::LoadResource(context(withDataFolder), name, bytes);
     std::string text;
-    if (n > 0 && bytes) text.assign(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(n));
+    if (n > 0 && bytes)
+        text.assign(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(n));
     if (n <= 0) {
         EXPECT_EQ(bytes, nullptr) << "a failed load hands out no buffer";
     }

@@ -17,11 +17,16 @@
 
 namespace rs::test {
 
-inline std::vector<uint8_t> bytesOf(std::string_view s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-inline std::string textOf(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
+inline std::vector<uint8_t> bytesOf(std::string_view s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+inline std::string textOf(const std::vector<uint8_t>& b) {
+    return std::string(b.begin(), b.end());
+}
 
 // Writes "<base>.at2", ".nme" and ".det" (base: host path inside `dir`) built from the members.
-void writeArchive(const TempDir& dir, const std::string& base, std::vector<data::ArchiveMember> members);
+void writeArchive(const TempDir& dir, const std::string& base,
+                  std::vector<data::ArchiveMember> members);
 
 // One directory record, written as given (for archives that break the rules).
 struct RawEntry {
@@ -30,10 +35,11 @@ struct RawEntry {
 // A directory file of those records and a trailer.
 std::string rawDirectory(const std::vector<RawEntry>& entries);
 // A name file of NUL-terminated names and a trailer; the offsets of the names go to `offsets`.
-std::string rawNames(const std::vector<std::string>& names, std::vector<uint32_t>* offsets = nullptr);
+std::string rawNames(const std::vector<std::string>& names,
+                     std::vector<uint32_t>* offsets = nullptr);
 
 class LookupFixture {
-public:
+  public:
     LookupFixture();
     TempDir game;
     TempDir data;
@@ -46,7 +52,7 @@ public:
     std::vector<std::string> logTexts() const;
     std::vector<std::string> alerts() const;
 
-private:
+  private:
     struct Shared {
         std::mutex mutex;
         std::vector<std::string> log;

@@ -40,7 +40,9 @@ Bytes encode(const Bytes& payload) {
     return out;
 }
 
-Bytes decoded(const FileBuffer& b) { return Bytes(b.data.get(), b.data.get() + b.size); }
+Bytes decoded(const FileBuffer& b) {
+    return Bytes(b.data.get(), b.data.get() + b.size);
+}
 
 Bytes randomPayload(size_t n, uint32_t seed, int alphabet = 256) {
     std::mt19937 rng(seed);
@@ -98,8 +100,13 @@ TEST(GameData, GapsAroundTheExtensionSteps) {
         Bytes bytes;  // before masking
     };
     const Case cases[] = {
-        {1, {1}},          {254, {254}},           {255, {0xFF, 1}},         {508, {0xFF, 254}},
-        {509, {0xFF, 0xFF, 1}}, {762, {0xFF, 0xFF, 254}}, {763, {0xFF, 0xFF, 0xFF, 1}},
+        {1, {1}},
+        {254, {254}},
+        {255, {0xFF, 1}},
+        {508, {0xFF, 254}},
+        {509, {0xFF, 0xFF, 1}},
+        {762, {0xFF, 0xFF, 254}},
+        {763, {0xFF, 0xFF, 0xFF, 1}},
     };
     for (const Case& c : cases) {
         // The only 7 stands at position gap - 1; every other byte is 9.
@@ -157,7 +164,7 @@ TEST(GameData, GarbledFilesAreRecognised) {
 
     // A first gap that puts a position at N.
     Bytes past = good;
-    past[4] = static_cast<uint8_t>(0xFF ^ k);  // list 0 begins with 254 ...
+    past[4] = static_cast<uint8_t>(0xFF ^ k);                       // list 0 begins with 254 ...
     past.insert(past.begin() + 5, static_cast<uint8_t>(0xFF ^ k));  // ... 508 ...
     EXPECT_EQ(decodeGameData(past, b), GameDataResult::Garbled);
 
@@ -202,13 +209,12 @@ TEST(FileBuffer, GrowthRule) {
         int32_t size;
     };
     const Step steps[] = {
-        {10, 10, 10},        // an empty buffer gets exactly what it asks for
-        {11, 4096, 11},      // then capacities are multiples of 4096
-        {4096, 4096, 4096},  // same capacity: no new block
-        {4097, 8192, 4097},
-        {100, 4096, 100},    // shrinking rounds too
-        {0, 0, 0},           // 0 frees
-        {5000, 5000, 5000},  // empty again: exact
+        {10, 10, 10},                          // an empty buffer gets exactly what it asks for
+        {11, 4096, 11},                        // then capacities are multiples of 4096
+        {4096, 4096, 4096},                    // same capacity: no new block
+        {4097, 8192, 4097}, {100, 4096, 100},  // shrinking rounds too
+        {0, 0, 0},                             // 0 frees
+        {5000, 5000, 5000},                    // empty again: exact
         {-3, 0, 0},
     };
     FileBuffer b;

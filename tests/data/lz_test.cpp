@@ -24,7 +24,8 @@ TEST(LzUnpack, DecodesAndStopsSafely) {
         {"escaped 0xFF", {0x41, 0xFF, 0xFF, 0x42}, 8, {0x41, 0xFF, 0x42}, true},
         {"3 bytes from distance 1", {0x41, 0xFF, 0x00}, 8, {0x41, 0x41, 0x41, 0x41}, true},
         {"6 bytes from distance 2 overlap", {1, 2, 0xFF, 0x07}, 8, {1, 2, 1, 2, 1, 2, 1, 2}, true},
-        {"copy from distance 64", [] {
+        {"copy from distance 64",
+         [] {
              std::vector<uint8_t> p;
              for (int i = 0; i < 64; ++i) p.push_back(static_cast<uint8_t>(i));
              p.push_back(0xFF);
@@ -54,7 +55,8 @@ TEST(LzUnpack, DecodesAndStopsSafely) {
         EXPECT_EQ(r.ok, c.ok) << c.what;
         ASSERT_EQ(r.produced, c.expected.size()) << c.what;
         EXPECT_TRUE(std::equal(c.expected.begin(), c.expected.end(), out.begin())) << c.what;
-        for (size_t i = r.produced; i < out.size(); ++i) ASSERT_EQ(out[i], 0xEE) << c.what << ": wrote past the result";
+        for (size_t i = r.produced; i < out.size(); ++i)
+            ASSERT_EQ(out[i], 0xEE) << c.what << ": wrote past the result";
     }
 }
 

@@ -14,8 +14,8 @@ namespace {
 using test::bytesOf;
 using test::LookupFixture;
 using test::rawDirectory;
-using test::rawNames;
 using test::RawEntry;
+using test::rawNames;
 
 // Where each copy of "pic\a.bmp" lies, and which one a lookup must return.
 struct PlacementCase {
@@ -27,8 +27,10 @@ struct PlacementCase {
 TEST(LoadResource, LooseFilesWinAndTheGameFolderComesFirst) {
     const PlacementCase cases[] = {
         {"loose in the game folder beats everything", true, true, true, true, "loose-game"},
-        {"loose under -path beats an archive in the game folder", false, true, true, true, "loose-data"},
-        {"archive in the game folder beats one under -path", false, false, true, true, "archive-game"},
+        {"loose under -path beats an archive in the game folder", false, true, true, true,
+         "loose-data"},
+        {"archive in the game folder beats one under -path", false, false, true, true,
+         "archive-game"},
         {"archive under -path alone", false, false, false, true, "archive-data"},
         {"nothing anywhere", false, false, false, false, nullptr},
     };
@@ -36,8 +38,10 @@ TEST(LoadResource, LooseFilesWinAndTheGameFolderComesFirst) {
         LookupFixture f;
         if (c.looseInGame) f.game.write("pic/a.bmp", "loose-game");
         if (c.looseInData) f.data.write("pic/a.bmp", "loose-data");
-        if (c.archiveInGame) test::writeArchive(f.game, "pic", {{"a.bmp", bytesOf("archive-game")}});
-        if (c.archiveInData) test::writeArchive(f.data, "pic", {{"a.bmp", bytesOf("archive-data")}});
+        if (c.archiveInGame)
+            test::writeArchive(f.game, "pic", {{"a.bmp", bytesOf("archive-game")}});
+        if (c.archiveInData)
+            test::writeArchive(f.data, "pic", {{"a.bmp", bytesOf("archive-data")}});
         auto [n, text] = f.load("pic\\a.bmp");
         if (c.expected) {
             EXPECT_EQ(text, c.expected) << c.what;
@@ -78,9 +82,9 @@ TEST(LoadResource, MemberNames) {
     };
     const Case cases[] = {
         {"Pic\\a.bmp", "A"},
-        {"Pic\\A.BMP", "A"},            // members compare without ASCII case
-        {"pic\\a.bmp", "A"},            // the archive's host file matches without case
-        {"Pic\\sub\\a.bmp", "SUB"},     // the rest of the name, backslashes and all
+        {"Pic\\A.BMP", "A"},         // members compare without ASCII case
+        {"pic\\a.bmp", "A"},         // the archive's host file matches without case
+        {"Pic\\sub\\a.bmp", "SUB"},  // the rest of the name, backslashes and all
         {"Pic\\SUB\\A.bmp", "SUB"},
         {"Pic\\\x83\x61.bmp", "KANA"},  // the second byte of a character folds too
         {"Pic\\\x83\x5C\\x.txt", "TRAIL"},
@@ -156,8 +160,9 @@ TEST(LoadResource, TruncatedTablesAreLoggedAndFail) {
         auto log = f.logTexts();
         ASSERT_EQ(log.size(), 4u);
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(log[static_cast<size_t>(i)],
-                      title + "|ファイル「" + f.game.path() + "/pic.nme」、エラーカウント" + std::to_string(i));
+            EXPECT_EQ(log[static_cast<size_t>(i)], title + "|ファイル「" + f.game.path() +
+                                                       "/pic.nme」、エラーカウント" +
+                                                       std::to_string(i));
         }
         EXPECT_EQ(FindArchiveEntry(f.context(), "pic\\a.bmp"), -1);
     }
@@ -218,7 +223,9 @@ TEST(LoadResource, UnsortedDirectoryExistsButMayNotLoad) {
     LookupFixture f;
     std::vector<uint32_t> offsets;
     f.game.write("pic.nme", rawNames({"m", "x", "a"}, &offsets));
-    f.game.write("pic.at2", rawDirectory({{offsets[0], 0, 1, 1}, {offsets[1], 0, 1, 1}, {offsets[2], 0, 1, 1}}));
+    f.game.write(
+        "pic.at2",
+        rawDirectory({{offsets[0], 0, 1, 1}, {offsets[1], 0, 1, 1}, {offsets[2], 0, 1, 1}}));
     f.game.write("pic.det", "Z");
     EXPECT_TRUE(ResourceExists(f.context(), "pic\\a"));
     EXPECT_EQ(FindArchiveEntry(f.context(), "pic\\a"), 2);
@@ -230,7 +237,9 @@ TEST(LoadResource, TwoThreadsAtOnce) {
     LookupFixture f;
     std::vector<ArchiveMember> members;
     for (int i = 0; i < 40; ++i) {
-        members.push_back({"m" + std::to_string(i), bytesOf(std::string(static_cast<size_t>(100 + i), static_cast<char>('a' + i % 26)))});
+        members.push_back(
+            {"m" + std::to_string(i),
+             bytesOf(std::string(static_cast<size_t>(100 + i), static_cast<char>('a' + i % 26)))});
     }
     test::writeArchive(f.game, "arc", members);
     f.data.write("Loose/File.txt", "loose");

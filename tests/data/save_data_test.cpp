@@ -32,11 +32,13 @@ FileBuffer bufferOf(const std::string& s) {
 }
 
 // Names in a folder other than the ones listed: what a save left behind.
-std::vector<std::string> strayFiles(const std::string& dir, std::initializer_list<std::string> expected) {
+std::vector<std::string> strayFiles(const std::string& dir,
+                                    std::initializer_list<std::string> expected) {
     std::vector<std::string> out;
     for (const auto& entry : fs::directory_iterator(dir)) {
         std::string name = entry.path().filename().string();
-        if (std::find(expected.begin(), expected.end(), name) == expected.end()) out.push_back(name);
+        if (std::find(expected.begin(), expected.end(), name) == expected.end())
+            out.push_back(name);
     }
     return out;
 }
@@ -44,7 +46,7 @@ std::vector<std::string> strayFiles(const std::string& dir, std::initializer_lis
 // Limits the size of files this process writes, so that a save fails in the middle as on a full
 // disk. Writes past the limit fail with EFBIG instead of raising SIGXFSZ.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         old_ = ::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &saved_);
@@ -57,7 +59,7 @@ public:
         ::signal(SIGXFSZ, old_);
     }
 
-private:
+  private:
     rlimit saved_{};
     sighandler_t old_;
 };
@@ -104,7 +106,8 @@ TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     dir.write("save.dat", old);
     {
         FileSizeLimit limit(20000);
-        EXPECT_EQ(replaceFile(dir.path() + "/save.dat", spanOf(std::string(100000, 'n'))), WriteOutcome::WriteFailed);
+        EXPECT_EQ(replaceFile(dir.path() + "/save.dat", spanOf(std::string(100000, 'n'))),
+                  WriteOutcome::WriteFailed);
     }
     EXPECT_EQ(dir.read("save.dat"), old);
     EXPECT_TRUE(strayFiles(dir.path(), {"save.dat", "plain", "folder"}).empty());
@@ -112,13 +115,15 @@ TEST(ReplaceFile, FailuresLeaveTheOldFile) {
 
 constexpr const char* kCreateText =
     "のセーブに失敗しました\n\t１）ファイルが書き込み禁止属性になっている\n";
-constexpr const char* kWriteText = "のセーブに失敗しました\n\t１）ドライブの空き容量が不足している\n";
+constexpr const char* kWriteText =
+    "のセーブに失敗しました\n\t１）ドライブの空き容量が不足している\n";
 
 TEST(SaveData, PlainAndGameDataFilesRoundTrip) {
     TestGame game;
     Engine& e = game.engine();
     const std::string dir = game.dir().path();
-    for (const std::string& payload : {std::string("x"), std::string(300, '\0'), std::string(1 << 20, 'q') + "end"}) {
+    for (const std::string& payload :
+         {std::string("x"), std::string(300, '\0'), std::string(1 << 20, 'q') + "end"}) {
         FileBuffer out = bufferOf(payload);
         ASSERT_TRUE(savePlainFile(e, out, dir + "/plain.dat"));
         ASSERT_TRUE(saveGameData(e, out, dir + "/game.dat"));
@@ -147,13 +152,15 @@ TEST(SaveData, PlainAndGameDataFilesRoundTrip) {
 TEST(SaveData, AGarbledFileIsReported) {
     TestGame game;
     std::string file("\x01\x00\x00\x00", 4);  // N = 1, K = 0
-    file += std::string("\x05", 1);               // list 0: position 4 of a 1-byte payload
+    file += std::string("\x05", 1);           // list 0: position 4 of a 1-byte payload
     file += std::string(256, '\0');
     FileBuffer in;
     game.dir().write("bad.dat", file);
     EXPECT_FALSE(loadGameData(game.engine(), in, game.dir().path() + "/bad.dat"));
-    EXPECT_EQ(game.boxTexts("ゲームデータの読み込み"), std::vector<std::string>{"データが化けています"});
-    EXPECT_NE(game.log().find("ゲームデータの読み込み\r\nデータが化けています\r\n"), std::string::npos);
+    EXPECT_EQ(game.boxTexts("ゲームデータの読み込み"),
+              std::vector<std::string>{"データが化けています"});
+    EXPECT_NE(game.log().find("ゲームデータの読み込み\r\nデータが化けています\r\n"),
+              std::string::npos);
 }
 
 TEST(SaveData, GameDataSaveFailuresAreShownOncePerRun) {
@@ -167,7 +174,8 @@ TEST(SaveData, GameDataSaveFailuresAreShownOncePerRun) {
     auto texts = game.boxTexts("セーブデータの保存");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].rfind("ファイル『", 0), 0u);
-    EXPECT_NE(texts[0].find(std::string("blocker/save.dat』") + kCreateText), std::string::npos) << texts[0];
+    EXPECT_NE(texts[0].find(std::string("blocker/save.dat』") + kCreateText), std::string::npos)
+        << texts[0];
     EXPECT_NE(texts[0].find("といった原因が考えられます"), std::string::npos);
     EXPECT_NE(game.log().find("セーブデータの保存\r\nファイル『"), std::string::npos);
 }
@@ -209,7 +217,8 @@ TEST(SaveData, PlainSaveFailuresAreShownEveryTime) {
 
 TEST(SaveData, AReadOnlyFolderOrFileFailsTheSave) {
     TestGame game;
-    if (!permissionsApply(game.dir())) GTEST_SKIP() << "running as root: permissions do not stop writes";
+    if (!permissionsApply(game.dir()))
+        GTEST_SKIP() << "running as root: permissions do not stop writes";
     std::string folder = game.dir().path() + "/ro";
     fs::create_directories(folder);
     ::chmod(folder.c_str(), 0555);
@@ -221,7 +230,8 @@ TEST(SaveData, AReadOnlyFolderOrFileFailsTheSave) {
     // fail.
     game.dir().write("ro.dat", "old");
     ::chmod((game.dir().path() + "/ro.dat").c_str(), 0444);
-    EXPECT_EQ(replaceFile(game.dir().path() + "/ro.dat", spanOf("new")), WriteOutcome::CreateFailed);
+    EXPECT_EQ(replaceFile(game.dir().path() + "/ro.dat", spanOf("new")),
+              WriteOutcome::CreateFailed);
     EXPECT_EQ(game.dir().read("ro.dat"), "old");
 }
 

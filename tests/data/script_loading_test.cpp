@@ -18,9 +18,13 @@ std::string show(const std::string& text) {
            "\"\n cmd print\n ;\n";
 }
 
-std::string script(const std::string& body) { return body + " cmd end\n"; }
+std::string script(const std::string& body) {
+    return body + " cmd end\n";
+}
 
-std::string objectOf(const std::string& source) { return textOf(TestGame::assembleOrFail(source)); }
+std::string objectOf(const std::string& source) {
+    return textOf(TestGame::assembleOrFail(source));
+}
 
 // Writes obj/<name>.o (name: host path text) into a folder.
 void writeObject(const TempDir& dir, const std::string& name, const std::string& source) {
@@ -48,10 +52,14 @@ TEST(StartUp, LoadsTheFirstScriptFromEveryPlace) {
         dir.write("obj.det", textOf(archive->data));
     };
     const Case cases[] = {
-        {"loose, UTF-8 name", [&](const TempDir& g, const TempDir&) { g.write(u8(u8"obj/雪花ノ記憶.o"), started); }},
-        {"loose, Shift-JIS name", [&](const TempDir& g, const TempDir&) { g.write("obj/雪花ノ記憶.o", started); }},
-        {"loose, under -path", [&](const TempDir&, const TempDir& d) { d.write(u8(u8"OBJ/雪花ノ記憶.o"), started); }},
-        {"archive in the game folder", [&](const TempDir& g, const TempDir&) { writeArchiveTo(g); }},
+        {"loose, UTF-8 name",
+         [&](const TempDir& g, const TempDir&) { g.write(u8(u8"obj/雪花ノ記憶.o"), started); }},
+        {"loose, Shift-JIS name",
+         [&](const TempDir& g, const TempDir&) { g.write("obj/雪花ノ記憶.o", started); }},
+        {"loose, under -path",
+         [&](const TempDir&, const TempDir& d) { d.write(u8(u8"OBJ/雪花ノ記憶.o"), started); }},
+        {"archive in the game folder",
+         [&](const TempDir& g, const TempDir&) { writeArchiveTo(g); }},
         {"archive under -path", [&](const TempDir&, const TempDir& d) { writeArchiveTo(d); }},
     };
     for (const Case& c : cases) {
@@ -83,7 +91,8 @@ TEST(LoadCache, ThreadsShareOneCopy) {
     runtime::ScriptThread* a = e.threads.create(1);
     runtime::ScriptThread* b = e.threads.create(2);
     ASSERT_TRUE(runtime::loadScript(e, *a, "s"));
-    std::filesystem::remove(game.dir().path() + "/obj/s.o");  // read once: the cache serves the rest
+    std::filesystem::remove(game.dir().path() +
+                            "/obj/s.o");  // read once: the cache serves the rest
     ASSERT_TRUE(runtime::loadScript(e, *b, "s"));
     EXPECT_TRUE(a->code.shared);
     EXPECT_EQ(a->code.bytes, b->code.bytes);
@@ -113,7 +122,8 @@ TEST(LoadCache, HoldsTheFirst128Scripts) {
     ASSERT_TRUE(runtime::loadScript(e, *t, "s128"));
     EXPECT_FALSE(t->code.shared) << "the 129th script is the thread's own";
     EXPECT_EQ(static_cast<size_t>(t->code.size), tiny.size());
-    for (int i = 0; i <= 128; ++i) std::filesystem::remove(game.dir().path() + "/obj/s" + std::to_string(i) + ".o");
+    for (int i = 0; i <= 128; ++i)
+        std::filesystem::remove(game.dir().path() + "/obj/s" + std::to_string(i) + ".o");
     EXPECT_FALSE(runtime::loadScript(e, *t, "s128")) << "it is read on every load";
     EXPECT_TRUE(runtime::loadScript(e, *t, "s0"));
     EXPECT_TRUE(t->code.shared);
@@ -145,8 +155,8 @@ TEST(LoadCache, NamesCompareExactly) {
 TEST(Chain, ReplacesTheScriptAndStartsOver) {
     TestGame game;
     writeObject(game.dir(), "two", script(show(u8(u8"two [\\{5}]"))));
-    game.load(u8(u8".var v 5\n var v\n push 1\n =\n ;\n") + show("one") + " pushs \"two\"\n cmd chain\n" +
-              show("not reached"));
+    game.load(u8(u8".var v 5\n var v\n push 1\n =\n ;\n") + show("one") +
+              " pushs \"two\"\n cmd chain\n" + show("not reached"));
     EXPECT_TRUE(game.run());
     // The local of the first script is gone: the interpolation inserts nothing.
     EXPECT_EQ(game.boxTexts("情報"), (std::vector<std::string>{"one", "two []"}));
@@ -160,7 +170,8 @@ TEST(Chain, Failures) {
     const Case cases[] = {
         {"pushs \"nothing\"",
          "場所：ファイル実行(1) in -1\n(0:test)\n症状：実行用ファイル(nothing)が読めませんでした\n"
-         "インストールしたフォルダに異常がないか\nまたはＣＤに異常がないか\n確認し直してみてください\n"
+         "インストールしたフォルダに異常がないか\nまたはＣＤに異常がないか\n確認し直してみてくださ"
+         "い\n"
          "ゲームを停止します"},
         {"push 3", "場所：ファイル実行(1) in -1\n("},
     };
@@ -176,7 +187,8 @@ TEST(Chain, Failures) {
 }
 
 // The child binds its two arguments and shows them with their count.
-const char8_t* kChild = u8R"(.var n 1
+const char8_t* kChild =
+    u8R"(.var n 1
 .var a 2
 .var b 3
  var n
@@ -193,8 +205,9 @@ TEST(Spawn, StartsAThreadWithTheArguments) {
     TestGame game;
     Engine& e = game.engine();
     writeObject(game.dir(), "child", script(u8(kChild) + show(u8(u8"\\{n}:\\{a},\\{b}"))));
-    runtime::ScriptThread& main = game.load(u8(u8".var x 10\n var x\n pushs \"child\"\n push 7\n push 8\n cmd spawn\n =\n ;\n") +
-                                            show(u8(u8"slot \\{x}")));
+    runtime::ScriptThread& main = game.load(
+        u8(u8".var x 10\n var x\n pushs \"child\"\n push 7\n push 8\n cmd spawn\n =\n ;\n") +
+        show(u8(u8"slot \\{x}")));
     runToEnd(e, main);
     runtime::ScriptThread* child = e.threads.at(1);
     ASSERT_NE(child, nullptr);
@@ -218,9 +231,9 @@ TEST(Spawn, NameFromAVariableAndNoArguments) {
     TestGame game;
     Engine& e = game.engine();
     writeObject(game.dir(), "child", script(show("child")));
-    runtime::ScriptThread& main = game.load(
-        u8(u8".var s 3\n.var x 4\n var s\n pushs \"child\"\n =\n ;\n var x\n var s\n cmd spawn\n =\n ;\n") +
-        show(u8(u8"\\{x}")));
+    runtime::ScriptThread& main = game.load(u8(u8".var s 3\n.var x 4\n var s\n pushs \"child\"\n "
+                                               u8"=\n ;\n var x\n var s\n cmd spawn\n =\n ;\n") +
+                                            show(u8(u8"\\{x}")));
     runToEnd(e, main);
     runtime::ScriptThread* child = e.threads.at(1);
     ASSERT_NE(child, nullptr);
@@ -234,8 +247,9 @@ TEST(Spawn, FullTableGivesMinusOne) {
     TestGame game;
     Engine& e = game.engine();
     for (int i = 1; i < runtime::kThreadCount; ++i) e.threads.create(i);
-    runtime::ScriptThread& main = game.load(
-        u8(u8".var x 10\n var x\n pushs \"child\"\n push 7\n cmd spawn\n =\n ;\n") + show(u8(u8"\\{x}")));
+    runtime::ScriptThread& main =
+        game.load(u8(u8".var x 10\n var x\n pushs \"child\"\n push 7\n cmd spawn\n =\n ;\n") +
+                  show(u8(u8"\\{x}")));
     runToEnd(e, main);
     EXPECT_EQ(game.boxTexts("情報"), std::vector<std::string>{"-1"});
     EXPECT_TRUE(game.boxTexts("ゲームシステムのエラー").empty());
@@ -249,9 +263,12 @@ TEST(Spawn, Failures) {
     };
     const Case cases[] = {
         {"missing script", " push 0\n pushs \"missing\"\n cmd spawn\n",
-         "場所：ファイル実行(2) in -1\n(8:test)\n症状：実行用ファイル(missing)が読めませんでした\n"},
-        {"only one cell: no name", " pushs \"child\"\n cmd spawn\n", "場所：ファイル実行(2) in -1\n(7:test)\n症状：パラメータがありません\n"},
-        {"name not a string", " push 0\n push 5\n cmd spawn\n", "場所：ファイル実行(2) in -1\n(5:test)\n症状：引数が文字列になっていません\n"},
+         "場所：ファイル実行(2) in "
+         "-1\n(8:test)\n症状：実行用ファイル(missing)が読めませんでした\n"},
+        {"only one cell: no name", " pushs \"child\"\n cmd spawn\n",
+         "場所：ファイル実行(2) in -1\n(7:test)\n症状：パラメータがありません\n"},
+        {"name not a string", " push 0\n push 5\n cmd spawn\n",
+         "場所：ファイル実行(2) in -1\n(5:test)\n症状：引数が文字列になっていません\n"},
     };
     for (const Case& c : cases) {
         TestGame game;

@@ -30,9 +30,15 @@ std::unique_ptr<Scene> baseScene() {
     return s;
 }
 
-int32_t opacity(int32_t a) { return spriteattr::kHasOpacity | a << 8; }
-int32_t group(int32_t g) { return g << 4; }
-int32_t mode(int32_t m) { return m << 16; }
+int32_t opacity(int32_t a) {
+    return spriteattr::kHasOpacity | a << 8;
+}
+int32_t group(int32_t g) {
+    return g << 4;
+}
+int32_t mode(int32_t m) {
+    return m << 16;
+}
 
 struct GoldenScene {
     const char* name;
@@ -42,14 +48,16 @@ struct GoldenScene {
 
 TEST(ComposerGolden, Scenes) {
     std::vector<GoldenScene> scenes = {
-        {"priorities", [](Scene& s) {
+        {"priorities",
+         [](Scene& s) {
              s.show(1, 2, 20, 20, 5);
              s.show(2, 3, 36, 28, 5);  // same priority, listed later: on top
              s.show(3, 4, 10, 30, 3);  // lower priority: below both
              s.show(4, 2, 70, 40, 9);
              s.show(5, 4, 60, 30, 9, opacity(255));
          }},
-        {"offset_groups", [](Scene& s) {
+        {"offset_groups",
+         [](Scene& s) {
              s.layer.groups[0] = {4, -3, 255};
              s.layer.groups[1] = {20, 10, 160};
              s.layer.groups[2] = {-8, 30, 255};
@@ -59,12 +67,14 @@ TEST(ComposerGolden, Scenes) {
              s.show(4, 4, 90, 60, 4, group(3));  // group 3 keeps alpha 0: not shown
              s.show(5, 5, 90, 20, 5, group(1) | opacity(128));
          }},
-        {"wrapping", [](Scene& s) {
+        {"wrapping",
+         [](Scene& s) {
              s.show(1, 2, -12, 40, 1, spriteattr::kWrapX);
              s.show(2, 4, 110, 84, 2, spriteattr::kWrapX | spriteattr::kWrapY);
              s.show(3, 3, 50, -10, 3, spriteattr::kWrapY);
          }},
-        {"scaling", [](Scene& s) {
+        {"scaling",
+         [](Scene& s) {
              Sprite& a = s.show(1, 2, 4, 4, 1);
              a.width = 64, a.height = 48;
              Sprite& b = s.show(2, 4, 70, 10, 2, opacity(140));
@@ -74,7 +84,8 @@ TEST(ComposerGolden, Scenes) {
              Sprite& d = s.show(4, 3, 40, 70, 4, opacity(255));
              d.width = 12, d.height = 12;
          }},
-        {"rotation", [](Scene& s) {
+        {"rotation",
+         [](Scene& s) {
              Sprite& a = s.show(1, 5, 10, 10, 1);
              a.angle = 0.5f;
              Sprite& b = s.show(2, 2, 50, 20, 2);
@@ -85,14 +96,16 @@ TEST(ComposerGolden, Scenes) {
              Sprite& d = s.show(4, 4, 20, 60, 4, spriteattr::kWrapX);
              d.angle = 3.14159265f;
          }},
-        {"blend_modes", [](Scene& s) {
+        {"blend_modes",
+         [](Scene& s) {
              const int32_t modes[] = {0, 1, 7, 8, 2};
              for (int32_t i = 0; i < 5; ++i) {
                  s.show(1 + i, 2, 2 + i * 25, 8, 1, mode(modes[i]) | opacity(i == 0 ? 120 : 255));
                  s.show(6 + i, 5, 6 + i * 25, 52, 1, mode(modes[i]) | opacity(180));
              }
          }},
-        {"masks", [](Scene& s) {
+        {"masks",
+         [](Scene& s) {
              Sprite& a = s.show(1, 5, 10, 10, 1);
              a.maskFrame = 6, a.maskParam1 = 0, a.maskParam2 = 0, a.maskParam3 = 1;
              Sprite& b = s.show(2, 4, 50, 20, 2, mode(1) | spriteattr::kWrapX);
@@ -102,10 +115,12 @@ TEST(ComposerGolden, Scenes) {
              c.width = 56, c.height = 48;
              c.maskFrame = 6, c.maskParam3 = 2;
          }},
-        {"wave", [](Scene& s) {
+        {"wave",
+         [](Scene& s) {
              s.layer.wave = {6, 10, 80, 2.0943334f, 1.57075f, 0.13089584f};
              s.show(1, 3, 52, 36, 1);
-         }, 2.5f},
+         },
+         2.5f},
     };
     for (const GoldenScene& g : scenes) {
         auto s = baseScene();

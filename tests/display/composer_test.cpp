@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "display/scene_support.h"
-#include "graphics/blit_test_support.h"
 #include "graphics/blit.h"
+#include "graphics/blit_test_support.h"
 
 namespace rs::test {
 namespace {
@@ -22,7 +22,9 @@ std::unique_ptr<Frame> solid(int32_t w, int32_t h, uint32_t colour, bool alpha) 
     return f;
 }
 
-uint32_t at(const Scene& s, int32_t x, int32_t y) { return getColour(*s.screen, x, y); }
+uint32_t at(const Scene& s, int32_t x, int32_t y) {
+    return getColour(*s.screen, x, y);
+}
 
 TEST(Composer, BlendModesOnOnePixel) {
     struct Row {
@@ -47,7 +49,8 @@ TEST(Composer, BlendModesOnOnePixel) {
         {0x00646464, 0x80C8C8C8, false, 8, 255, 0xFFA4A4A4},  // 100 * 65536 / (65536 - 200 * 128)
         {0x00646464, 0x80C8C8C8, true, 8, 100, 0xFF7D7D7D},   // dodge 164 mixed at 100
     };
-    for (int32_t mode : {2, 3, 4, 5, 6, 9, 12, 15}) rows.push_back({0x00646464, 0xFFC8C8C8, false, mode, 255, 0x00646464});
+    for (int32_t mode : {2, 3, 4, 5, 6, 9, 12, 15})
+        rows.push_back({0x00646464, 0xFFC8C8C8, false, mode, 255, 0x00646464});
     for (const Row& r : rows) {
         Scene s(1, 1);
         s.add(1, solid(1, 1, r.d, false));
@@ -55,7 +58,8 @@ TEST(Composer, BlendModesOnOnePixel) {
         s.show(0, 1, 0, 0, 0);
         s.show(1, 2, 0, 0, 1, spriteattr::kHasOpacity | r.opacity << 8 | r.mode << 16);
         s.composeAll();
-        EXPECT_EQ(at(s, 0, 0), r.expected) << std::hex << r.d << " " << r.s << " mode " << std::dec << r.mode << " a " << r.opacity;
+        EXPECT_EQ(at(s, 0, 0), r.expected) << std::hex << r.d << " " << r.s << " mode " << std::dec
+                                           << r.mode << " a " << r.opacity;
     }
 }
 
@@ -94,7 +98,10 @@ TEST(Composer, EqualsTheBlitsItIsMadeOf) {
         {"pscopydiv", disc.get(), spriteattr::kHasOpacity | 150 << 8 | 8 << 16, false,
          [&](Frame& d) { pscopydiv(c, d, 7, 5, *disc, 0, 0, d, 7, 5, 16, 16, 150); }},
         {"acmcopy", plain.get(), 1 << 16, true,
-         [&](Frame& d) { acmcopy(c, *plain, 2, 1, d, 7, 5, mask.get(), 2, 1, d, 7, 5, 12, 10, MaskCurve{-20, 5, 2}); }},
+         [&](Frame& d) {
+             acmcopy(c, *plain, 2, 1, d, 7, 5, mask.get(), 2, 1, d, 7, 5, 12, 10,
+                     MaskCurve{-20, 5, 2});
+         }},
     };
     for (const Row& r : rows) {
         Scene s(40, 30);

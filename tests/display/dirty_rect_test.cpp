@@ -16,10 +16,13 @@ namespace {
 
 using graphics::DirtyRect;
 
-DirtyRect rect(int32_t l, int32_t t, int32_t r, int32_t b) { return DirtyRect{l, t, r, b}; }
+DirtyRect rect(int32_t l, int32_t t, int32_t r, int32_t b) {
+    return DirtyRect{l, t, r, b};
+}
 
 std::string show(const DirtyRect& d) {
-    return std::to_string(d.left) + "," + std::to_string(d.top) + "," + std::to_string(d.right) + "," + std::to_string(d.bottom);
+    return std::to_string(d.left) + "," + std::to_string(d.top) + "," + std::to_string(d.right) +
+           "," + std::to_string(d.bottom);
 }
 
 TEST(DirtyRect, MarksGrowEachEdgeOnItsOwnAndClipToTheScreen) {
@@ -63,27 +66,85 @@ TEST(DirtyRect, WhatEachCommandMarks) {
     };
     DirtyRect none;
     std::vector<Row> rows = {
-        {"unchanged spmove", [](Engine& e) { command(e, "spmove", {0, 0, 10, 20, 30, 40, 1, 0.0}); }, none},
-        {"spmove to the source size", [](Engine& e) { command(e, "spmove", {0, 0, 10, 20, 0, 0, 1, 0.0}); }, rect(10, 20, 40, 60)},
-        {"spmove priority only", [](Engine& e) { command(e, "spmove", {0, 0, 10, 20, 30, 40, 2, 0.0}); }, rect(10, 20, 40, 60)},
-        {"spmove hidden", [](Engine& e) { command(e, "spmove", {0, 0, 50, 60, 30, 40, -1, 0.0}); }, rect(10, 20, 40, 60)},
-        {"spmove2", [](Engine& e) { command(e, "spmove2", {0, 50, 60}); }, rect(10, 20, 80, 100)},
-        {"spmove2 of an unlisted sprite", [](Engine& e) { command(e, "spmove2", {1, 50, 60}); }, none},
-        {"spset as stored", [](Engine& e) { command(e, "spset", {0, 1, 0, 0, 20, 10}); }, none},
-        {"spset with sizes from the frame", [](Engine& e) { command(e, "spset", {0, 1, 0, 0, 0, 0}); }, rect(10, 20, 40, 60)},
-        {"spset of the position", [](Engine& e) { command(e, "spset", {0, -1, 2, 2, 0, 0}); }, rect(10, 20, 40, 60)},
-        {"spatr", [](Engine& e) { command(e, "spatr", {0, 3, 0, 0, 1}); }, rect(10, 20, 40, 60)},
+        {"unchanged spmove",
+         [](Engine& e) {
+             command(e, "spmove", {0, 0, 10, 20, 30, 40, 1, 0.0});
+         },
+         none},
+        {"spmove to the source size",
+         [](Engine& e) {
+             command(e, "spmove", {0, 0, 10, 20, 0, 0, 1, 0.0});
+         },
+         rect(10, 20, 40, 60)},
+        {"spmove priority only",
+         [](Engine& e) {
+             command(e, "spmove", {0, 0, 10, 20, 30, 40, 2, 0.0});
+         },
+         rect(10, 20, 40, 60)},
+        {"spmove hidden",
+         [](Engine& e) {
+             command(e, "spmove", {0, 0, 50, 60, 30, 40, -1, 0.0});
+         },
+         rect(10, 20, 40, 60)},
+        {"spmove2",
+         [](Engine& e) {
+             command(e, "spmove2", {0, 50, 60});
+         },
+         rect(10, 20, 80, 100)},
+        {"spmove2 of an unlisted sprite",
+         [](Engine& e) {
+             command(e, "spmove2", {1, 50, 60});
+         },
+         none},
+        {"spset as stored",
+         [](Engine& e) {
+             command(e, "spset", {0, 1, 0, 0, 20, 10});
+         },
+         none},
+        {"spset with sizes from the frame",
+         [](Engine& e) {
+             command(e, "spset", {0, 1, 0, 0, 0, 0});
+         },
+         rect(10, 20, 40, 60)},
+        {"spset of the position",
+         [](Engine& e) {
+             command(e, "spset", {0, -1, 2, 2, 0, 0});
+         },
+         rect(10, 20, 40, 60)},
+        {"spatr",
+         [](Engine& e) {
+             command(e, "spatr", {0, 3, 0, 0, 1});
+         },
+         rect(10, 20, 40, 60)},
         {"spreset", [](Engine& e) { command(e, "spreset", {0}); }, rect(10, 20, 40, 60)},
-        {"splayer", [](Engine& e) { command(e, "splayer", {2, 1, 1, 1}); }, rect(0, 0, 200, 150)},
-        {"splayer unchanged", [](Engine& e) { command(e, "splayer", {0, 0, 0, 255}); }, none},
-        {"spwave", [](Engine& e) { command(e, "spwave", {4, 0, 100, 1.0, 1.0, 1.0}); }, none},
+        {"splayer",
+         [](Engine& e) {
+             command(e, "splayer", {2, 1, 1, 1});
+         },
+         rect(0, 0, 200, 150)},
+        {"splayer unchanged",
+         [](Engine& e) {
+             command(e, "splayer", {0, 0, 0, 255});
+         },
+         none},
+        {"spwave",
+         [](Engine& e) {
+             command(e, "spwave", {4, 0, 100, 1.0, 1.0, 1.0});
+         },
+         none},
         // Wrapped: the sprite at -10 and its copy at 190.
-        {"spmove wrapping", [](Engine& e) { command(e, "spmove", {0, 1, -10, 20, 30, 40, 1, 0.0}); }, rect(-10, 20, 220, 60)},
-        {"spmove offset group", [](Engine& e) {
+        {"spmove wrapping",
+         [](Engine& e) {
+             command(e, "spmove", {0, 1, -10, 20, 30, 40, 1, 0.0});
+         },
+         rect(-10, 20, 220, 60)},
+        {"spmove offset group",
+         [](Engine& e) {
              command(e, "splayer", {0, 3, 4, 255});
              e.display->sprites.dirty.reset();
              command(e, "spmove2", {0, 11, 20});
-         }, rect(13, 24, 44, 64)},
+         },
+         rect(13, 24, 44, 64)},
     };
     for (const Row& r : rows) {
         MarkGame g;
@@ -205,7 +266,8 @@ TEST(DirtyRect, PresentationTransfersTheDirtyPartOnly) {
     e.app.quitLevel = 0;
     display::present(e);
     EXPECT_EQ(presenter.transfers(), 3);
-    EXPECT_EQ(show({presenter.lastRect().left, presenter.lastRect().top, presenter.lastRect().right, presenter.lastRect().bottom}),
+    EXPECT_EQ(show({presenter.lastRect().left, presenter.lastRect().top, presenter.lastRect().right,
+                    presenter.lastRect().bottom}),
               show(rect(1, 2, 63, 47)));
     // An empty rectangle transfers nothing.
     e.sceneChanged = 1;
@@ -217,7 +279,9 @@ TEST(DirtyRect, PresentationTransfersTheDirtyPartOnly) {
 // shows exactly what a redraw of the whole scene shows.
 TEST(DirtyRect, RedrawingTheDirtyPartEqualsAFullRedraw) {
     std::mt19937 rng(8);
-    auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+    auto pick = [&](int lo, int hi) {
+        return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
+    };
     for (int round = 0; round < 12; ++round) {
         TestGame game;
         Engine& e = game.engine();
@@ -238,24 +302,40 @@ TEST(DirtyRect, RedrawingTheDirtyPartEqualsAFullRedraw) {
         for (int step = 0; step < 60; ++step) {
             int h = pick(1, kSprites - 1);
             switch (pick(0, 6)) {
-            case 0:
-            case 1: {
-                static const int modes[] = {0, 0, 0, 1, 7, 8, 3};
-                int attributes = pick(0, 3) | (pick(0, 1) ? 8 | pick(0, 255) << 8 : 0) | pick(0, 3) << 4 | modes[pick(0, 6)] << 16;
-                double angle = pick(0, 4) == 0 ? 0.3 * pick(1, 9) : 0.0;
-                command(e, "spmove", {h, attributes, pick(-20, 70), pick(-20, 60), pick(0, 1) * pick(4, 40),
-                                      pick(0, 1) * pick(4, 40), pick(-1, 5), angle});
-                break;
-            }
-            case 2: command(e, "spmove2", {h, pick(-20, 70), pick(-20, 60)}); break;
-            case 3: command(e, "spset", {h, pick(-1, 4), pick(0, 5), pick(0, 5), pick(0, 1) * pick(3, 20), pick(0, 1) * pick(3, 20)}); break;
-            case 4: command(e, "spatr", {h, pick(0, 2) ? -1 : 4, pick(-50, 50), pick(0, 255), pick(1, 3)}); break;
-            case 5: command(e, "splayer", {pick(0, 3), pick(-10, 10), pick(-10, 10), pick(0, 3) ? 255 : pick(0, 255)}); break;
-            case 6: {
-                graphics::Frame& f = *e.frames->at(pick(1, 4));
-                graphics::shufull(blit, f, pick(-4, 20), pick(-4, 12), pick(1, 8), pick(1, 8), rng(), 0, 256);
-                break;
-            }
+                case 0:
+                case 1: {
+                    static const int modes[] = {0, 0, 0, 1, 7, 8, 3};
+                    int attributes = pick(0, 3) | (pick(0, 1) ? 8 | pick(0, 255) << 8 : 0) |
+                                     pick(0, 3) << 4 | modes[pick(0, 6)] << 16;
+                    double angle = pick(0, 4) == 0 ? 0.3 * pick(1, 9) : 0.0;
+                    command(e, "spmove",
+                            {h, attributes, pick(-20, 70), pick(-20, 60), pick(0, 1) * pick(4, 40),
+                             pick(0, 1) * pick(4, 40), pick(-1, 5), angle});
+                    break;
+                }
+                case 2:
+                    command(e, "spmove2", {h, pick(-20, 70), pick(-20, 60)});
+                    break;
+                case 3:
+                    command(e, "spset",
+                            {h, pick(-1, 4), pick(0, 5), pick(0, 5), pick(0, 1) * pick(3, 20),
+                             pick(0, 1) * pick(3, 20)});
+                    break;
+                case 4:
+                    command(e, "spatr",
+                            {h, pick(0, 2) ? -1 : 4, pick(-50, 50), pick(0, 255), pick(1, 3)});
+                    break;
+                case 5:
+                    command(e, "splayer",
+                            {pick(0, 3), pick(-10, 10), pick(-10, 10),
+                             pick(0, 3) ? 255 : pick(0, 255)});
+                    break;
+                case 6: {
+                    graphics::Frame& f = *e.frames->at(pick(1, 4));
+                    graphics::shufull(blit, f, pick(-4, 20), pick(-4, 12), pick(1, 8), pick(1, 8),
+                                      rng(), 0, 256);
+                    break;
+                }
             }
             e.sceneChanged = 1;
             display::present(e);

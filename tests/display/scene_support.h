@@ -65,9 +65,12 @@ inline std::unique_ptr<graphics::Frame> keyedPicture(int32_t w, int32_t h) {
 // A grey ramp used as a mask (an 8-bit frame read by index).
 inline std::unique_ptr<graphics::Frame> rampMask(int32_t w, int32_t h) {
     auto f = graphics::createFrame(w, h, 8, 0);
-    for (int32_t i = 0; i < 256; ++i) f->palette[static_cast<size_t>(i)] = static_cast<uint32_t>(i) * 0x010101u;
+    for (int32_t i = 0; i < 256; ++i)
+        f->palette[static_cast<size_t>(i)] = static_cast<uint32_t>(i) * 0x010101u;
     for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) graphics::putPixel(*f, x, y, static_cast<uint32_t>((x * 255 / std::max(1, w - 1) + y * 2) & 0xFF));
+        for (int32_t x = 0; x < w; ++x)
+            graphics::putPixel(
+                *f, x, y, static_cast<uint32_t>((x * 255 / std::max(1, w - 1) + y * 2) & 0xFF));
     }
     return f;
 }
@@ -78,15 +81,19 @@ struct Scene {
     graphics::SpriteLayer layer;
     std::unique_ptr<graphics::Frame> screen;
 
-    Scene(int32_t w, int32_t h, int32_t spriteCount = 16) : screen(graphics::createFrame(w, h, 32, 0)) {
+    Scene(int32_t w, int32_t h, int32_t spriteCount = 16)
+        : screen(graphics::createFrame(w, h, 32, 0)) {
         layer.sprites.resize(static_cast<size_t>(spriteCount));
         layer.screenWidth = w;
         layer.screenHeight = h;
     }
-    graphics::Frame& add(int32_t slot, std::unique_ptr<graphics::Frame> f) { return *frames->place(slot, std::move(f)); }
+    graphics::Frame& add(int32_t slot, std::unique_ptr<graphics::Frame> f) {
+        return *frames->place(slot, std::move(f));
+    }
 
     // A listed sprite showing the whole frame in `slot` at its own size.
-    graphics::Sprite& show(int32_t index, int32_t slot, int32_t x, int32_t y, int32_t priority, int32_t attributes = 0) {
+    graphics::Sprite& show(int32_t index, int32_t slot, int32_t x, int32_t y, int32_t priority,
+                           int32_t attributes = 0) {
         graphics::Sprite& s = layer.sprites[static_cast<size_t>(index)];
         s.used = 1;
         s.frame = slot;
@@ -124,7 +131,8 @@ struct Arg {
     Arg(int v_) : real(false), v(v_) {}
     Arg(double v_) : real(true), v(v_) {}
 };
-inline int32_t command(Engine& e, const char* name, std::initializer_list<Arg> args, int32_t none = -12345) {
+inline int32_t command(Engine& e, const char* name, std::initializer_list<Arg> args,
+                       int32_t none = -12345) {
     runtime::ScriptThread* t = e.threads.at(0);
     if (!t) t = e.threads.create(0);
     for (const Arg& a : args) {

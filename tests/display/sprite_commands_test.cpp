@@ -19,9 +19,12 @@ struct SpriteGame {
     Engine& e = game.engine();
     graphics::SpriteLayer& layer = e.display->sprites;
 
-    int32_t run(const char* name, std::initializer_list<Arg> args) { return command(e, name, args); }
+    int32_t run(const char* name, std::initializer_list<Arg> args) {
+        return command(e, name, args);
+    }
     Sprite& sprite(int32_t h) { return layer.sprites[static_cast<size_t>(h)]; }
-    graphics::Frame& frame(int32_t slot, int32_t w, int32_t h, bool alpha = false, uint32_t fill = 0xFF102030u) {
+    graphics::Frame& frame(int32_t slot, int32_t w, int32_t h, bool alpha = false,
+                           uint32_t fill = 0xFF102030u) {
         auto f = graphics::createFrame(w, h, 32, alpha ? 2 : 0);
         for (int32_t y = 0; y < h; ++y) {
             for (int32_t x = 0; x < w; ++x) graphics::putPixel(*f, x, y, fill);
@@ -44,7 +47,9 @@ struct SpriteGame {
     auto& presenter() { return dynamic_cast<platform::HeadlessPresenter&>(e.host.presenter()); }
 };
 
-bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(SpriteCommands, ScreenCreatesThenResizesTheDisplay) {
     SpriteGame g;
@@ -65,7 +70,8 @@ TEST(SpriteCommands, ScreenCreatesThenResizesTheDisplay) {
     // A screen buffer that cannot be made keeps the old one.
     EXPECT_EQ(g.run("screen", {-5, 24, 0, 8}), -2);
     EXPECT_EQ(g.e.display->display->screen->width, 32);
-    for (const auto& bad : std::vector<std::vector<int>>{{-1, 10, 0, 4}, {10, 10, 0, -1}, {10, 10, 0, display::kMaxSpriteCount + 1}}) {
+    for (const auto& bad : std::vector<std::vector<int>>{
+             {-1, 10, 0, 4}, {10, 10, 0, -1}, {10, 10, 0, display::kMaxSpriteCount + 1}}) {
         SpriteGame fresh;
         EXPECT_EQ(fresh.run("screen", {bad[0], bad[1], bad[2], bad[3]}), -1);
         EXPECT_FALSE(fresh.e.display->display);
@@ -92,8 +98,9 @@ TEST(SpriteCommands, SpriteTableCommandsBeforeTheScreenStopTheScript) {
         const char* name;
         std::vector<int> args;
     };
-    std::vector<Row> rows = {{"spget", {}},          {"spset", {0, 0, 0, 0, 0, 0}}, {"spreset", {0}},
-                             {"spmove2", {0, 0, 0}}, {"spatr", {0, 0, 0, 0, 1}},    {"sphit", {-1, 0, 0}}};
+    std::vector<Row> rows = {
+        {"spget", {}},          {"spset", {0, 0, 0, 0, 0, 0}}, {"spreset", {0}},
+        {"spmove2", {0, 0, 0}}, {"spatr", {0, 0, 0, 0, 1}},    {"sphit", {-1, 0, 0}}};
     for (const Row& r : rows) {
         SpriteGame g;
         runtime::ScriptThread* t = g.e.threads.create(0);
@@ -150,15 +157,18 @@ TEST(SpriteCommands, BadHandlesAreReportedAndSkipped) {
         const char* message;
     };
     for (const Row& r : rows) {
-        for (Handle h : {Handle{-1, "ハンドルが負数です"}, Handle{4, "ハンドルが範囲を超えています"},
-                         Handle{2, "使用していないスプライト番号です"}}) {
+        for (Handle h :
+             {Handle{-1, "ハンドルが負数です"}, Handle{4, "ハンドルが範囲を超えています"},
+              Handle{2, "使用していないスプライト番号です"}}) {
             SpriteGame g;
             g.run("screen", {64, 48, 0, 4});
             g.run("spget", {});
             std::vector<Arg> args = {h.h};
             args.insert(args.end(), r.rest.begin(), r.rest.end());
             runtime::ScriptThread* t = g.e.threads.at(0);
-            for (const Arg& a : args) a.real ? runtime::pushReal(g.e, *t, float(a.v)) : runtime::pushInteger(g.e, *t, int(a.v));
+            for (const Arg& a : args)
+                a.real ? runtime::pushReal(g.e, *t, float(a.v))
+                       : runtime::pushInteger(g.e, *t, int(a.v));
             builtins::dispatch(g.e, *t, g.e.commands.findByName(r.name)->id);
             EXPECT_TRUE(has(g.warning(), h.message)) << r.name << " " << h.h;
             EXPECT_TRUE(has(g.warning(), std::string("場所：") + r.name + " ")) << r.name;
@@ -174,8 +184,9 @@ TEST(SpriteCommands, SpresetErrorsAreFatal) {
         int handle;
         const char* message;
     };
-    for (Row r : {Row{-3, "無効なスプライト番号「-3」です"}, Row{9, "無効なスプライト番号「9」です"},
-                  Row{1, "1は使用していないスプライト番号です"}}) {
+    for (Row r :
+         {Row{-3, "無効なスプライト番号「-3」です"}, Row{9, "無効なスプライト番号「9」です"},
+          Row{1, "1は使用していないスプライト番号です"}}) {
         SpriteGame g;
         g.run("screen", {64, 48, 0, 4});
         g.run("spget", {});
@@ -192,12 +203,14 @@ TEST(SpriteCommands, SpsetTakesSizesFromTheFrame) {
     int h = g.run("spget", {});
     Sprite& s = g.sprite(h);
     g.run("spset", {h, 5, 2, 3, 0, 0});
-    EXPECT_EQ(std::vector<int>({s.frame, s.srcX, s.srcY, s.srcWidth, s.srcHeight}), std::vector<int>({5, 2, 3, 20, 10}));
+    EXPECT_EQ(std::vector<int>({s.frame, s.srcX, s.srcY, s.srcWidth, s.srcHeight}),
+              std::vector<int>({5, 2, 3, 20, 10}));
     g.run("spset", {h, 5, 2, 3, 7, -1});
     EXPECT_EQ(std::vector<int>({s.srcWidth, s.srcHeight}), std::vector<int>({7, 10}));
     // Frame -1 moves the source rectangle only.
     g.run("spset", {h, -1, 4, 6, 99, 99});
-    EXPECT_EQ(std::vector<int>({s.frame, s.srcX, s.srcY, s.srcWidth, s.srcHeight}), std::vector<int>({5, 4, 6, 7, 10}));
+    EXPECT_EQ(std::vector<int>({s.frame, s.srcX, s.srcY, s.srcWidth, s.srcHeight}),
+              std::vector<int>({5, 4, 6, 7, 10}));
     // An empty slot keeps the sizes as given; a number past the table shows nothing.
     g.run("spset", {h, 6, 0, 0, 0, -2});
     EXPECT_EQ(std::vector<int>({s.frame, s.srcWidth, s.srcHeight}), std::vector<int>({6, 0, -2}));
@@ -265,18 +278,20 @@ TEST(SpriteCommands, HitTests) {
     g.run("spset", {1, 2, 0, 0, 0, 0});
     g.run("spmove", {1, 0, 15, 15, 20, 20, 2, 0.0});  // scaled twice
     g.run("spset", {2, 2, 0, 0, 0, 0});
-    g.run("spmove", {2, 0, 15, 15, 0, 0, 4, 0.0});   // same priority as 0, higher slot
-    g.run("spset", {3, 1, 0, 0, 0, 0});               // not listed
+    g.run("spmove", {2, 0, 15, 15, 0, 0, 4, 0.0});  // same priority as 0, higher slot
+    g.run("spset", {3, 1, 0, 0, 0, 0});             // not listed
     g.run("spmove", {3, 0, 0, 0, 0, 0, -1, 0.0});
     struct Row {
         int handle, x, y, expected;
     };
     std::vector<Row> rows = {
-        {0, 12, 12, 4},  {0, 17, 17, -1},  {0, 20, 12, -1}, {1, 34, 34, 2},  {1, 35, 34, -1},
-        {3, 2, 2, -1},   {5, 0, 0, -1},    {9, 0, 0, -1},   {-1, 12, 12, 0}, {-1, 16, 16, 0},
-        {-1, 17, 17, 2}, {-1, 30, 30, 1},  {-1, 60, 5, -1},
+        {0, 12, 12, 4},  {0, 17, 17, -1}, {0, 20, 12, -1}, {1, 34, 34, 2},  {1, 35, 34, -1},
+        {3, 2, 2, -1},   {5, 0, 0, -1},   {9, 0, 0, -1},   {-1, 12, 12, 0}, {-1, 16, 16, 0},
+        {-1, 17, 17, 2}, {-1, 30, 30, 1}, {-1, 60, 5, -1},
     };
-    for (const Row& r : rows) EXPECT_EQ(display::spriteHit(g.e, r.handle, r.x, r.y), r.expected) << r.handle << "," << r.x << "," << r.y;
+    for (const Row& r : rows)
+        EXPECT_EQ(display::spriteHit(g.e, r.handle, r.x, r.y), r.expected)
+            << r.handle << "," << r.x << "," << r.y;
     // Offsets move what the point hits.
     g.run("splayer", {0, 10, 0, 255});
     EXPECT_EQ(display::spriteHit(g.e, 0, 22, 12), 4);

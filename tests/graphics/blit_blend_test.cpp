@@ -96,7 +96,8 @@ TEST(BlitAcmcopy, MaskCurveAndBothFormulas) {
     putPixel(*mask, 2, 0, 255);
     auto d = makeFrame(3, 1);
     // M[i] = clamp((i + 0) + 0) * 1: the mask byte itself.
-    acmcopy(plainContext(), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1, MaskCurve{0, 0, 1});
+    acmcopy(plainContext(), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1,
+            MaskCurve{0, 0, 1});
     EXPECT_EQ(px(*d, 0, 0), 0x00204080u);
     // m = 100: red (223 * 100 >> 8) + 32 = 119; green (64 * 100 >> 8) + 64 = 89;
     // blue: 64 - 128 borrows in 32-bit arithmetic: ((0xFFC0 ... ) see below.
@@ -105,13 +106,15 @@ TEST(BlitAcmcopy, MaskCurveAndBothFormulas) {
     EXPECT_EQ(px(*d, 1, 0), rb + g);
     EXPECT_EQ(px(*d, 1, 0) & 0x0000FF00u, 0x5900u);
     EXPECT_EQ(px(*d, 2, 0), 0x00FE7F40u);  // m = 255 keeps 255/256 of src1, rounded by the borrows
-    acmcopy(plainContext(nullptr, true), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1, MaskCurve{0, 0, 1});
+    acmcopy(plainContext(nullptr, true), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1,
+            MaskCurve{0, 0, 1});
     // packed: (s2 * 155 + s1 * 100) >> 8 per byte: blue (128 * 155 + 64 * 100) >> 8 = 102.
     EXPECT_EQ(px(*d, 1, 0) & 0xFF, 102u);
     EXPECT_EQ(px(*d, 2, 0), 0x00FE7F3Fu);
     // bias, offset and gain: M[i] = clamp((((10 + i) & 255) - 20) * 3).
-    acmcopy(plainContext(), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1, MaskCurve{-20, 10, 3});
-    EXPECT_EQ(px(*d, 0, 0), 0x00204080u);   // (10 - 20) * 3 < 0 -> 0
+    acmcopy(plainContext(), *s1, 0, 0, *s2, 0, 0, mask.get(), 0, 0, *d, 0, 0, 3, 1,
+            MaskCurve{-20, 10, 3});
+    EXPECT_EQ(px(*d, 0, 0), 0x00204080u);  // (10 - 20) * 3 < 0 -> 0
     // A missing mask draws nothing.
     auto before = cloneFrame(*d);
     acmcopy(plainContext(), *s1, 0, 0, *s2, 0, 0, nullptr, 0, 0, *d, 0, 0, 3, 1, MaskCurve{});
@@ -144,13 +147,15 @@ TEST(BlitPscopydiv, DodgeWithAndWithoutLayerAlpha) {
     putPixel(*layer, 0, 0, 0xFF808080);
     auto d2 = makeFrame(1, 1);
     pscopydiv(plainContext(), *base, 0, 0, *layer, 0, 0, *d2, 0, 0, 1, 1, 128);
-    EXPECT_EQ(px(*d2, 0, 0), 0xFF000000u | ((256u * 128 / 255) << 16) | ((128u * 128 / 255) << 8) | (64u * 128 / 255));
+    EXPECT_EQ(px(*d2, 0, 0), 0xFF000000u | ((256u * 128 / 255) << 16) | ((128u * 128 / 255) << 8) |
+                                 (64u * 128 / 255));
     // Plain layer: c * 65536 / (65536 - 128 * 255), alpha = opacity.
     auto plainLayer = makeFrame(1, 1, 32, false, 0xFF808080);
     pscopydiv(plainContext(), *base, 0, 0, *plainLayer, 0, 0, *d2, 0, 0, 1, 1, 77);
     uint32_t r = std::min<uint32_t>(0x80u * 65536 / (65536 - 128 * 255), 255);
     uint32_t g = 0x40u * 65536 / (65536 - 128 * 255);
-    EXPECT_EQ(px(*d2, 0, 0), (77u << 24) | (r << 16) | (g << 8) | (0x20u * 65536 / (65536 - 128 * 255)));
+    EXPECT_EQ(px(*d2, 0, 0),
+              (77u << 24) | (r << 16) | (g << 8) | (0x20u * 65536 / (65536 - 128 * 255)));
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "graphics/blit_test_support.h"
 #include "shell/command_line.h"
 #include "support/test_game.h"
-#include "graphics/blit_test_support.h"
 
 namespace rs::test {
 namespace {
@@ -15,8 +15,10 @@ namespace {
 using namespace graphics;
 
 class Recorder final : public FrameChangeListener {
-public:
-    void frameChanged(const Frame& f, int32_t x, int32_t y) override { points.push_back({f.slot, x, y}); }
+  public:
+    void frameChanged(const Frame& f, int32_t x, int32_t y) override {
+        points.push_back({f.slot, x, y});
+    }
     struct P {
         int32_t slot, x, y;
         bool operator==(const P&) const = default;
@@ -28,7 +30,8 @@ struct BlitGame {
     TestGame game;
     Recorder recorder;
     BlitGame() { game.engine().frames->listener = &recorder; }
-    Frame& add(int32_t slot, int32_t w, int32_t h, int32_t bpp = 32, bool alpha = false, uint32_t fill = 0) {
+    Frame& add(int32_t slot, int32_t w, int32_t h, int32_t bpp = 32, bool alpha = false,
+               uint32_t fill = 0) {
         return *game.engine().frames->place(slot, makeFrame(w, h, bpp, alpha, fill));
     }
     // Runs `body` (assembly ending with the command) and then ends.
@@ -75,16 +78,22 @@ TEST(BlitCommands, FrameChecksNameTheirPlaces) {
     std::vector<Row> rows = {
         {pushes({1, 0, 0, 9, 0, 0, 1, 1}) + " cmd copy", "copy(dist)", "破棄されたフレームです"},
         {pushes({9000, 0, 0, 2, 0, 0, 1, 1}) + " cmd ccopy", "ccopy(sour)", "無効なフレームです"},
-        {pushes({7, 0, 0, 1, 0, 0, 2, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(sour2)", "破棄されたフレームです"},
-        {pushes({1, 0, 0, 7, 0, 0, 2, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(dest)", "破棄されたフレームです"},
-        {pushes({1, 0, 0, 2, 0, 0, 7, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(sour1)", "破棄されたフレームです"},
-        {pushes({1, 0, 0, 2, 0, 0, 0, 0, 0, 7, 0, 0, 1, 1, 0, 0, 1}) + " cmd acmcopy", "acmcopy(dest)",
+        {pushes({7, 0, 0, 1, 0, 0, 2, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(sour2)",
          "破棄されたフレームです"},
-        {pushes({-1, 0, 0, 1, 1}) + " push 1\n push 2\n push 0\n" + " cmd shufull", "shufull", "無効なフレームです"},
-        {" push 7\n pushf 0.5\n pushf 0\n" + pushes({2, 0, 0, 1, 1}) + " pushf 1\n cmd hqcopy", "hqcopy(sour)",
+        {pushes({1, 0, 0, 7, 0, 0, 2, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(dest)",
          "破棄されたフレームです"},
-        {pushes({1, 0, 0, 2, 2, 2, 7, 0, 0, 1, 1}) + " cmd uvcopy", "uvcopy(dest)", "破棄されたフレームです"},
-        {pushes({1, 0, 0, 2, 2, 7, 0, 0, 1, 1}) + " cmd zcopy", "zcopy(dest)", "破棄されたフレームです"},
+        {pushes({1, 0, 0, 2, 0, 0, 7, 0, 0, 1, 1, 5}) + " cmd acopy", "acopy(sour1)",
+         "破棄されたフレームです"},
+        {pushes({1, 0, 0, 2, 0, 0, 0, 0, 0, 7, 0, 0, 1, 1, 0, 0, 1}) + " cmd acmcopy",
+         "acmcopy(dest)", "破棄されたフレームです"},
+        {pushes({-1, 0, 0, 1, 1}) + " push 1\n push 2\n push 0\n" + " cmd shufull", "shufull",
+         "無効なフレームです"},
+        {" push 7\n pushf 0.5\n pushf 0\n" + pushes({2, 0, 0, 1, 1}) + " pushf 1\n cmd hqcopy",
+         "hqcopy(sour)", "破棄されたフレームです"},
+        {pushes({1, 0, 0, 2, 2, 2, 7, 0, 0, 1, 1}) + " cmd uvcopy", "uvcopy(dest)",
+         "破棄されたフレームです"},
+        {pushes({1, 0, 0, 2, 2, 7, 0, 0, 1, 1}) + " cmd zcopy", "zcopy(dest)",
+         "破棄されたフレームです"},
     };
     for (const Row& r : rows) {
         BlitGame g;
@@ -92,7 +101,8 @@ TEST(BlitCommands, FrameChecksNameTheirPlaces) {
         g.add(2, 4, 4);
         g.run(r.body);
         std::string text = g.fatal();
-        EXPECT_NE(text.find(std::string("場所：") + r.place + " "), std::string::npos) << r.place << ": " << text;
+        EXPECT_NE(text.find(std::string("場所：") + r.place + " "), std::string::npos)
+            << r.place << ": " << text;
         EXPECT_NE(text.find(r.message), std::string::npos) << r.place << ": " << text;
         EXPECT_TRUE(g.recorder.points.empty()) << r.place;
     }
@@ -114,36 +124,43 @@ TEST(BlitCommands, CnvcopyNeedsATableOf256) {
     g.add(1, 2, 1, 8, false, 1);
     Frame& dst = g.add(2, 2, 1);
     // var 5 becomes a 1-D array of 256 elements with element 1 = 0x01234567.
-    std::string dimTable = " var 5\n push 256\n cmd dim\n ;\n push 1\n var 5\n push 19088743\n =\n ;\n";
+    std::string dimTable =
+        " var 5\n push 256\n cmd dim\n ;\n push 1\n var 5\n push 19088743\n =\n ;\n";
     g.run(dimTable + pushes({1, 0, 0, 2, 0, 0, 2, 1}) + " var 5\n cmd cnvcopy");
-    if (g.fatal().find("dim") != std::string::npos) GTEST_SKIP() << "no array command yet: " << g.fatal();
+    if (g.fatal().find("dim") != std::string::npos)
+        GTEST_SKIP() << "no array command yet: " << g.fatal();
     EXPECT_EQ(g.fatal(), "");
     EXPECT_EQ(px(dst, 1, 0), 0x01234567u);
     BlitGame bad;
     bad.add(1, 2, 1, 8);
     bad.add(2, 2, 1);
     bad.run(pushes({1, 0, 0, 2, 0, 0, 2, 1}) + " var 6\n cmd cnvcopy");
-    EXPECT_NE(bad.fatal().find("変換テーブルの要素数が256ではありません"), std::string::npos) << bad.fatal();
+    EXPECT_NE(bad.fatal().find("変換テーブルの要素数が256ではありません"), std::string::npos)
+        << bad.fatal();
 }
 
 TEST(BlitCommands, GeometricCommandsTakeReals) {
     BlitGame g;
     g.add(1, 4, 4, 32, false, 0x00ABCDEF);
     Frame& dst = g.add(2, 4, 4);
-    g.run(" push 1\n pushf 0\n pushf 0\n pushf 4\n pushf 4\n" + pushes({2, 0, 0, 4, 4}) + " pushf 0\n cmd copyrot");
+    g.run(" push 1\n pushf 0\n pushf 0\n pushf 4\n pushf 4\n" + pushes({2, 0, 0, 4, 4}) +
+          " pushf 0\n cmd copyrot");
     EXPECT_EQ(g.fatal(), "");
     EXPECT_EQ(px(dst, 2, 2), 0x00ABCDEFu);
     BlitGame g2;
     g2.add(1, 4, 4, 32, false, 0x00ABCDEF);
     Frame& tri = g2.add(3, 4, 4);
-    g2.run(" push 1\n pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n push 3\n"
-          " pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n cmd copytrans");
+    g2.run(
+        " push 1\n pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n push 3\n"
+        " pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n cmd copytrans");
     EXPECT_EQ(px(tri, 0, 0), 0x00ABCDEFu);
     EXPECT_EQ(g2.recorder.points.size(), 3u);
     BlitGame g3;
     g3.add(1, 4, 4, 32, false, 0x00ABCDEF);
     Frame& trap = g3.add(4, 4, 4);
-    g3.run(pushes({1, 0, 0, 4, 4, 4}) + " pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n pushf 3\n pushf 3\n cmd copytrape");
+    g3.run(pushes({1, 0, 0, 4, 4, 4}) +
+           " pushf 0\n pushf 0\n pushf 3\n pushf 0\n pushf 0\n pushf 3\n pushf 3\n pushf 3\n cmd "
+           "copytrape");
     EXPECT_EQ(px(trap, 3, 3), 0x00ABCDEFu);
     EXPECT_EQ(g3.recorder.points.size(), 4u);
 }

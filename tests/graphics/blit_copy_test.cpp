@@ -4,8 +4,8 @@
 #include <array>
 #include <set>
 
-#include "graphics/tables.h"
 #include "graphics/blit_test_support.h"
+#include "graphics/tables.h"
 
 namespace rs::test {
 namespace {
@@ -194,9 +194,9 @@ TEST(BlitCnvcopy, TableValuesColoursAndFrames) {
     putPixel(*src, 3, 0, 4);
     std::array<int32_t, 256> values{};
     values[1] = 0;
-    values[2] = 5;                             // frame 5: the pixel at the same offset
+    values[2] = 5;                                 // frame 5: the pixel at the same offset
     values[3] = static_cast<int32_t>(0x80112233);  // a colour (alpha byte non-zero)
-    values[4] = 6000;                          // names no frame
+    values[4] = 6000;                              // names no frame
     auto dst = makeFrame(4, 1, 32, false, 0x99999999);
     cnvcopy(plainContext(), *src, 0, 0, *dst, 0, 0, 4, 1, values, table);
     EXPECT_EQ(px(*dst, 0, 0), 0u);

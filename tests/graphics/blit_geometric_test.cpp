@@ -13,7 +13,8 @@ using namespace graphics;
 std::unique_ptr<Frame> numbered(int32_t w, int32_t h, bool alpha = false) {
     auto f = makeFrame(w, h, 32, alpha);
     for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) putPixel(*f, x, y, static_cast<uint32_t>(((y * w + x) * 7) & 0xFFFFFF));
+        for (int32_t x = 0; x < w; ++x)
+            putPixel(*f, x, y, static_cast<uint32_t>(((y * w + x) * 7) & 0xFFFFFF));
     }
     return f;
 }
@@ -31,7 +32,8 @@ TEST(BlitCopyrot, AngleZeroReproducesAndPiTurns) {
     // green 30 per row) the result stays within one step of the turned ramp.
     auto ramp = makeFrame(6, 4);
     for (int32_t y = 0; y < 4; ++y) {
-        for (int32_t x = 0; x < 6; ++x) putPixel(*ramp, x, y, static_cast<uint32_t>((x * 20) << 16 | (y * 30) << 8));
+        for (int32_t x = 0; x < 6; ++x)
+            putPixel(*ramp, x, y, static_cast<uint32_t>((x * 20) << 16 | (y * 30) << 8));
     }
     auto turned = makeFrame(6, 4);
     copyrot(plainContext(), *ramp, 0, 0, 6, 4, *turned, 0, 0, 6, 4, static_cast<float>(M_PI));

@@ -58,7 +58,8 @@ Case makeCase(std::mt19937& rng) {
     auto setAlpha = [](Frame& f, uint32_t a) {
         if (f.bpp != 32) return;
         for (int32_t y = 0; y < f.height; ++y) {
-            for (int32_t x = 0; x < f.width; ++x) putPixel(f, x, y, (getColour(f, x, y) & 0x00FFFFFFu) | a << 24);
+            for (int32_t x = 0; x < f.width; ++x)
+                putPixel(f, x, y, (getColour(f, x, y) & 0x00FFFFFFu) | a << 24);
         }
     };
     if (rng() % 4 == 0) setAlpha(*c.dst, 255);
@@ -79,63 +80,97 @@ struct Member {
 
 const std::vector<Member>& members() {
     static const std::vector<Member> list = {
-        {"copy", [](auto& c, Case& k) { copy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
-        {"ccopy", [](auto& c, Case& k) { ccopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
+        {"copy",
+         [](auto& c, Case& k) {
+             copy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]);
+         }},
+        {"ccopy",
+         [](auto& c, Case& k) {
+             ccopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]);
+         }},
         {"blendcopy",
-         [](auto& c, Case& k) { blendcopy(c, *k.b, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 4); }},
+         [](auto& c, Case& k) {
+             blendcopy(c, *k.b, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 4);
+         }},
         {"acopy",
          [](auto& c, Case& k) {
-             acopy(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 4);
+             acopy(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], *k.dst, k.n[2], k.n[3], k.n[4],
+                   k.n[5], k.n[6] * 4);
          }},
         {"gcopy",
          [](auto& c, Case& k) {
-             gcopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], static_cast<uint32_t>(k.n[6]) * 0x01030507u);
+             gcopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5],
+                   static_cast<uint32_t>(k.n[6]) * 0x01030507u);
          }},
-        {"ncopy", [](auto& c, Case& k) { ncopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
+        {"ncopy",
+         [](auto& c, Case& k) {
+             ncopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]);
+         }},
         {"hqcopy",
          [](auto& c, Case& k) {
-             hqcopy(c, *k.a, k.n[0] * 0.37f, k.n[1] * 0.61f, *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], 0.5f + (k.n[6] & 7) * 0.3f);
+             hqcopy(c, *k.a, k.n[0] * 0.37f, k.n[1] * 0.61f, *k.dst, k.n[2], k.n[3], k.n[4], k.n[5],
+                    0.5f + (k.n[6] & 7) * 0.3f);
          }},
-        {"shufull", [](auto& c, Case& k) { shufull(c, *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], 0x12345678, k.n[6] * 3, k.n[7] * 3); }},
+        {"shufull",
+         [](auto& c, Case& k) {
+             shufull(c, *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], 0x12345678, k.n[6] * 3, k.n[7] * 3);
+         }},
         {"shucopy",
-         [](auto& c, Case& k) { shucopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 3, k.n[7] * 3); }},
+         [](auto& c, Case& k) {
+             shucopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 3,
+                     k.n[7] * 3);
+         }},
         {"zcopy",
-         [](auto& c, Case& k) { zcopy(c, *k.a, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
+         [](auto& c, Case& k) {
+             zcopy(c, *k.a, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4],
+                   k.n[5]);
+         }},
         {"hzcopy",
-         [](auto& c, Case& k) { hzcopy(c, *k.a, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
+         [](auto& c, Case& k) {
+             hzcopy(c, *k.a, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4],
+                    k.n[5]);
+         }},
         {"mozcopy",
          [](auto& c, Case& k) {
-             mozcopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] & 7, (k.n[7] & 7) % 5);
+             mozcopy(c, *k.a, k.n[0], k.n[1], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] & 7,
+                     (k.n[7] & 7) % 5);
          }},
         {"acmcopy",
          [](auto& c, Case& k) {
-             acmcopy(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], k.mask, k.n[11], k.n[12], *k.dst, k.n[2],
-                     k.n[3], k.n[4], k.n[5], MaskCurve{k.n[13], k.n[14], k.n[15] % 5});
+             acmcopy(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], k.mask, k.n[11], k.n[12],
+                     *k.dst, k.n[2], k.n[3], k.n[4], k.n[5],
+                     MaskCurve{k.n[13], k.n[14], k.n[15] % 5});
          }},
         {"acmcopyScaled",
          [](auto& c, Case& k) {
              acmcopyScaled(c, FrameRect{k.a, k.n[0], k.n[1], k.n[9], k.n[10]},
                            FrameRect{k.b, k.n[7], k.n[8], k.n[10], k.n[9]},
-                           FrameRect{k.mask, k.n[11], k.n[12], k.n[4], k.n[5]}, *k.dst, k.n[2], k.n[3], k.n[4],
-                           k.n[5], MaskCurve{k.n[13], k.n[14], k.n[15] % 5});
+                           FrameRect{k.mask, k.n[11], k.n[12], k.n[4], k.n[5]}, *k.dst, k.n[2],
+                           k.n[3], k.n[4], k.n[5], MaskCurve{k.n[13], k.n[14], k.n[15] % 5});
          }},
         {"blendScaled",
          [](auto& c, Case& k) {
-             blendScaled(c, *k.b, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 4);
+             blendScaled(c, *k.b, k.n[0], k.n[1], k.n[9], k.n[10], *k.dst, k.n[2], k.n[3], k.n[4],
+                         k.n[5], k.n[6] * 4);
          }},
         {"modcopy",
          [](auto& c, Case& k) {
-             modcopy(c, *k.a, k.n[0], k.n[1], *k.mask, k.n[11], k.n[12], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6]);
+             modcopy(c, *k.a, k.n[0], k.n[1], *k.mask, k.n[11], k.n[12], *k.dst, k.n[2], k.n[3],
+                     k.n[4], k.n[5], k.n[6]);
          }},
-        {"uvcopy", [](auto& c, Case& k) { uvcopy(c, *k.a, *k.mask, k.n[11], k.n[12], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]); }},
+        {"uvcopy",
+         [](auto& c, Case& k) {
+             uvcopy(c, *k.a, *k.mask, k.n[11], k.n[12], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5]);
+         }},
         {"pscopydiv",
          [](auto& c, Case& k) {
-             pscopydiv(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], *k.dst, k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 4);
+             pscopydiv(c, *k.a, k.n[0], k.n[1], *k.b, k.n[7], k.n[8], *k.dst, k.n[2], k.n[3],
+                       k.n[4], k.n[5], k.n[6] * 4);
          }},
         {"copyrot",
          [](auto& c, Case& k) {
-             copyrot(c, *k.a, k.n[0] * 0.5f, k.n[1] * 0.5f, k.n[9] * 0.7f, k.n[10] * 0.9f, *k.dst, k.n[2], k.n[3], k.n[4],
-                     k.n[5], k.n[6] * 0.1f);
+             copyrot(c, *k.a, k.n[0] * 0.5f, k.n[1] * 0.5f, k.n[9] * 0.7f, k.n[10] * 0.9f, *k.dst,
+                     k.n[2], k.n[3], k.n[4], k.n[5], k.n[6] * 0.1f);
          }},
         {"copytrape",
          [](auto& c, Case& k) {
@@ -175,7 +210,8 @@ TEST(BlitProperties, VectorLevelsGiveThePlainBytes) {
                     ctx.simd = level;
                     m.run(ctx, fast);
                     ASSERT_TRUE(samePixels(*plain.dst, *fast.dst))
-                        << m.name << " round " << round << " level " << static_cast<int>(level) << " mmx " << mmx;
+                        << m.name << " round " << round << " level " << static_cast<int>(level)
+                        << " mmx " << mmx;
                 }
             }
         }
@@ -188,25 +224,29 @@ TEST(BlitProperties, WritesStayInsideAndReportsCoverThem) {
         for (int round = 0; round < 300; ++round) {
             Case k = makeCase(rng);
             auto before = cloneFrame(*k.dst);
-            size_t bytes = static_cast<size_t>(k.dst->rowBytes()) * static_cast<size_t>(k.dst->height);
+            size_t bytes =
+                static_cast<size_t>(k.dst->rowBytes()) * static_cast<size_t>(k.dst->height);
             // The spare bytes after the pixels must stay as they are.
             std::fill(k.dst->pixels + bytes, k.dst->pixels + bytes + 32, uint8_t{0xA5});
             RecordingSink sink;
             BlitContext ctx = plainContext(&sink, round % 2 == 1);
             ctx.simd = detectSimd();
             m.run(ctx, k);
-            for (size_t i = 0; i < 32; ++i) ASSERT_EQ(k.dst->pixels[bytes + i], 0xA5) << m.name << " round " << round;
+            for (size_t i = 0; i < 32; ++i)
+                ASSERT_EQ(k.dst->pixels[bytes + i], 0xA5) << m.name << " round " << round;
             ASSERT_GE(sink.points.size(), 2u) << m.name;  // a report is made even for nothing drawn
             int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
             for (auto [x, y] : sink.points) {
-                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x),
+                y1 = std::max(y1, y);
             }
             for (int32_t y = 0; y < k.dst->height; ++y) {
                 for (int32_t x = 0; x < k.dst->width; ++x) {
                     if (px(*k.dst, x, y) == px(*before, x, y)) continue;
                     ASSERT_TRUE(x >= x0 && x <= x1 && y >= y0 && y <= y1)
-                        << m.name << " round " << round << ": (" << x << "," << y << ") changed outside the report ("
-                        << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ")";
+                        << m.name << " round " << round << ": (" << x << "," << y
+                        << ") changed outside the report (" << x0 << "," << y0 << ")-(" << x1 << ","
+                        << y1 << ")";
                 }
             }
         }
@@ -225,7 +265,8 @@ TEST(BlitProperties, LargeCopiesBypassingTheCacheKeepTheBytes) {
         for (int32_t y = 0; y < 301; ++y) {
             for (int32_t x = 0; x < 1030; ++x) {
                 bool inside = x >= 3 && x < 1026 && y >= 1;
-                ASSERT_EQ(px(*dst, x, y), inside ? px(*src, x - 3, y - 1) : 0x5A5A5A5Au) << x << "," << y;
+                ASSERT_EQ(px(*dst, x, y), inside ? px(*src, x - 3, y - 1) : 0x5A5A5A5Au)
+                    << x << "," << y;
             }
         }
     }

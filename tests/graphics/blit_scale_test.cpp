@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "graphics/tables.h"
 #include "graphics/blit_test_support.h"
+#include "graphics/tables.h"
 
 namespace rs::test {
 namespace {
@@ -122,7 +122,8 @@ TEST(BlitMozcopy, SizeOneIsCopyAndTheModes) {
     // Mode 3: the block average of R, G, B (values 0..63 sit in the blue byte).
     auto m3 = makeFrame(8, 8);
     mozcopy(plainContext(), *src, 0, 0, *m3, 0, 0, 8, 8, 4, 3);
-    EXPECT_EQ(px(*m3, 2, 2), (0u + 1 + 2 + 3 + 8 + 9 + 10 + 11 + 16 + 17 + 18 + 19 + 24 + 25 + 26 + 27) / 16);
+    EXPECT_EQ(px(*m3, 2, 2),
+              (0u + 1 + 2 + 3 + 8 + 9 + 10 + 11 + 16 + 17 + 18 + 19 + 24 + 25 + 26 + 27) / 16);
     // Mode 2, size 4: (0, 1) faces the left edge: source (0, 2); (1, 3) the bottom: (2, 4);
     // (3, 1) the right: (4, 2); (2, 0) the top: (2, 0).
     auto m2 = makeFrame(8, 8);
@@ -143,8 +144,8 @@ TEST(BlitModcopy, EightAndTwentyFourBitMaps) {
         for (int32_t x = 0; x < 8; ++x) putPixel(*src, x, y, static_cast<uint32_t>(y * 8 + x));
     }
     auto map = makeFrame(2, 1, 8);
-    putPixel(*map, 0, 0, 0);        // skipped
-    putPixel(*map, 1, 0, 0x9A);     // x: (10 - 8) * 16 / 16 = 2; y: (9 - 8) = 1
+    putPixel(*map, 0, 0, 0);     // skipped
+    putPixel(*map, 1, 0, 0x9A);  // x: (10 - 8) * 16 / 16 = 2; y: (9 - 8) = 1
     auto dst = makeFrame(2, 1, 32, false, 0xAAAAAAAA);
     modcopy(plainContext(), *src, 2, 2, *map, 0, 0, *dst, 0, 0, 2, 1, 16);
     EXPECT_EQ(px(*dst, 0, 0), 0xAAAAAAAAu);

@@ -13,8 +13,8 @@
 
 namespace rs::test {
 
-inline std::unique_ptr<graphics::Frame> makeFrame(int32_t w, int32_t h, int32_t bpp = 32, bool alpha = false,
-                                                  uint32_t fill = 0) {
+inline std::unique_ptr<graphics::Frame> makeFrame(int32_t w, int32_t h, int32_t bpp = 32,
+                                                  bool alpha = false, uint32_t fill = 0) {
     auto f = graphics::createFrame(w, h, bpp, alpha ? 2 : 0);
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w; ++x) graphics::putPixel(*f, x, y, fill);
@@ -41,11 +41,20 @@ inline void randomiseSpecial(graphics::Frame& f, std::mt19937& rng) {
         for (int32_t x = 0; x < f.width; ++x) {
             uint32_t p = graphics::getColour(f, x, y);
             switch (rng() % 8) {
-                case 0: p = (p & 0xFF000000u) | 0x0000FF00u; break;
-                case 1: p = (p & 0xFF000000u) | 0x000000FFu; break;
-                case 2: p &= 0x00FFFFFFu; break;
-                case 3: p |= 0xFF000000u; break;
-                default: break;
+                case 0:
+                    p = (p & 0xFF000000u) | 0x0000FF00u;
+                    break;
+                case 1:
+                    p = (p & 0xFF000000u) | 0x000000FFu;
+                    break;
+                case 2:
+                    p &= 0x00FFFFFFu;
+                    break;
+                case 3:
+                    p |= 0xFF000000u;
+                    break;
+                default:
+                    break;
             }
             graphics::putPixel(f, x, y, p);
         }
@@ -62,11 +71,12 @@ inline std::unique_ptr<graphics::Frame> cloneFrame(const graphics::Frame& f) {
 
 inline bool samePixels(const graphics::Frame& a, const graphics::Frame& b) {
     size_t n = static_cast<size_t>(a.rowBytes()) * static_cast<size_t>(a.height);
-    return a.width == b.width && a.height == b.height && std::equal(a.pixels, a.pixels + n, b.pixels);
+    return a.width == b.width && a.height == b.height &&
+           std::equal(a.pixels, a.pixels + n, b.pixels);
 }
 
 class RecordingSink final : public graphics::ChangeSink {
-public:
+  public:
     void changed(graphics::Frame&, int32_t x, int32_t y) override { points.emplace_back(x, y); }
     std::vector<std::pair<int32_t, int32_t>> points;
 };

@@ -43,7 +43,8 @@ TEST(BitmapLoader, TwentyFourBitSkipsPureBlueAndPadsRows) {
     auto area = graphics::drawBitmap(*f, 0, 0, bmp, 0, 0);
     ASSERT_TRUE(area);
     EXPECT_EQ(*area, (DrawnArea{0, 0, 2, 1}));
-    EXPECT_EQ(pixels(*f), (std::vector<uint32_t>{0xFF102030, kOld, 0xFF0001FF, 0xFFFFFFFF, 0xFF000000, 0xFFFF0000}));
+    EXPECT_EQ(pixels(*f), (std::vector<uint32_t>{0xFF102030, kOld, 0xFF0001FF, 0xFFFFFFFF,
+                                                 0xFF000000, 0xFFFF0000}));
 
     // An 8-bit frame takes the low byte of each colour.
     auto p8 = filled(3, 2, 0x77, 8);
@@ -56,10 +57,12 @@ TEST(BitmapLoader, EightBitUsesThePaletteOrCopiesIndices) {
     palette[1] = 0x00ABCDEF;
     palette[2] = 0x000000FF;  // pure blue: skipped in 32-bit frames
     palette[3] = 0x000001FF;
-    auto bmp = makeBitmap(5, 1, 8, [](int32_t x, int32_t) { return static_cast<uint32_t>(x); }, palette);
+    auto bmp = makeBitmap(
+        5, 1, 8, [](int32_t x, int32_t) { return static_cast<uint32_t>(x); }, palette);
     auto f = filled(5, 1, kOld);
     graphics::drawBitmap(*f, 0, 0, bmp, 0, 0);
-    EXPECT_EQ(pixels(*f), (std::vector<uint32_t>{0xFF000000, 0xFFABCDEF, kOld, 0xFF0001FF, 0xFF000000}));
+    EXPECT_EQ(pixels(*f),
+              (std::vector<uint32_t>{0xFF000000, 0xFFABCDEF, kOld, 0xFF0001FF, 0xFF000000}));
 
     auto p8 = filled(5, 1, 0x77, 8);
     p8->palette[1] = 0x123456;
@@ -69,14 +72,17 @@ TEST(BitmapLoader, EightBitUsesThePaletteOrCopiesIndices) {
 }
 
 TEST(BitmapLoader, SixteenBitChannelsAreShiftedAndNeverSkipped) {
-    auto bmp = makeBitmap(3, 1, 16, [](int32_t x, int32_t) { return x == 0 ? 0x001Fu : x == 1 ? 0x7FFFu : 0x4210u; });
+    auto bmp = makeBitmap(3, 1, 16, [](int32_t x, int32_t) {
+        return x == 0 ? 0x001Fu : x == 1 ? 0x7FFFu : 0x4210u;
+    });
     auto f = filled(3, 1, kOld);
     graphics::drawBitmap(*f, 0, 0, bmp, 0, 0);
     EXPECT_EQ(pixels(*f), (std::vector<uint32_t>{0xFF0000F8, 0xFFF8F8F8, 0xFF808080}));
 }
 
 TEST(BitmapLoader, ThirtyTwoBitCopiesWhenTheAlphasAgreeAndBlendsOtherwise) {
-    auto bmp = makeBitmap(2, 1, 32, [](int32_t x, int32_t) { return x == 0 ? 0x00FFFFFFu : 0x80FFFFFFu; });
+    auto bmp =
+        makeBitmap(2, 1, 32, [](int32_t x, int32_t) { return x == 0 ? 0x00FFFFFFu : 0x80FFFFFFu; });
     auto copied = filled(2, 1, 0xFF000000);
     graphics::drawBitmap(*copied, 0, 0, bmp, 0, 0);
     EXPECT_EQ(pixels(*copied), (std::vector<uint32_t>{0x00FFFFFF, 0x80FFFFFF}));
@@ -90,7 +96,8 @@ TEST(BitmapLoader, ThirtyTwoBitCopiesWhenTheAlphasAgreeAndBlendsOtherwise) {
 }
 
 TEST(BitmapLoader, ClipsAtEveryEdge) {
-    auto bmp = makeBitmap(3, 3, 24, [](int32_t x, int32_t y) { return static_cast<uint32_t>(0x10 * y + x + 1); });
+    auto bmp = makeBitmap(
+        3, 3, 24, [](int32_t x, int32_t y) { return static_cast<uint32_t>(0x10 * y + x + 1); });
     struct Case {
         int32_t x, y;
         std::optional<DrawnArea> area;
@@ -99,8 +106,14 @@ TEST(BitmapLoader, ClipsAtEveryEdge) {
     const uint32_t o = kOld;
     auto px = [](uint32_t v) { return 0xFF000000u | v; };
     const std::vector<Case> cases = {
-        {-1, -1, DrawnArea{0, 0, 1, 1}, {px(0x12), px(0x13), o, o, px(0x22), px(0x23), o, o, o, o, o, o}},
-        {2, 1, DrawnArea{2, 1, 3, 2}, {o, o, o, o, o, o, px(0x01), px(0x02), o, o, px(0x11), px(0x12)}},
+        {-1,
+         -1,
+         DrawnArea{0, 0, 1, 1},
+         {px(0x12), px(0x13), o, o, px(0x22), px(0x23), o, o, o, o, o, o}},
+        {2,
+         1,
+         DrawnArea{2, 1, 3, 2},
+         {o, o, o, o, o, o, px(0x01), px(0x02), o, o, px(0x11), px(0x12)}},
         {-3, 0, std::nullopt, std::vector<uint32_t>(12, o)},
         {4, 0, std::nullopt, std::vector<uint32_t>(12, o)},
         {0, -5, std::nullopt, std::vector<uint32_t>(12, o)},
@@ -120,18 +133,18 @@ TEST(BitmapLoader, AbsurdHeadersDrawNothing) {
         return b;
     };
     std::vector<std::vector<uint8_t>> bad = {
-        patch(18, {0, 0, 0, 0}),                // width 0
-        patch(18, {0xFE, 0xFF, 0xFF, 0xFF}),    // width -2
-        patch(22, {0xFF, 0xFF, 0xFF, 0x7F}),    // height beyond the file
-        patch(18, {0xFF, 0xFF, 0xFF, 0x7F}),    // width beyond the file
+        patch(18, {0, 0, 0, 0}),              // width 0
+        patch(18, {0xFE, 0xFF, 0xFF, 0xFF}),  // width -2
+        patch(22, {0xFF, 0xFF, 0xFF, 0x7F}),  // height beyond the file
+        patch(18, {0xFF, 0xFF, 0xFF, 0x7F}),  // width beyond the file
         [&] {
             auto b = patch(18, {0xD2, 0x07, 0xBA, 0x7A, 0x16, 0xA2, 0x03, 0x70});
             b[28] = 32;
             return b;
-        }(),  // both sizes huge: their product overflows
-        patch(28, {4, 0}),                      // depth 4
-        patch(28, {1, 0}),                      // depth 1
-        patch(28, {0xE0, 0xFF}),                // depth -32
+        }(),                      // both sizes huge: their product overflows
+        patch(28, {4, 0}),        // depth 4
+        patch(28, {1, 0}),        // depth 1
+        patch(28, {0xE0, 0xFF}),  // depth -32
         std::vector<uint8_t>(good.begin(), good.end() - 3),  // the last row cut short
         std::vector<uint8_t>(good.begin(), good.begin() + 40),
         {},
@@ -143,7 +156,8 @@ TEST(BitmapLoader, AbsurdHeadersDrawNothing) {
     }
     // The last row may lack its padding.
     auto f = filled(4, 4, kOld);
-    EXPECT_TRUE(graphics::drawBitmap(*f, 0, 0, std::vector<uint8_t>(good.begin(), good.end() - 2), 0, 0));
+    EXPECT_TRUE(
+        graphics::drawBitmap(*f, 0, 0, std::vector<uint8_t>(good.begin(), good.end() - 2), 0, 0));
     // Frames of other depths are left alone.
     auto p24 = graphics::createFrame(2, 2, 24, 0);
     EXPECT_FALSE(graphics::drawBitmap(*p24, 0, 0, good, 0, 0));
@@ -222,7 +236,8 @@ TEST(ImageLoader, FdImagesAreCopiedOrBlendedByTheAlphaArguments) {
 }
 
 TEST(ImageLoader, HugeFdHeadersDrawNothing) {
-    std::vector<uint8_t> fd = {'F', 'D', 24, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
+    std::vector<uint8_t> fd = {'F', 'D', 24, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0,
+                               0,   0,   0,  0, 0,    0,    0,    0x00};
     auto f = filled(2, 2, kOld);
     // 65535 x 65535 pixels exceed what the loader decodes.
     EXPECT_FALSE(graphics::drawImage(*f, 0, 0, fd, 0, 0));

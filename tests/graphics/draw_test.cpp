@@ -28,8 +28,9 @@ std::vector<uint32_t> row(const Frame& f, int32_t y) {
 TEST(DrawLine, PointsTruncateTowardZero) {
     auto f = frame32(12, 1, 0xFF000000);
     drawLine(*f, 0, 0, 3, 0, 0xFFFFFFFF);
-    EXPECT_EQ(row(*f, 0), (std::vector<uint32_t>{~0u, ~0u, ~0u, ~0u, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000,
-                                                 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}));
+    EXPECT_EQ(row(*f, 0),
+              (std::vector<uint32_t>{~0u, ~0u, ~0u, ~0u, 0xFF000000, 0xFF000000, 0xFF000000,
+                                     0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}));
 
     // Leftwards: x = 10, 10, 9, 8, 7; the end point 6 is not drawn and 10 is blended twice.
     auto g = frame32(12, 1, 0xFF000000);
@@ -58,7 +59,8 @@ TEST(DrawLine, MatchesEveryPointOfTheFormulaWhenClipped) {
         }
         int64_t n = std::max(std::llabs(dx), std::llabs(dy));
         for (int64_t i = 0; i <= n; ++i) {
-            blendPixel(f, static_cast<int32_t>(x1 + (n / 2 + i * dx) / n), static_cast<int32_t>(y1 + (n / 2 + i * dy) / n), c);
+            blendPixel(f, static_cast<int32_t>(x1 + (n / 2 + i * dx) / n),
+                       static_cast<int32_t>(y1 + (n / 2 + i * dy) / n), c);
         }
     };
     uint32_t seed = 12345;
@@ -72,7 +74,8 @@ TEST(DrawLine, MatchesEveryPointOfTheFormulaWhenClipped) {
         auto b = frame32(20, 15, 0xFF000000);
         drawLine(*a, x1, y1, x2, y2, 0x60FF8040);
         reference(*b, x1, y1, x2, y2, 0x60FF8040);
-        ASSERT_EQ(imageFromFrame(*a), imageFromFrame(*b)) << x1 << "," << y1 << " " << x2 << "," << y2;
+        ASSERT_EQ(imageFromFrame(*a), imageFromFrame(*b))
+            << x1 << "," << y1 << " " << x2 << "," << y2;
     }
 }
 
@@ -119,7 +122,8 @@ TEST(FillRectAlpha, ThreeFormulas) {
     auto plain = frame32(1, 1, 0xFF204060);
     fillRectAlpha(*plain, 0, 0, 1, 1, 0x40FF0080);
     uint32_t a = 0x40;
-    uint32_t expected = (((0xFF * a + 0x20 * (256 - a)) / 256) << 16) | (((0x00 * a + 0x40 * (256 - a)) / 256) << 8) |
+    uint32_t expected = (((0xFF * a + 0x20 * (256 - a)) / 256) << 16) |
+                        (((0x00 * a + 0x40 * (256 - a)) / 256) << 8) |
                         ((0x80 * a + 0x60 * (256 - a)) / 256);
     EXPECT_EQ(getColour(*plain, 0, 0), expected);
 

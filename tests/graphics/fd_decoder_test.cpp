@@ -30,8 +30,8 @@ TEST(FdBitStream, UniversalCodeOfSmallNumbers) {
         uint64_t v;
         const char* bits;
     };
-    for (const Case& c : {Case{0, "00"}, Case{1, "01"}, Case{2, "1000"}, Case{5, "1011"}, Case{6, "110000"},
-                          Case{13, "110111"}, Case{14, "11100000"}}) {
+    for (const Case& c : {Case{0, "00"}, Case{1, "01"}, Case{2, "1000"}, Case{5, "1011"},
+                          Case{6, "110000"}, Case{13, "110111"}, Case{14, "11100000"}}) {
         BitWriter w;
         w.number(c.v);
         uint64_t n = w.bitCount();
@@ -118,7 +118,7 @@ TEST(FdDecoder, DifferencesCarryAcrossBytesAndAlphaStaysZeroWithoutAnAlphaPlane)
     w.literal(0x00FF);
     w.predict(2, 0, 0, 1);  // 0x0000FF + 1 carries into green
     w.literal(0xFFFFFF);
-    w.predict(2, 0, 0, 1);  // carries into the top byte, which is not kept
+    w.predict(2, 0, 0, 1);   // carries into the top byte, which is not kept
     w.predict(2, 0, 0, -1);  // the next pixel still sees the carried value: 0x1000000 - 1
     std::vector<uint32_t> px = decodeFile(fdFile(false, 24, 5, 1, std::move(w.bits)));
     EXPECT_EQ(px, (std::vector<uint32_t>{0x0000FF, 0x000100, 0xFFFFFF, 0x000000, 0xFFFFFF}));
@@ -131,7 +131,7 @@ TEST(FdDecoder, RunsCopyFromEarlierPlacesAndRepeatOverlaps) {
     w.symbol(38);  // a = 0, b = 1: two to the left, overlapping the pixels being written
     w.number(0);
     w.number(1);
-    w.number(4);  // 5 pixels
+    w.number(4);   // 5 pixels
     w.symbol(38);  // a = 0, b = 0: the pixel just left, n times
     w.number(0);
     w.number(0);
@@ -196,7 +196,8 @@ TEST(FdDecoder, BadInputStopsAndLeavesTheRestZero) {
         w.predict(2, 0, 0, 0);
         w.literal(5);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(false, 24, 2, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{0, 0}));
+        EXPECT_EQ(decodeFile(fdFile(false, 24, 2, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{0, 0}));
         EXPECT_FALSE(ok);
     }
     {  // A code that names no symbol.
@@ -205,7 +206,8 @@ TEST(FdDecoder, BadInputStopsAndLeavesTheRestZero) {
         w.number(38);
         w.literal(8);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{7, 0, 0}));
+        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{7, 0, 0}));
         EXPECT_FALSE(ok);
     }
     {  // A run whose source lies before the first pixel.
@@ -216,14 +218,16 @@ TEST(FdDecoder, BadInputStopsAndLeavesTheRestZero) {
         w.number(0);
         w.number(0);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 2, std::move(w.bits)), &ok), (std::vector<uint32_t>{7, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 2, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{7, 0, 0, 0, 0, 0}));
         EXPECT_FALSE(ok);
     }
     {  // The data ends early; the alpha pass of a 32-bit image never starts.
         SymbolWriter w(false);
         w.literal(0x123456);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(false, 32, 3, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{0x123456, 0, 0}));
+        EXPECT_EQ(decodeFile(fdFile(false, 32, 3, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{0x123456, 0, 0}));
         EXPECT_FALSE(ok);
     }
     {  // A run longer than the image ends with the image.
@@ -234,7 +238,8 @@ TEST(FdDecoder, BadInputStopsAndLeavesTheRestZero) {
         w.number(0);
         w.number(1000000);
         bool ok = false;
-        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{9, 9, 9}));
+        EXPECT_EQ(decodeFile(fdFile(false, 24, 3, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{9, 9, 9}));
         EXPECT_TRUE(ok);
     }
     {  // A file shorter than its header, and an output buffer too small: nothing is written.
@@ -250,8 +255,9 @@ TEST(FdDecoder, BadInputStopsAndLeavesTheRestZero) {
 
 TEST(FeDecoder, InitialOrderAndItsUpdates) {
     graphics::FeOrder o = graphics::initialFeOrder();
-    const std::vector<std::pair<int, int>> placed = {{0, 0},    {1, 1},    {2, 2},     {3, 43},    {42, 82},  {43, 83},
-                                                     {44, 123}, {45, 84},  {121, 122}, {122, 162}, {123, 3},  {162, 42}};
+    const std::vector<std::pair<int, int>> placed = {{0, 0},     {1, 1},     {2, 2},    {3, 43},
+                                                     {42, 82},   {43, 83},   {44, 123}, {45, 84},
+                                                     {121, 122}, {122, 162}, {123, 3},  {162, 42}};
     for (auto [pos, sym] : placed) EXPECT_EQ(static_cast<int>(o.symbols[pos]), sym) << pos;
     std::vector<bool> seen(163, false);
     for (uint8_t s : o.symbols) seen[s] = true;
@@ -274,7 +280,8 @@ TEST(FeDecoder, InitialOrderAndItsUpdates) {
 }
 
 TEST(FeDecoder, SymbolPositionsFollowTheAdaptiveOrder) {
-    // Written by position; each use moves the symbol forward, so the same symbol gets shorter codes.
+    // Written by position; each use moves the symbol forward, so the same symbol gets shorter
+    // codes.
     SymbolWriter w(true);
     w.literal(0x000010);
     EXPECT_EQ(w.codeOf(43), 3);
@@ -302,16 +309,16 @@ TEST(FeDecoder, PlainRunsSingleCopiesAndGradientPredictions) {
     w.symbol(2);
     w.number(1);
     w.number(2);
-    w.predict(83 + 1, 0, 0, 0);  // left gradient with the upper neighbour: left - upleft + up
+    w.predict(83 + 1, 0, 0, 0);   // left gradient with the upper neighbour: left - upleft + up
     w.predict(123 + 0, 0, 0, 5);  // upper gradient with the left neighbour: up - upleft + left, + 5
     w.predict(43 + 0, 0, 0, 0);
     w.predict(43 + 1, -1, 0, 0);
     bool ok = false;
     std::vector<uint32_t> px = decodeFile(fdFile(true, 24, 5, 2, std::move(w.bits)), &ok);
     EXPECT_TRUE(ok);
-    // Row 0: 1 2 1 2 1.  Row 1: copy of (2,0)=1; left-gradient: px[5] - px[0] + px[1] = 1 - 1 + 2 = 2;
-    // upper-gradient at 7: px[2] - px[1] + px[6] + 5 = 1 - 2 + 2 + 5 = 6; then 6; then the pixel above
-    // (1) with red - 1, which borrows into the top byte (dropped).
+    // Row 0: 1 2 1 2 1.  Row 1: copy of (2,0)=1; left-gradient: px[5] - px[0] + px[1] = 1 - 1 + 2 =
+    // 2; upper-gradient at 7: px[2] - px[1] + px[6] + 5 = 1 - 2 + 2 + 5 = 6; then 6; then the pixel
+    // above (1) with red - 1, which borrows into the top byte (dropped).
     EXPECT_EQ(px, (std::vector<uint32_t>{1, 2, 1, 2, 1, 1, 2, 6, 6, (1u - 0x10000u) & 0xFFFFFFu}));
 }
 
@@ -346,7 +353,8 @@ TEST(FeDecoder, SymbolsOutsideTheOrderAndBadGradientsStop) {
         w.literal(3);
         w.number(163);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(true, 24, 2, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{3, 0}));
+        EXPECT_EQ(decodeFile(fdFile(true, 24, 2, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{3, 0}));
         EXPECT_FALSE(ok);
     }
     {  // An upper gradient on the first row reaches before the first pixel.
@@ -354,7 +362,8 @@ TEST(FeDecoder, SymbolsOutsideTheOrderAndBadGradientsStop) {
         w.literal(3);
         w.predict(123, 0, 0, 0);
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(true, 24, 2, 1, std::move(w.bits)), &ok), (std::vector<uint32_t>{3, 0}));
+        EXPECT_EQ(decodeFile(fdFile(true, 24, 2, 1, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{3, 0}));
         EXPECT_FALSE(ok);
     }
     {  // A neighbour to the right of a one-pixel-wide image lies past the last pixel.
@@ -362,7 +371,8 @@ TEST(FeDecoder, SymbolsOutsideTheOrderAndBadGradientsStop) {
         w.literal(3);
         w.predict(43 + 39, 0, 0, 0);  // (4, -1)
         bool ok = true;
-        EXPECT_EQ(decodeFile(fdFile(true, 24, 1, 2, std::move(w.bits)), &ok), (std::vector<uint32_t>{3, 0}));
+        EXPECT_EQ(decodeFile(fdFile(true, 24, 1, 2, std::move(w.bits)), &ok),
+                  (std::vector<uint32_t>{3, 0}));
         EXPECT_FALSE(ok);
     }
 }

@@ -45,17 +45,30 @@ std::vector<Picture> pictures() {
         {"narrow", generated(3, 40, noise)},
         {"noise", generated(37, 23, noise)},
         {"flat", generated(64, 48, [](int32_t, int32_t) { return 0xFF336699u; })},
-        {"horizontal ramp", generated(64, 48, [](int32_t x, int32_t) { return 0xFF000000u | (x * 3u) << 16 | x; })},
-        {"plane", generated(64, 48, [](int32_t x, int32_t y) { return 0xFF000000u | ((x + 2u * y) & 0xFF) << 8 | ((3u * x + y) & 0xFF); })},
-        {"checker", generated(33, 17, [](int32_t x, int32_t y) { return ((x / 4 + y / 4) & 1) ? 0xFFFFFFFFu : 0xFF000000u; })},
-        {"wrapping channels", generated(16, 16, [](int32_t x, int32_t y) { return ((x * 37u + y * 91u) & 1) ? 0xFFFFFF00u : 0xFF0000FFu; })},
+        {"horizontal ramp",
+         generated(64, 48, [](int32_t x, int32_t) { return 0xFF000000u | (x * 3u) << 16 | x; })},
+        {"plane", generated(64, 48,
+                            [](int32_t x, int32_t y) {
+                                return 0xFF000000u | ((x + 2u * y) & 0xFF) << 8 |
+                                       ((3u * x + y) & 0xFF);
+                            })},
+        {"checker", generated(33, 17,
+                              [](int32_t x, int32_t y) {
+                                  return ((x / 4 + y / 4) & 1) ? 0xFFFFFFFFu : 0xFF000000u;
+                              })},
+        {"wrapping channels", generated(16, 16,
+                                        [](int32_t x, int32_t y) {
+                                            return ((x * 37u + y * 91u) & 1) ? 0xFFFFFF00u
+                                                                             : 0xFF0000FFu;
+                                        })},
         {"photo", tools::samplePhoto(160, 120, 1)},
         {"artwork", tools::sampleArtwork(96, 80, 2)},
     };
 }
 
 void expectRoundTrip(const Picture& p, bool fe, bool withAlpha) {
-    std::vector<uint8_t> file = fe ? tools::encodeFE(p.image, withAlpha) : tools::encodeFD(p.image, withAlpha);
+    std::vector<uint8_t> file =
+        fe ? tools::encodeFE(p.image, withAlpha) : tools::encodeFD(p.image, withAlpha);
     ASSERT_GE(file.size(), 16u) << p.name;
     bool complete = false;
     std::optional<Image> back = graphics::decodeFdImage(file, &complete);
@@ -99,7 +112,8 @@ TEST(FdEncoder, PredictionsAndRunsBeatLiteralsByAWideMargin) {
 
     // A plane collapses into a few shaped FD runs; FE, whose gradient copies cover at most two
     // pixels, still needs well under 4 bits per pixel.
-    Image ramp = generated(256, 256, [](int32_t x, int32_t y) { return 0xFF000000u | (x & 0xFF) << 8 | (y & 0xFF); });
+    Image ramp = generated(
+        256, 256, [](int32_t x, int32_t y) { return 0xFF000000u | (x & 0xFF) << 8 | (y & 0xFF); });
     EXPECT_LT(tools::encodeFD(ramp, false).size(), 400u);
     EXPECT_LT(bitsPerPixel(tools::encodeFE(ramp, false), ramp), 4.0);
     Image flat = generated(256, 256, [](int32_t, int32_t) { return 0xFF204080u; });

@@ -21,12 +21,15 @@ std::string call(const std::string& command, const std::vector<int64_t>& args) {
     for (int64_t a : args) s += " push " + std::to_string(a) + "\n";
     return s + " cmd " + command;
 }
-std::string stmt(const std::string& command, const std::vector<int64_t>& args) { return call(command, args) + "\n ;\n"; }
+std::string stmt(const std::string& command, const std::vector<int64_t>& args) {
+    return call(command, args) + "\n ;\n";
+}
 
 class Recorder : public graphics::FrameChangeListener {
-public:
+  public:
     void frameChanged(const Frame& f, int32_t x, int32_t y) override {
-        reports.push_back(std::to_string(f.slot) + ":" + std::to_string(x) + "," + std::to_string(y));
+        reports.push_back(std::to_string(f.slot) + ":" + std::to_string(x) + "," +
+                          std::to_string(y));
     }
     int32_t spriteStatistic(int32_t which) const override { return which == 1 ? 42 : -7; }
     std::vector<std::string> reports;
@@ -47,27 +50,35 @@ struct ScriptRun {
 };
 
 TEST(FrameCommand, CreatesInTheLowestFreeSlot) {
-    ScriptRun r(show(call("frame", {0, 0, 0, 0})) + show(call("frame", {3, 2, 8, 2})) + stmt("killframe", {0}) +
-          show(call("frame", {5, 4, 0, 2})) + show(call("framesize", {0, 0})) + show(call("framesize", {0, 2})) +
-          show(call("framesize", {1, 1})) + show(call("framesize", {1, 2})) + show(call("framesize", {1, 3})) +
-          show(call("framesize", {1, 4})));
+    ScriptRun r(show(call("frame", {0, 0, 0, 0})) + show(call("frame", {3, 2, 8, 2})) +
+                stmt("killframe", {0}) + show(call("frame", {5, 4, 0, 2})) +
+                show(call("framesize", {0, 0})) + show(call("framesize", {0, 2})) +
+                show(call("framesize", {1, 1})) + show(call("framesize", {1, 2})) +
+                show(call("framesize", {1, 3})) + show(call("framesize", {1, 4})));
     EXPECT_EQ(r.shown(), (std::vector<std::string>{"0", "1", "0", "5", "32", "2", "8", "0", "-1"}));
     EXPECT_EQ(r.frame(0).alphaValid, 1);
     EXPECT_EQ(r.frame(1).alphaValid, 0);
 }
 
 TEST(FrameCommand, SizeAndTableErrors) {
-    EXPECT_EQ(valueOf(call("frame", {-1, 5, 0, 0})), fatalAt("frame", "フレーム作成サイズが異常(-1,5)です。"));
-    EXPECT_EQ(valueOf(call("frame", {5, -2, 0, 0})), fatalAt("frame", "フレーム作成サイズが異常(5,-2)です。"));
+    EXPECT_EQ(valueOf(call("frame", {-1, 5, 0, 0})),
+              fatalAt("frame", "フレーム作成サイズが異常(-1,5)です。"));
+    EXPECT_EQ(valueOf(call("frame", {5, -2, 0, 0})),
+              fatalAt("frame", "フレーム作成サイズが異常(5,-2)です。"));
     // Too large for memory: the same report instead of a crash.
-    EXPECT_EQ(valueOf(call("frame", {60000, 60000, 32, 0})), fatalAt("frame", "フレーム作成サイズが異常(60000,60000)です。"));
-    EXPECT_EQ(valueOf(call("frame", {4, 4, -8, 0})), fatalAt("frame", "フレーム作成サイズが異常(4,4)です。"));
+    EXPECT_EQ(valueOf(call("frame", {60000, 60000, 32, 0})),
+              fatalAt("frame", "フレーム作成サイズが異常(60000,60000)です。"));
+    EXPECT_EQ(valueOf(call("frame", {4, 4, -8, 0})),
+              fatalAt("frame", "フレーム作成サイズが異常(4,4)です。"));
 
     TestGame game;
-    for (int32_t i = 0; i < graphics::kFrameCount; ++i) game.engine().frames->place(i, graphics::createFrame(0, 0, 0, 0));
-    game.load(stmt("killframe", {5}) + show(call("frame", {1, 1, 0, 0})) + show(call("frame", {1, 1, 0, 0})) + " cmd end\n");
+    for (int32_t i = 0; i < graphics::kFrameCount; ++i)
+        game.engine().frames->place(i, graphics::createFrame(0, 0, 0, 0));
+    game.load(stmt("killframe", {5}) + show(call("frame", {1, 1, 0, 0})) +
+              show(call("frame", {1, 1, 0, 0})) + " cmd end\n");
     game.run(100);
-    EXPECT_EQ(shownBy(game), (std::vector<std::string>{"5", fatalAt("frame", "フレーム枚数が最大数を越えました。")}));
+    EXPECT_EQ(shownBy(game), (std::vector<std::string>{
+                                 "5", fatalAt("frame", "フレーム枚数が最大数を越えました。")}));
 }
 
 TEST(FrameCommand, KillframeIgnoresNumbersOutsideTheTable) {
@@ -78,10 +89,12 @@ TEST(FrameCommand, KillframeIgnoresNumbersOutsideTheTable) {
 }
 
 TEST(FrameCommand, TableStatistics) {
-    ScriptRun r(stmt("frame", {7, 9, 0, 0}) + stmt("frame", {2, 3, 0, 0}) + show(call("framesize", {-2, 0})) +
-          show(call("framesize", {-2, 1})) + show(call("framesize", {-2, 2})) + show(call("framesize", {-2, 3})) +
-          show(call("framesize", {-2, 4})) + show(call("framesize", {-2, 5})) + show(call("framesize", {-2, 6})) +
-          show(call("framesize", {-3, 1})) + show(call("framesize", {-3, 0})));
+    ScriptRun r(stmt("frame", {7, 9, 0, 0}) + stmt("frame", {2, 3, 0, 0}) +
+                show(call("framesize", {-2, 0})) + show(call("framesize", {-2, 1})) +
+                show(call("framesize", {-2, 2})) + show(call("framesize", {-2, 3})) +
+                show(call("framesize", {-2, 4})) + show(call("framesize", {-2, 5})) +
+                show(call("framesize", {-2, 6})) + show(call("framesize", {-3, 1})) +
+                show(call("framesize", {-3, 0})));
     std::vector<std::string> s = r.shown();
     ASSERT_EQ(s.size(), 9u);
     EXPECT_EQ(s[0], "8192");
@@ -116,14 +129,22 @@ TEST(FrameCommand, EveryCommandChecksItsFrameAtItsPlace) {
         {"full", "push FRAME\n push 0\n push 0\n push 1\n push 1\n push 0\n cmd full\n push 1"},
         {"fulla", "push FRAME\n push 0\n push 0\n push 1\n push 1\n push 0\n cmd fulla\n push 1"},
         {"clip", "push FRAME\n push 0\n cmd clip"},
-        {"pointblock", "push FRAME\n push 0\n push 0\n push 1\n push 1\n push 1\n push 1\n cmd pointblock"},
-        {"psetblock", "pushs \"abcd\"\n push 1\n push 1\n push FRAME\n push 0\n push 0\n push 1\n push 1\n cmd psetblock\n push 1"},
+        {"pointblock",
+         "push FRAME\n push 0\n push 0\n push 1\n push 1\n push 1\n push 1\n cmd pointblock"},
+        {"psetblock",
+         "pushs \"abcd\"\n push 1\n push 1\n push FRAME\n push 0\n push 0\n push 1\n push 1\n cmd "
+         "psetblock\n push 1"},
         {"framesize", "push FRAME\n push 0\n cmd framesize"},
-        {"bmpload", "push FRAME\n push 0\n push 0\n pushs \"none\"\n push 0\n push 0\n push 0\n cmd bmpload\n push 1"},
-        {"bmpload", "push FRAME\n push 0\n push 0\n pushs \"none\"\n push 0\n push 0\n push 0\n cmd bmpload2\n push 1"},
+        {"bmpload",
+         "push FRAME\n push 0\n push 0\n pushs \"none\"\n push 0\n push 0\n push 0\n cmd bmpload\n "
+         "push 1"},
+        {"bmpload",
+         "push FRAME\n push 0\n push 0\n pushs \"none\"\n push 0\n push 0\n push 0\n cmd "
+         "bmpload2\n push 1"},
     };
     for (const Case& c : cases) {
-        for (auto [number, message] : {std::pair{"8192", kBadNumber}, std::pair{"-5", kBadNumber}, std::pair{"3", kFreeSlot}}) {
+        for (auto [number, message] : {std::pair{"8192", kBadNumber}, std::pair{"-5", kBadNumber},
+                                       std::pair{"3", kFreeSlot}}) {
             // A negative frame makes bmpload create one.
             if (std::string(c.place) == "bmpload" && number[0] == '-') continue;
             std::string body = c.body;
@@ -134,13 +155,18 @@ TEST(FrameCommand, EveryCommandChecksItsFrameAtItsPlace) {
 }
 
 TEST(DrawCommands, ArgumentsInScriptOrderAndChangeReports) {
-    ScriptRun r(stmt("frame", {4, 3, 0, 0}) + stmt("pset", {0, 1, 2, 0x00ABCDEF}) + show(call("point", {0, 1, 2})) +
-          stmt("pset", {0, 9, 9, 1}) + show(call("point", {0, 9, 9})) + stmt("line", {0, -5, 0, 2, 0, 0xFF000001}) +
-          stmt("full", {0, 2, 1, 10, 10, 0x12345678}) + stmt("fulla", {0, -1, -1, 2, 2, 0}) + show(call("point", {0, 3, 2})));
-    EXPECT_EQ(r.shown(), (std::vector<std::string>{std::to_string(0x00ABCDEF), "-1", std::to_string(0x12345678)}));
-    EXPECT_EQ(r.recorder.reports, (std::vector<std::string>{"0:1,2", "0:0,0", "0:2,0", "0:2,1", "0:4,3", "0:0,0", "0:1,1"}));
+    ScriptRun r(stmt("frame", {4, 3, 0, 0}) + stmt("pset", {0, 1, 2, 0x00ABCDEF}) +
+                show(call("point", {0, 1, 2})) + stmt("pset", {0, 9, 9, 1}) +
+                show(call("point", {0, 9, 9})) + stmt("line", {0, -5, 0, 2, 0, 0xFF000001}) +
+                stmt("full", {0, 2, 1, 10, 10, 0x12345678}) + stmt("fulla", {0, -1, -1, 2, 2, 0}) +
+                show(call("point", {0, 3, 2})));
+    EXPECT_EQ(r.shown(), (std::vector<std::string>{std::to_string(0x00ABCDEF), "-1",
+                                                   std::to_string(0x12345678)}));
+    EXPECT_EQ(r.recorder.reports, (std::vector<std::string>{"0:1,2", "0:0,0", "0:2,0", "0:2,1",
+                                                            "0:4,3", "0:0,0", "0:1,1"}));
     Frame& f = r.frame(0);
-    EXPECT_EQ(graphics::getColour(f, 0, 0), 0x00000000u);  // fulla with alpha 0 is full with the colour 0
+    EXPECT_EQ(graphics::getColour(f, 0, 0),
+              0x00000000u);  // fulla with alpha 0 is full with the colour 0
     EXPECT_EQ(graphics::getColour(f, 2, 0), 0x00000001u);
     EXPECT_EQ(graphics::getColour(f, 3, 0), 0x00000000u);
     EXPECT_EQ(f.synced, 0);
@@ -151,19 +177,23 @@ std::vector<int32_t> globalArray(TestGame& game) {
     std::vector<int32_t> out;
     const runtime::Variable* v = game.engine().globals.find(1);
     if (!v) return out;
-    for (runtime::Value* cell : v->elements) out.push_back(cell && cell->type == runtime::kInteger ? cell->u.i : -999);
+    for (runtime::Value* cell : v->elements)
+        out.push_back(cell && cell->type == runtime::kInteger ? cell->u.i : -999);
     return out;
 }
 
 TEST(DrawCommands, ClipFindsTheSetPixels) {
-    ScriptRun r(" var 1\n global\n" + stmt("frame", {6, 5, 0, 0}) + show(call("clip", {0, 0})) + show(call("clip", {0, 1})) +
-          show(call("clip", {0, 2})) + show(call("clip", {0, 3})) + show(call("clip", {0, 5})) +
-          " var 1\n push 0\n push 4\n cmd clip\n ;\n" + stmt("full", {0, 4, 1, 1, 1, 0x01000000}) +
-          stmt("pset", {0, 1, 3, 0x00000001}) + show(call("clip", {0, 0})) + " var 1\n push 0\n push 4\n cmd clip\n ;\n");
+    ScriptRun r(" var 1\n global\n" + stmt("frame", {6, 5, 0, 0}) + show(call("clip", {0, 0})) +
+                show(call("clip", {0, 1})) + show(call("clip", {0, 2})) +
+                show(call("clip", {0, 3})) + show(call("clip", {0, 5})) +
+                " var 1\n push 0\n push 4\n cmd clip\n ;\n" +
+                stmt("full", {0, 4, 1, 1, 1, 0x01000000}) + stmt("pset", {0, 1, 3, 0x00000001}) +
+                show(call("clip", {0, 0})) + " var 1\n push 0\n push 4\n cmd clip\n ;\n");
     EXPECT_EQ(r.shown(), (std::vector<std::string>{"6", "5", "-1", "-1", "-1", "1"}));
     EXPECT_EQ(globalArray(r.game), (std::vector<int32_t>{1, 1, 4, 3}));
 
-    ScriptRun empty(" var 1\n global\n" + stmt("frame", {6, 5, 8, 0}) + " var 1\n push 0\n push 4\n cmd clip\n ;\n");
+    ScriptRun empty(" var 1\n global\n" + stmt("frame", {6, 5, 8, 0}) +
+                    " var 1\n push 0\n push 4\n cmd clip\n ;\n");
     EXPECT_EQ(globalArray(empty.game), (std::vector<int32_t>{6, 5, -1, -1}));
 }
 
@@ -183,14 +213,16 @@ std::string le32(std::initializer_list<uint32_t> values) {
 }
 
 TEST(DrawCommands, PointblockAndPsetblockScaleBlocks) {
-    std::string setup = " var 1\n global\n" + stmt("frame", {2, 2, 0, 0}) + stmt("frame", {3, 3, 0, 0}) +
-                        stmt("pset", {0, 0, 0, 0x00010203}) + stmt("pset", {0, 1, 0, 0x00040506}) +
-                        stmt("pset", {0, 1, 1, 0x00070809});
+    std::string setup = " var 1\n global\n" + stmt("frame", {2, 2, 0, 0}) +
+                        stmt("frame", {3, 3, 0, 0}) + stmt("pset", {0, 0, 0, 0x00010203}) +
+                        stmt("pset", {0, 1, 0, 0x00040506}) + stmt("pset", {0, 1, 1, 0x00070809});
     // Columns doubled: entry (c, r) is the point at (c * 2 / 4, r), alpha forced to 0xFF.
     ScriptRun r(setup + " var 1\n" + call("pointblock", {0, 0, 0, 2, 2, 4, 2}) + "\n =\n ;\n" +
-          " var 1\n push 4\n push 2\n push 1\n push 0\n push 0\n push 2\n push 2\n cmd psetblock\n ;\n");
-    EXPECT_EQ(blockBytes(r.game), le32({0xFF010203, 0xFF010203, 0xFF040506, 0xFF040506, 0xFF000000, 0xFF000000,
-                                        0xFF070809, 0xFF070809}) + std::string(1, '\0'));
+                " var 1\n push 4\n push 2\n push 1\n push 0\n push 0\n push 2\n push 2\n cmd "
+                "psetblock\n ;\n");
+    EXPECT_EQ(blockBytes(r.game), le32({0xFF010203, 0xFF010203, 0xFF040506, 0xFF040506, 0xFF000000,
+                                        0xFF000000, 0xFF070809, 0xFF070809}) +
+                                      std::string(1, '\0'));
     // Written back halved: (c, r) takes entry ((r * 2) / 2) * 4 + (c * 4) / 2, through pset.
     Frame& f = r.frame(1);
     EXPECT_EQ(graphics::getColour(f, 0, 0), 0x00010203u);
@@ -203,14 +235,18 @@ TEST(DrawCommands, PointblockAndPsetblockScaleBlocks) {
     EXPECT_EQ(tail, (std::vector<std::string>{"1:0,0", "1:1,0", "1:0,1", "1:1,1"}));
 
     // Points outside read as 0xFFFFFFFF; no pixels give the empty string.
-    ScriptRun outside(setup + " var 1\n" + call("pointblock", {0, -1, 1, 2, 1, 2, 1}) + "\n =\n ;\n");
+    ScriptRun outside(setup + " var 1\n" + call("pointblock", {0, -1, 1, 2, 1, 2, 1}) +
+                      "\n =\n ;\n");
     EXPECT_EQ(blockBytes(outside.game), le32({0xFFFFFFFF, 0xFF000000}) + std::string(1, '\0'));
     ScriptRun none(setup + " var 1\n" + call("pointblock", {0, 0, 0, 2, 2, 0, 5}) + "\n =\n ;\n");
     EXPECT_EQ(blockBytes(none.game), std::string(1, '\0'));
 
     // Data shorter than srcW * srcH * 4 bytes, or not a string, draws nothing.
-    ScriptRun shortData(setup + " pushs \"abcdef\"\n push 2\n push 1\n push 1\n push 0\n push 0\n push 2\n push 1\n cmd psetblock\n ;\n" +
-                  " push 5\n push 2\n push 1\n push 1\n push 0\n push 0\n push 2\n push 1\n cmd psetblock\n ;\n");
+    ScriptRun shortData(setup +
+                        " pushs \"abcdef\"\n push 2\n push 1\n push 1\n push 0\n push 0\n push 2\n "
+                        "push 1\n cmd psetblock\n ;\n" +
+                        " push 5\n push 2\n push 1\n push 1\n push 0\n push 0\n push 2\n push 1\n "
+                        "cmd psetblock\n ;\n");
     EXPECT_EQ(graphics::getColour(shortData.frame(1), 0, 0), 0u);
     EXPECT_TRUE(shortData.shown().empty());
 }

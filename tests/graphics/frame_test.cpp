@@ -22,8 +22,8 @@ TEST(Frame, CreationAlignsZeroesAndSetsTheFlags) {
         int32_t bpp, mode;
         int32_t bppAfter, alphaValid;
     };
-    for (const Case& c : {Case{0, 0, 32, 0}, Case{32, 1, 32, 0}, Case{32, 2, 32, 1}, Case{0, 3, 32, 1}, Case{8, 2, 8, 0},
-                          Case{24, 0, 24, 0}}) {
+    for (const Case& c : {Case{0, 0, 32, 0}, Case{32, 1, 32, 0}, Case{32, 2, 32, 1},
+                          Case{0, 3, 32, 1}, Case{8, 2, 8, 0}, Case{24, 0, 24, 0}}) {
         auto f = createFrame(7, 5, c.bpp, c.mode);
         ASSERT_TRUE(f);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(f->pixels) % 16, 0u);
@@ -49,10 +49,10 @@ TEST(Frame, SizesAndDepthsThatCannotBeHeldAreRefused) {
     EXPECT_FALSE(createFrame(5, -1, 32, 0));
     EXPECT_FALSE(createFrame(5, 5, -8, 0));
     EXPECT_FALSE(createFrame(5, 5, 65, 0));
-    EXPECT_FALSE(createFrame(40000, 40000, 32, 0));         // 6.4 GB
-    EXPECT_FALSE(createFrame(1 << 30, 0, 32, 0));           // a row too long to address
-    EXPECT_TRUE(createFrame(1 << 20, 0, 32, 0));            // nothing to allocate, a row that fits
-    EXPECT_TRUE(createFrame(3, 3, 64, 0));                  // stored, not drawn
+    EXPECT_FALSE(createFrame(40000, 40000, 32, 0));  // 6.4 GB
+    EXPECT_FALSE(createFrame(1 << 30, 0, 32, 0));    // a row too long to address
+    EXPECT_TRUE(createFrame(1 << 20, 0, 32, 0));     // nothing to allocate, a row that fits
+    EXPECT_TRUE(createFrame(3, 3, 64, 0));           // stored, not drawn
 }
 
 TEST(Frame, RowsAreStoredBottomUp) {
@@ -122,17 +122,19 @@ TEST(Frame, BlendPixelFormula) {
 }
 
 class CountingSurface : public DeviceSurface {
-public:
+  public:
     explicit CountingSurface(int& released) : released_(released) {}
     ~CountingSurface() override { ++released_; }
 
-private:
+  private:
     int& released_;
 };
 
 class RecordingListener : public FrameChangeListener {
-public:
-    void frameChanged(const Frame& f, int32_t x, int32_t y) override { points.push_back({f.slot, x, y}); }
+  public:
+    void frameChanged(const Frame& f, int32_t x, int32_t y) override {
+        points.push_back({f.slot, x, y});
+    }
     int32_t spriteStatistic(int32_t which) const override { return which * 10; }
     struct Point {
         int32_t slot, x, y;
@@ -191,7 +193,8 @@ TEST(FrameTable, PlacementNeedsBothBackEndSettings) {
 
 TEST(Tables, ShuffleIsThePermutationOfTheStartUpDraws) {
     const auto& s = shuffleTable();
-    const uint32_t first[] = {255, 21, 78, 87, 119, 124, 198, 207, 46, 104, 132, 134, 231, 242, 74, 95};
+    const uint32_t first[] = {255, 21,  78,  87,  119, 124, 198, 207,
+                              46,  104, 132, 134, 231, 242, 74,  95};
     for (size_t i = 0; i < 16; ++i) EXPECT_EQ(s[i], first[i]) << i;
     EXPECT_EQ(s[255], 88u);
     std::vector<bool> seen(256, false);
@@ -204,7 +207,8 @@ TEST(Tables, IsqrtIsTheFloorOfTheSquareRoot) {
     EXPECT_EQ(t[0], 0);
     EXPECT_EQ(t[1], 8);
     EXPECT_EQ(t[1023], 255);
-    for (uint32_t i = 0; i < 1024; ++i) ASSERT_EQ(t[i], static_cast<uint8_t>(std::floor(std::sqrt(64.0 * i)))) << i;
+    for (uint32_t i = 0; i < 1024; ++i)
+        ASSERT_EQ(t[i], static_cast<uint8_t>(std::floor(std::sqrt(64.0 * i)))) << i;
     for (uint32_t n = 0; n < 65536; ++n) {
         auto r = static_cast<uint32_t>(std::sqrt(static_cast<double>(n)));
         ASSERT_EQ(isqrt(n), r) << n;

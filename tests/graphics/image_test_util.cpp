@@ -2,7 +2,8 @@
 
 namespace rs::test {
 
-std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t height, tools::BitWriter bits) {
+std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t height,
+                            tools::BitWriter bits) {
     std::vector<uint8_t> file(16, 0);
     file[0] = 'F';
     file[1] = fe ? 'E' : 'D';
@@ -19,7 +20,8 @@ std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t heigh
 std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok) {
     auto h = graphics::readFdHeader(file);
     if (!h) return {};
-    std::vector<uint32_t> out(static_cast<size_t>(h->width) * static_cast<size_t>(h->height), 0xDEADBEEF);
+    std::vector<uint32_t> out(static_cast<size_t>(h->width) * static_cast<size_t>(h->height),
+                              0xDEADBEEF);
     bool r = h->fe ? graphics::DecodeFE(h->width, h->height, h->depth, file, out)
                    : graphics::DecodeFD(h->width, h->height, h->depth, file, out);
     if (ok) *ok = r;
@@ -70,12 +72,16 @@ std::vector<uint8_t> makeBitmap(int32_t width, int32_t height, int32_t depth,
         size_t row = static_cast<size_t>(start + (height - 1 - y) * rowSize);
         for (int32_t x = 0; x < width; ++x) {
             uint32_t v = pixel(x, y);
-            for (int i = 0; i < depth / 8; ++i) b[row + static_cast<size_t>(x * depth / 8 + i)] = static_cast<uint8_t>(v >> (8 * i));
+            for (int i = 0; i < depth / 8; ++i)
+                b[row + static_cast<size_t>(x * depth / 8 + i)] =
+                    static_cast<uint8_t>(v >> (8 * i));
         }
     }
     return b;
 }
 
-std::string bytesToString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string bytesToString(const std::vector<uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
 }  // namespace rs::test

@@ -12,7 +12,8 @@
 namespace rs::test {
 
 // An FD or FE file: the 16-byte header and the bits written so far.
-std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t height, tools::BitWriter bits);
+std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t height,
+                            tools::BitWriter bits);
 
 // Decodes a file by its header into width * height pixels; `ok` receives the decoder's result.
 std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok = nullptr);
@@ -29,7 +30,9 @@ struct SymbolWriter {
         bits.bits(rgb, 24);
     }
     void number(uint64_t v) { bits.number(v); }
-    void signedNumber(int64_t d) { bits.number(d >= 0 ? static_cast<uint64_t>(2 * d) : static_cast<uint64_t>(-2 * d - 1)); }
+    void signedNumber(int64_t d) {
+        bits.number(d >= 0 ? static_cast<uint64_t>(2 * d) : static_cast<uint64_t>(-2 * d - 1));
+    }
     // A prediction with its red, green and blue differences.
     void predict(int s, int dr, int dg, int db) {
         symbol(s);

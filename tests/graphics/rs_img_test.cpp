@@ -50,7 +50,8 @@ TEST(RsImg, PngToFdAndFeAndBackWithoutAChangedPixel) {
             ToolRun r = runTool({format, png, encoded});
             ASSERT_EQ(r.status, 0) << r.err;
             EXPECT_NE(r.out.find(c.alpha ? "depth 32" : "depth 24"), std::string::npos) << r.out;
-            auto header = graphics::readFdHeader(readBytes(dir, std::string(c.name) + "." + format));
+            auto header =
+                graphics::readFdHeader(readBytes(dir, std::string(c.name) + "." + format));
             ASSERT_TRUE(header);
             EXPECT_EQ(header->fe, std::string(format) == "fe");
             ASSERT_EQ(runTool({"png", encoded, back}).status, 0);
@@ -63,7 +64,9 @@ TEST(RsImg, PngToFdAndFeAndBackWithoutAChangedPixel) {
 
 TEST(RsImg, BitmapsShowTheirColourKeyAsTransparent) {
     TempDir dir;
-    dir.write("key.bmp", bytesToString(makeBitmap(2, 1, 24, [](int32_t x, int32_t) { return x ? 0x0000FFu : 0x123456u; })));
+    dir.write("key.bmp", bytesToString(makeBitmap(2, 1, 24, [](int32_t x, int32_t) {
+                  return x ? 0x0000FFu : 0x123456u;
+              })));
     ToolRun info = runTool({"info", dir.path() + "/key.bmp"});
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.out, "BMP 2x1 depth 24 with transparency\n");

@@ -75,7 +75,8 @@ TEST(HostPath, MapsNewFilesToUtf8) {
     TempDir dir;
     dir.write("Save/old.dat", "x");
     PathResolver r;
-    EXPECT_EQ(r.mapForCreate(dir.path(), "save\\新規.dat"), dir.path() + "/Save/" + u8(u8"新規.dat"));
+    EXPECT_EQ(r.mapForCreate(dir.path(), "save\\新規.dat"),
+              dir.path() + "/Save/" + u8(u8"新規.dat"));
     EXPECT_EQ(r.mapForCreate(dir.path(), "save\\OLD.DAT"), dir.path() + "/Save/old.dat");
     EXPECT_EQ(r.mapForCreate(dir.path(), "new\\a\\b.dat"), dir.path() + "/new/a/b.dat");
 }

@@ -19,7 +19,10 @@ TEST(BadInput, InvalidOpcodeReportsItsAddressAndByte) {
     std::vector<uint8_t> bytes(100, 0x08);  // 100 pushes of void...
     bytes.push_back(0x4A);                  // ...then an invalid opcode at offset 100
     std::string text = fatalText(bytes);
-    EXPECT_EQ(text.rfind("場所：実行時のエラー in -1\n(101:test)\n症状：アドレス  100 : おかしな命令「4a」を実行しました\n", 0), 0u)
+    EXPECT_EQ(text.rfind("場所：実行時のエラー in -1\n(101:test)\n症状：アドレス  100 : "
+                         "おかしな命令「4a」を実行しました\n",
+                         0),
+              0u)
         << text;
 }
 
@@ -33,9 +36,12 @@ TEST(BadInput, EveryUndefinedOpcodeIsInvalid) {
 }
 
 TEST(BadInput, TruncatedOperandsAtTheEndAreInvalidInstructions) {
-    EXPECT_NE(fatalText({0x00, 0x01, 0x02}).find("アドレス    0 : おかしな命令「00」"), std::string::npos);
-    EXPECT_NE(fatalText({0xD1, 0x15, 0x01}).find("アドレス    1 : おかしな命令「15」"), std::string::npos);
-    EXPECT_NE(fatalText({0xD1, 0x27}).find("アドレス    1 : おかしな命令「27」"), std::string::npos);
+    EXPECT_NE(fatalText({0x00, 0x01, 0x02}).find("アドレス    0 : おかしな命令「00」"),
+              std::string::npos);
+    EXPECT_NE(fatalText({0xD1, 0x15, 0x01}).find("アドレス    1 : おかしな命令「15」"),
+              std::string::npos);
+    EXPECT_NE(fatalText({0xD1, 0x27}).find("アドレス    1 : おかしな命令「27」"),
+              std::string::npos);
     EXPECT_NE(fatalText({0x01, 0, 0}).find("おかしな命令「01」"), std::string::npos);
 }
 
@@ -43,9 +49,11 @@ TEST(BadInput, StringLiteralsOutsideTheImageAreRejected) {
     // Offset past the end.
     EXPECT_NE(fatalText({0x22, 0xF0}).find("おかしな命令「22」"), std::string::npos);
     // Offset inside, but the length runs past the end: at 2, length 0x00FF, only 3 bytes.
-    EXPECT_NE(fatalText({0x22, 0x02, 0xFF, 0x00, 'a', 'b', 'c'}).find("おかしな命令「22」"), std::string::npos);
+    EXPECT_NE(fatalText({0x22, 0x02, 0xFF, 0x00, 'a', 'b', 'c'}).find("おかしな命令「22」"),
+              std::string::npos);
     // A negative 32-bit offset.
-    EXPECT_NE(fatalText({0x02, 0xFF, 0xFF, 0xFF, 0xFF}).find("おかしな命令「02」"), std::string::npos);
+    EXPECT_NE(fatalText({0x02, 0xFF, 0xFF, 0xFF, 0xFF}).find("おかしな命令「02」"),
+              std::string::npos);
     // A literal whose length byte is the last byte of the image.
     EXPECT_NE(fatalText({0x22, 0x02, 0x00}).find("おかしな命令「22」"), std::string::npos);
 }
@@ -53,7 +61,8 @@ TEST(BadInput, StringLiteralsOutsideTheImageAreRejected) {
 TEST(BadInput, RunningOffTheEndStops) {
     // push 1, push 2, +, statement end, and nothing after it.
     std::string text = fatalText({0xD1, 0xD2, 0x89, 0x95});
-    EXPECT_NE(text.find("アドレス    4 : コードの範囲外を実行しようとしました"), std::string::npos) << text;
+    EXPECT_NE(text.find("アドレス    4 : コードの範囲外を実行しようとしました"), std::string::npos)
+        << text;
 }
 
 TEST(BadInput, UnassignedCommandIdsAreReported) {
@@ -80,12 +89,16 @@ TEST(BadInput, ParameterStackOverflowIsFatal) {
 }
 
 TEST(BadInput, EmptyStackFetchesAreFatal) {
-    EXPECT_NE(fatalText(TestGame::assembleOrFail("+\n")).find("場所：ngetvar in -1\n(1:test)\n症状：パラメータがたりません\n"),
+    EXPECT_NE(fatalText(TestGame::assembleOrFail("+\n"))
+                  .find("場所：ngetvar in -1\n(1:test)\n症状：パラメータがたりません\n"),
               std::string::npos);
-    EXPECT_NE(fatalText(TestGame::assembleOrFail("cmd dim\n")).find("場所：ngetvar"), std::string::npos);
-    EXPECT_NE(fatalText(TestGame::assembleOrFail("global\n")).find("場所：global in -1\n(1:test)\n症状：変数名がありません\n"),
+    EXPECT_NE(fatalText(TestGame::assembleOrFail("cmd dim\n")).find("場所：ngetvar"),
               std::string::npos);
-    EXPECT_NE(fatalText(TestGame::assembleOrFail("push 1\nglobal\n")).find("症状：変数名ではありません\n"),
+    EXPECT_NE(fatalText(TestGame::assembleOrFail("global\n"))
+                  .find("場所：global in -1\n(1:test)\n症状：変数名がありません\n"),
+              std::string::npos);
+    EXPECT_NE(fatalText(TestGame::assembleOrFail("push 1\nglobal\n"))
+                  .find("症状：変数名ではありません\n"),
               std::string::npos);
 }
 

@@ -18,7 +18,8 @@ std::string fatalOf(const std::string& source) {
     size_t msgAt = f.find("症状：") + std::string("症状：").size();
     size_t stackAt = f.find("\nコールスタックダンプ", msgAt);
     size_t msgEnd = stackAt != std::string::npos ? stackAt : f.find("\nゲームを停止します", msgAt);
-    return f.substr(placeAt, f.find(" in ", placeAt) - placeAt) + " / " + f.substr(msgAt, msgEnd - msgAt);
+    return f.substr(placeAt, f.find(" in ", placeAt) - placeAt) + " / " +
+           f.substr(msgAt, msgEnd - msgAt);
 }
 
 // What print(-1, ...) showed, in order.
@@ -32,7 +33,8 @@ std::vector<std::string> shown(const std::string& source) {
 const char* kShowValue = "push -1\npush 0\npush 0\npush 0\npush 0\npush 0\npush 0\n";
 
 TEST(ControlFlow, GotoJumpsToALabel) {
-    std::string src = std::string("jump skip\n") + kShowValue + "pushs \"not here\"\ncmd print\n;\nskip:\n" + kShowValue +
+    std::string src = std::string("jump skip\n") + kShowValue +
+                      "pushs \"not here\"\ncmd print\n;\nskip:\n" + kShowValue +
                       "pushs \"here\"\ncmd print\n;\ncmd end\n";
     EXPECT_EQ(shown(src), std::vector<std::string>{"here"});
 }
@@ -61,17 +63,21 @@ TEST(ControlFlow, IfgotoJumpsOnIntegerZeroOnly) {
 TEST(ControlFlow, IfgotoTargetErrors) {
     EXPECT_EQ(fatalOf("push 3\npush 0\nifgoto\n"), "ifgoto / パラメータがありません");
     EXPECT_EQ(fatalOf("pushl.32 -1\npush 0\nifgoto\n"), "ifgoto / 飛び先がありません");
-    EXPECT_EQ(fatalOf("pushl.32 5000\npush 1\ncmd nifgoto\n"), "nifgoto / 未定義ラベルを関数呼び出しに使用しました");
+    EXPECT_EQ(fatalOf("pushl.32 5000\npush 1\ncmd nifgoto\n"),
+              "nifgoto / 未定義ラベルを関数呼び出しに使用しました");
     // Not jumping never looks at the target.
     EXPECT_EQ(fatalOf("push 3\npush 1\nifgoto\ncmd end\n"), "");
 }
 
 TEST(ControlFlow, ReturnHandsTheCalleesCellsToTheCaller) {
-    std::string src = std::string(kShowValue) + "call f\ncmd print\n;\ncmd end\nf:\npushs \"from f\"\nreturn\n";
+    std::string src =
+        std::string(kShowValue) + "call f\ncmd print\n;\ncmd end\nf:\npushs \"from f\"\nreturn\n";
     EXPECT_EQ(shown(src), std::vector<std::string>{"from f"});
 }
 
-TEST(ControlFlow, ReturnWithoutCall) { EXPECT_EQ(fatalOf("return\n"), "return / 呼び出しのないreturnです"); }
+TEST(ControlFlow, ReturnWithoutCall) {
+    EXPECT_EQ(fatalOf("return\n"), "return / 呼び出しのないreturnです");
+}
 
 TEST(ControlFlow, CallPastTheImageFailsAfterPushingTheReturnOffset) {
     TestGame game;
@@ -81,8 +87,10 @@ TEST(ControlFlow, CallPastTheImageFailsAfterPushingTheReturnOffset) {
     EXPECT_EQ(t.return_stack[0], 5);
     auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
     ASSERT_EQ(fatal.size(), 1u);
-    EXPECT_EQ(fatal[0],
-              "場所：(call) in -1\n(10000:test)\n症状：未定義ラベルを関数呼び出しに使用しました\nゲームを停止します");
+    EXPECT_EQ(
+        fatal[0],
+        "場所：(call) in "
+        "-1\n(10000:test)\n症状：未定義ラベルを関数呼び出しに使用しました\nゲームを停止します");
 }
 
 TEST(ControlFlow, RunawayRecursionStopsWithAStackError) {
@@ -93,7 +101,8 @@ TEST(ControlFlow, RunawayRecursionStopsWithAStackError) {
     ASSERT_EQ(fatal.size(), 1u);
     // Every call also pushes a frame base: the 256 frame bases run out first, at depth 255, and
     // the failing call changes nothing.
-    EXPECT_NE(fatal[0].find("症状：パラメータスタックレベルを超えました\n不当な再帰呼び出しと思われます\n"),
+    EXPECT_NE(fatal[0].find(
+                  "症状：パラメータスタックレベルを超えました\n不当な再帰呼び出しと思われます\n"),
               std::string::npos);
     EXPECT_EQ(t.depth, 255);
     EXPECT_EQ(t.frame_count, 256);
@@ -106,8 +115,9 @@ TEST(ControlFlow, TheReturnStackLimitIsCheckedFirst) {
     game.run(10);
     auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
     ASSERT_EQ(fatal.size(), 1u);
-    EXPECT_NE(fatal[0].find("症状：リターンスタックレベルを超えました\n不当な再帰呼び出しと思われます\n"),
-              std::string::npos);
+    EXPECT_NE(
+        fatal[0].find("症状：リターンスタックレベルを超えました\n不当な再帰呼び出しと思われます\n"),
+        std::string::npos);
     EXPECT_EQ(t.depth, 256);
     EXPECT_EQ(t.frame_count, 1);
 }
@@ -117,7 +127,8 @@ TEST(Scheduling, ThreadsOfTheChainRunInOrderAndFinishedOnesAreUnlinked) {
     Engine& e = game.engine();
     game.load(std::string(kShowValue) + "pushs \"zero\"\ncmd print\n;\ncmd end\n");
     runtime::ScriptThread* one = e.threads.create(1);
-    auto bytes = TestGame::assembleOrFail(std::string(kShowValue) + "pushs \"one\"\ncmd print\n;\ncmd end\n");
+    auto bytes = TestGame::assembleOrFail(std::string(kShowValue) +
+                                          "pushs \"one\"\ncmd print\n;\ncmd end\n");
     one->code.setOwned(bytes.data(), static_cast<int32_t>(bytes.size()));
     one->ended = 0;
     one->wake_time = e.engineTime();

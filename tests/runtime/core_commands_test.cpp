@@ -35,7 +35,8 @@ TEST(CoreCommands, TypeOfAndToInteger) {
     EXPECT_EQ(evalText("pushs \"99999999999\"\ncmd int"), "2147483647");
     std::string fatal = evalText("pushl here\ncmd int\ncmd print\n;\ncmd end\nhere:");
     EXPECT_NE(fatal.find("場所：ngetint in -1\n"), std::string::npos) << fatal;
-    EXPECT_NE(fatal.find("症状：数値化できないパラメータです(ラベルオフセット)\n"), std::string::npos);
+    EXPECT_NE(fatal.find("症状：数値化できないパラメータです(ラベルオフセット)\n"),
+              std::string::npos);
     EXPECT_NE(evalText("void\ncmd int").find("症状：パラメータがありません\n"), std::string::npos);
 }
 
@@ -69,7 +70,8 @@ TEST(CoreCommands, ArgumentsByValueAndByReference) {
 
 TEST(CoreCommands, ArgumentCountAndReturnOffset) {
     TestGame game;
-    runtime::ScriptThread& t = game.load("push 7\npush 8\npush 9\ncall f\ncmd end\nf:\ncmd argcount\ncmd retaddr\nreturn\n");
+    runtime::ScriptThread& t = game.load(
+        "push 7\npush 8\npush 9\ncall f\ncmd end\nf:\ncmd argcount\ncmd retaddr\nreturn\n");
     // Each run goes up to the next call: the pushes and the call, argcount, retaddr, return.
     for (int i = 0; i < 4; ++i) runtime::run(game.engine(), t);
     ASSERT_EQ(t.psp, 5);
@@ -82,7 +84,8 @@ TEST(CoreCommands, ArgumentCountAndReturnOffset) {
 
 TEST(CoreCommands, DiscardFrameDropsTheCallWithoutJumping) {
     TestGame game;
-    runtime::ScriptThread& t = game.load("push 1\ncall f\ncmd end\nf:\npush 2\npush 3\ncmd dropframe\ncmd end\n");
+    runtime::ScriptThread& t =
+        game.load("push 1\ncall f\ncmd end\nf:\npush 2\npush 3\ncmd dropframe\ncmd end\n");
     runtime::run(game.engine(), t);
     runtime::run(game.engine(), t);
     EXPECT_EQ(t.depth, 0);

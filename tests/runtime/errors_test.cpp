@@ -39,7 +39,8 @@ TEST(ScriptErrors, FatalReportAtTopLevelHasNoCallStack) {
     // "push 1; push 0; \" fails at the operator, the byte after offset 3.
     game.load("push 1\npush 0\n\\\ncmd end\n");
     EXPECT_TRUE(game.run(100));
-    std::string text = "場所：０除算エラー(\\) in -1\n(3:test)\n症状：除数が０です\nゲームを停止します";
+    std::string text =
+        "場所：０除算エラー(\\) in -1\n(3:test)\n症状：除数が０です\nゲームを停止します";
     EXPECT_EQ(game.boxTexts("ゲームシステムの致命的なエラー"), std::vector<std::string>{text});
     EXPECT_EQ(game.log(), entry("ゲームシステムの致命的なエラー", text));
     EXPECT_TRUE(game.engine().app.fatalErrorReported);
@@ -52,8 +53,9 @@ TEST(ScriptErrors, CallStackIsDumpedFromTwoNestedCallsOn) {
     // One active call: no dump. Two: both return offsets, most recent first.
     for (int depth : {1, 2}) {
         TestGame game;
-        std::string src = depth == 1 ? "call f\ncmd end\nf:\npush 1\npush 0\n\\\nreturn\n"
-                                     : "call f\ncmd end\nf:\ncall g\nreturn\ng:\npush 1\npush 0\n\\\nreturn\n";
+        std::string src =
+            depth == 1 ? "call f\ncmd end\nf:\npush 1\npush 0\n\\\nreturn\n"
+                       : "call f\ncmd end\nf:\ncall g\nreturn\ng:\npush 1\npush 0\n\\\nreturn\n";
         game.load(src);
         game.run(100);
         auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
@@ -62,7 +64,9 @@ TEST(ScriptErrors, CallStackIsDumpedFromTwoNestedCallsOn) {
             EXPECT_EQ(fatal[0].find("コールスタックダンプ"), std::string::npos);
         } else {
             // call f is at 0 (returns to 5), call g at 7 (returns to 12).
-            EXPECT_NE(fatal[0].find("\nコールスタックダンプ\n12\n5\nゲームを停止します"), std::string::npos) << fatal[0];
+            EXPECT_NE(fatal[0].find("\nコールスタックダンプ\n12\n5\nゲームを停止します"),
+                      std::string::npos)
+                << fatal[0];
         }
     }
 }

@@ -7,7 +7,8 @@ namespace rs::test {
 namespace {
 
 // Sets variable 12 and shows a literal.
-std::string showLiteral(const std::string& literal, const std::string& setup = "var 12\npush 34\n=\n;\n") {
+std::string showLiteral(const std::string& literal,
+                        const std::string& setup = "var 12\npush 34\n=\n;\n") {
     return evalText("pushs \"" + literal + "\"", setup);
 }
 
@@ -17,7 +18,9 @@ TEST(Literals, VariableInsertion) {
     EXPECT_EQ(showLiteral("a\\{13}b"), "ab");
     EXPECT_EQ(showLiteral("a\\{13}b", "var 13\n++\n;\n"), "a[no initialize reg - 13]b");
     // Arrays insert their first element.
-    EXPECT_EQ(showLiteral("\\{5}", "var 5\npush 2\ncmd dim\n;\npush 0\nvar 5\npushs \"first\"\n=\n;\n"), "first");
+    EXPECT_EQ(
+        showLiteral("\\{5}", "var 5\npush 2\ncmd dim\n;\npush 0\nvar 5\npushs \"first\"\n=\n;\n"),
+        "first");
 }
 
 TEST(Literals, WidthAndFullWidthInsertion) {

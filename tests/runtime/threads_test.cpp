@@ -8,7 +8,8 @@ namespace rs::test {
 namespace {
 
 std::string show(const std::string& literal) {
-    return "push -1\npush 0\npush 0\npush 0\npush 0\npush 0\npush 0\npushs \"" + literal + "\"\ncmd print\n;\n";
+    return "push -1\npush 0\npush 0\npush 0\npush 0\npush 0\npush 0\npushs \"" + literal +
+           "\"\ncmd print\n;\n";
 }
 
 void writeScript(TestGame& game, const std::string& name, const std::string& source) {
@@ -23,10 +24,11 @@ TEST(Threads, OtherThreadsRunWhenTheMainThreadIsDue) {
     // after the one that spawned it (its wake time is the spawn time, not before it), and it has
     // not finished when the main thread ends the game.
     writeScript(game, "child",
-                show("child 0") + "push 30\ncmd wait\n" + show("child 30") +
-                    "push 30\ncmd wait\n" + show("child 60") + "cmd end\n");
+                show("child 0") + "push 30\ncmd wait\n" + show("child 30") + "push 30\ncmd wait\n" +
+                    show("child 60") + "cmd end\n");
     game.load(".var slot 1\nvar slot\npushs \"child\"\ncmd spawn\n=\n;\n" + show("main 0") +
-              "push 50\ncmd wait\n" + show("main 50") + "push 50\ncmd wait\n" + show("main 100") + "cmd end\n");
+              "push 50\ncmd wait\n" + show("main 50") + "push 50\ncmd wait\n" + show("main 100") +
+              "cmd end\n");
     EXPECT_TRUE(game.run(10000));
     EXPECT_EQ(game.boxTexts("情報"),
               (std::vector<std::string>{"main 0", "main 50", "child 0", "main 100", "child 30"}));
@@ -41,7 +43,9 @@ TEST(Threads, ChainReplacesTheScriptAndKeepsTheThread) {
     // The locals went with the reset: variable 0 is unknown in the second script.
     auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
     ASSERT_EQ(fatal.size(), 1u);
-    EXPECT_NE(fatal[0].find("(4:second)\n症状：未使用変数(#0[hex])を使用しました"), std::string::npos) << fatal[0];
+    EXPECT_NE(fatal[0].find("(4:second)\n症状：未使用変数(#0[hex])を使用しました"),
+              std::string::npos)
+        << fatal[0];
     EXPECT_EQ(game.boxTexts("情報"), std::vector<std::string>{"first"});
 }
 

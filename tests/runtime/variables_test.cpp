@@ -74,7 +74,7 @@ TEST(Variables, TwoDimensionalResizeMovesElementsByCoordinate) {
     EXPECT_EQ(v->rows, 2);
     v->elements[1 * 3 + 2] = t.pool.newInteger(12);  // (2, 1)
     v->elements[0 * 3 + 1] = t.pool.newInteger(1);   // (1, 0)
-    ASSERT_TRUE(dimension(t.pool, *v, -2, 3));  // 2 wide, 3 rows: (2, 1) no longer fits
+    ASSERT_TRUE(dimension(t.pool, *v, -2, 3));       // 2 wide, 3 rows: (2, 1) no longer fits
     EXPECT_EQ(v->elements[0 * 2 + 1]->u.i, 1);
     for (size_t i = 0; i < v->elements.size(); ++i) {
         if (i != 1) {

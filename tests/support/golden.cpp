@@ -32,17 +32,17 @@ void expectMatchesGolden(const graphics::Image& image, const std::string& name) 
                 if (expected->at(x, y) != image.at(x, y)) {
                     if (differing++ == 0) {
                         char buf[96];
-                        std::snprintf(buf, sizeof buf, "first at (%d,%d): expected %08x, got %08x", x, y,
-                                      expected->at(x, y), image.at(x, y));
+                        std::snprintf(buf, sizeof buf, "first at (%d,%d): expected %08x, got %08x",
+                                      x, y, expected->at(x, y), image.at(x, y));
                         first = buf;
                     }
                 }
             }
         }
     }
-    ADD_FAILURE() << "picture differs from golden " << golden << ": size " << image.width << "x" << image.height
-                  << " vs " << expected->width << "x" << expected->height << ", " << differing
-                  << " pixels differ, " << first << "; actual written to " << actual;
+    ADD_FAILURE() << "picture differs from golden " << golden << ": size " << image.width << "x"
+                  << image.height << " vs " << expected->width << "x" << expected->height << ", "
+                  << differing << " pixels differ, " << first << "; actual written to " << actual;
 }
 
 }  // namespace rs::test

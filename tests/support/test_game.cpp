@@ -23,7 +23,8 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     // Folders made read-only by a test must become writable again to be removed.
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::recursive_directory_iterator(); ++it) {
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); ++it) {
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
     fs::remove_all(path_, ec);
@@ -41,7 +42,9 @@ std::string TempDir::read(const std::string& name) const {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool TempDir::exists(const std::string& name) const { return fs::exists(fs::path(path_) / name); }
+bool TempDir::exists(const std::string& name) const {
+    return fs::exists(fs::path(path_) / name);
+}
 
 TestGame::TestGame(int32_t poolSize, bool withSaveFolder) {
     if (withSaveFolder) fs::create_directories(fs::path(dir_.path()) / "save");
@@ -82,9 +85,13 @@ runtime::ScriptThread& TestGame::loadBytes(const std::vector<uint8_t>& bytes) {
     return *t;
 }
 
-runtime::ScriptThread& TestGame::load(const std::string& source) { return loadBytes(assembleOrFail(source)); }
+runtime::ScriptThread& TestGame::load(const std::string& source) {
+    return loadBytes(assembleOrFail(source));
+}
 
-bool TestGame::run(int64_t maxTurns) { return shell::runTurns(*engine_, maxTurns); }
+bool TestGame::run(int64_t maxTurns) {
+    return shell::runTurns(*engine_, maxTurns);
+}
 
 std::vector<std::string> TestGame::boxTexts(std::string_view caption) const {
     std::vector<std::string> out;
@@ -94,12 +101,14 @@ std::vector<std::string> TestGame::boxTexts(std::string_view caption) const {
     return out;
 }
 
-std::string TestGame::log() const { return dir_.exists("save/rune_error.log") ? dir_.read("save/rune_error.log") : ""; }
+std::string TestGame::log() const {
+    return dir_.exists("save/rune_error.log") ? dir_.read("save/rune_error.log") : "";
+}
 
 std::string evalText(const std::string& body, const std::string& prelude) {
     TestGame game;
-    game.load(prelude + "\n push -1\n push 0\n push 0\n push 0\n push 0\n push 0\n push 0\n" + body +
-              "\n cmd print\n ;\n cmd end\n");
+    game.load(prelude + "\n push -1\n push 0\n push 0\n push 0\n push 0\n push 0\n push 0\n" +
+              body + "\n cmd print\n ;\n cmd end\n");
     game.run(1000);
     auto info = game.boxTexts("情報");
     if (!info.empty()) return info.back();

@@ -16,11 +16,13 @@
 namespace rs::test {
 
 // UTF-8 text for the assembler (narrow literals in the tests are code page 932).
-inline std::string u8(const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); }
+inline std::string u8(const char8_t* s) {
+    return std::string(reinterpret_cast<const char*>(s));
+}
 
 // A temporary folder, removed with its contents at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -31,12 +33,12 @@ public:
     std::string read(const std::string& name) const;
     bool exists(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 
 class TestGame {
-public:
+  public:
     // `poolSize` sets the value pool; `withSaveFolder` creates "save" (where the log goes). The
     // per-user data folder is "userdata" inside the game folder.
     explicit TestGame(int32_t poolSize = 32768, bool withSaveFolder = true);
@@ -54,7 +56,9 @@ public:
     // Runs the main loop until it ends (or `maxTurns`); true when it ended.
     bool run(int64_t maxTurns = 1000000);
 
-    const std::vector<platform::HeadlessMessageBoxes::Shown>& boxes() const { return host_->boxes().shown(); }
+    const std::vector<platform::HeadlessMessageBoxes::Shown>& boxes() const {
+        return host_->boxes().shown();
+    }
     // The texts of boxes with this caption, in order.
     std::vector<std::string> boxTexts(std::string_view caption) const;
     // The contents of save/rune_error.log (empty when missing).
@@ -63,7 +67,7 @@ public:
     // The fixed local time of every log entry: 2026/12/06 12:34:56.
     static constexpr const char* kStamp = "2026/12/06 12:34:56\r\n";
 
-private:
+  private:
     TempDir dir_;
     platform::VirtualClock* clock_;
     std::unique_ptr<platform::HeadlessHost> host_;

@@ -15,7 +15,8 @@ FontCatalog ipaCatalog() {
     return FontCatalog({
         {"IPAMincho", kMincho, 0},
         {"IPA明朝", kMincho, 0},
-        {"IPAGothic", "/other/fonts-japanese-gothic.ttf", 0},  // the same name twice: smallest path wins
+        {"IPAGothic", "/other/fonts-japanese-gothic.ttf",
+         0},  // the same name twice: smallest path wins
         {"IPAGothic", kGothic, 0},
         {"IPAゴシック", kGothic, 0},
         {"IPAPGothic", kPGothic, 0},
@@ -25,8 +26,9 @@ FontCatalog ipaCatalog() {
 
 TEST(FontCatalog, ListsWindowsNamesThenInstalledNames) {
     std::vector<std::string> expected = {
-        "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝", "ＭＳ Ｐ明朝", "MS Gothic", "MS PGothic", "MS Mincho",
-        "MS PMincho",    "IPAGothic",      "IPAMincho", "IPAPGothic", "IPAゴシック", "IPA明朝",
+        "ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝",  "ＭＳ Ｐ明朝", "MS Gothic",
+        "MS PGothic",    "MS Mincho",       "MS PMincho", "IPAGothic",   "IPAMincho",
+        "IPAPGothic",    "IPAゴシック",     "IPA明朝",
     };
     EXPECT_EQ(ipaCatalog().names(1600), expected);
     EXPECT_EQ(ipaCatalog().names(2).size(), 2u);
@@ -34,7 +36,8 @@ TEST(FontCatalog, ListsWindowsNamesThenInstalledNames) {
     // Windows names appear only when an equivalent is installed.
     FontCatalog minchoOnly({{"IPAMincho", kMincho, 0}});
     EXPECT_EQ(minchoOnly.names(1600),
-              (std::vector<std::string>{"ＭＳ 明朝", "ＭＳ Ｐ明朝", "MS Mincho", "MS PMincho", "IPAMincho"}));
+              (std::vector<std::string>{"ＭＳ 明朝", "ＭＳ Ｐ明朝", "MS Mincho", "MS PMincho",
+                                        "IPAMincho"}));
 }
 
 TEST(FontCatalog, ResolvesNamesToFiles) {
@@ -44,9 +47,9 @@ TEST(FontCatalog, ResolvesNamesToFiles) {
         std::string file;
     };
     const Case cases[] = {
-        {"ＭＳ 明朝", kMincho},    {"ＭＳ Ｐ明朝", kMincho},  // no P-mincho: the mincho stands in
-        {"ms gothic", kGothic},    {"MS PGothic", kPGothic},  {"IPA明朝", kMincho},
-        {"ipagothic", kGothic},    {"No Such Face", kGothic}, {"", kGothic},
+        {"ＭＳ 明朝", kMincho},  {"ＭＳ Ｐ明朝", kMincho},  // no P-mincho: the mincho stands in
+        {"ms gothic", kGothic},  {"MS PGothic", kPGothic},  {"IPA明朝", kMincho},
+        {"ipagothic", kGothic},  {"No Such Face", kGothic}, {"", kGothic},
         {"@IPAMincho", kGothic},  // vertical names are not faces
     };
     for (const Case& k : cases) {
@@ -76,7 +79,8 @@ TEST(FontCatalog, NameComparisonFoldsOnlyAsciiLetters) {
 }
 
 // A GSUB table with one feature and the given lookups (each a type and one subtable).
-std::vector<uint8_t> gsub(const char* tag, const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& lookups) {
+std::vector<uint8_t> gsub(const char* tag,
+                          const std::vector<std::pair<uint16_t, std::vector<uint8_t>>>& lookups) {
     std::vector<uint8_t> d;
     auto u16 = [&](uint32_t v) {
         d.push_back(static_cast<uint8_t>(v >> 8));
@@ -111,8 +115,8 @@ TEST(VerticalForms, ReadsSingleSubstitutions) {
     std::vector<uint8_t> delta = {0, 1, 0, 6, 0, 100, 0, 1, 0, 2, 0, 5, 0, 9};
     // Format 2 over a range coverage of glyphs 20..21 -> 300, 301; glyph 105 -> 400 chains
     // after the first lookup.
-    std::vector<uint8_t> array = {0, 2, 0, 12, 0, 3, 1, 44, 1, 45, 1, 144,
-                                  0, 2, 0, 2, 0, 20, 0, 21, 0, 0, 0, 105, 0, 105, 0, 2};
+    std::vector<uint8_t> array = {0, 2, 0, 12, 0, 3,  1, 44, 1, 45,  1, 144, 0, 2,
+                                  0, 2, 0, 20, 0, 21, 0, 0,  0, 105, 0, 105, 0, 2};
     // The same delta table inside an extension lookup.
     std::vector<uint8_t> extension = {0, 1, 0, 1, 0, 0, 0, 8};
     extension.insert(extension.end(), delta.begin(), delta.end());

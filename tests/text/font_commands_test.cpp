@@ -32,11 +32,15 @@ const std::string kShow = " push -1\n push 0\n push 0\n push 0\n push 0\n push 0
 TEST(FontCommands, AutofontselSearchesByPartOfTheName) {
     test::TestGame game;
     TextState& ts = *game.engine().text;
-    auto call = [](const std::string& name) { return kShow + " pushs \"" + name + "\"\n cmd autofontsel\n show\n"; };
+    auto call = [](const std::string& name) {
+        return kShow + " pushs \"" + name + "\"\n cmd autofontsel\n show\n";
+    };
     const std::string name = kShow + " cmd fontname\n show\n";
-    std::vector<std::string> texts = shown(game, call(u8(u8"明朝")) + name + call(u8(u8"明朝")) + call("Gothic") + name +
-                                                     call("IPAP") + name + call("Helvetica Neue") + name);
-    std::vector<std::string> expected = {"1", "ＭＳ 明朝", "2", "1", "MS Gothic", "1", "IPAPGothic", "0", "IPAPGothic"};
+    std::vector<std::string> texts =
+        shown(game, call(u8(u8"明朝")) + name + call(u8(u8"明朝")) + call("Gothic") + name +
+                        call("IPAP") + name + call("Helvetica Neue") + name);
+    std::vector<std::string> expected = {"1", "ＭＳ 明朝",  "2", "1",         "MS Gothic",
+                                         "1", "IPAPGothic", "0", "IPAPGothic"};
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(ts.lastFontQuery, "Helvetica Neue");
 }
@@ -92,7 +96,8 @@ TEST(FontSearch, StartUpPrefersMinchoAndKeepsAConfiguredFace) {
 TEST(FontSearch, ListHasNoVerticalFacesAndStaysWithinItsLimit) {
     auto fonts = platform::createSystemFontSource();
     std::vector<std::string> names = fonts->faceNames(kFontListLimit);
-    for (const char* want : {"ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝", "ＭＳ Ｐ明朝", "IPAGothic", "IPAゴシック", "IPAMincho", "IPA明朝"}) {
+    for (const char* want : {"ＭＳ ゴシック", "ＭＳ Ｐゴシック", "ＭＳ 明朝", "ＭＳ Ｐ明朝",
+                             "IPAGothic", "IPAゴシック", "IPAMincho", "IPA明朝"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
     }
     for (const std::string& n : names) EXPECT_NE(n[0], '@');

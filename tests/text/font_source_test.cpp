@@ -8,14 +8,18 @@ namespace {
 
 bool sameGlyph(const GlyphBitmap* a, const GlyphBitmap* b) {
     if (!a || !b) return a == b;
-    return a->blackBoxX == b->blackBoxX && a->blackBoxY == b->blackBoxY && a->originX == b->originX &&
-           a->originY == b->originY && a->cellIncX == b->cellIncX && a->cellIncY == b->cellIncY &&
-           a->pitch == b->pitch && a->bits == b->bits;
+    return a->blackBoxX == b->blackBoxX && a->blackBoxY == b->blackBoxY &&
+           a->originX == b->originX && a->originY == b->originY && a->cellIncX == b->cellIncX &&
+           a->cellIncY == b->cellIncY && a->pitch == b->pitch && a->bits == b->bits;
 }
 
 // A copy, since a glyph stays valid only until the next call.
-std::optional<GlyphBitmap> take(const GlyphBitmap* g) { return g ? std::optional<GlyphBitmap>(*g) : std::nullopt; }
-const GlyphBitmap* ptr(const std::optional<GlyphBitmap>& g) { return g ? &*g : nullptr; }
+std::optional<GlyphBitmap> take(const GlyphBitmap* g) {
+    return g ? std::optional<GlyphBitmap>(*g) : std::nullopt;
+}
+const GlyphBitmap* ptr(const std::optional<GlyphBitmap>& g) {
+    return g ? &*g : nullptr;
+}
 
 TEST(FontSource, MetricsFollowTheCellHeightAndWidth) {
     auto fonts = createSystemFontSource();
@@ -74,8 +78,8 @@ TEST(FontSource, VerticalFormsStandUpright) {
     auto dot = take(fonts->glyph(v, 0x8142, false));
     auto dotTurned = take(fonts->glyph(v, 0x8142, true));
     ASSERT_TRUE(dot && dotTurned);
-    EXPECT_LT(dot->originX, 12);         // lower left of the cell
-    EXPECT_GT(dotTurned->originX, 12);   // upper right
+    EXPECT_LT(dot->originX, 12);        // lower left of the cell
+    EXPECT_GT(dotTurned->originX, 12);  // upper right
     EXPECT_GT(dotTurned->originY, dot->originY);
     auto bar = take(fonts->glyph(v, 0x815B, true));
     ASSERT_TRUE(bar);
@@ -100,7 +104,8 @@ TEST(FontSource, CachedGlyphsEqualUncachedOnes) {
                     FontRequest f{"ＭＳ 明朝", height, height / 2 - round, vertical};
                     bool wide = code > 0xFF;
                     auto a = take(cached->glyph(f, code, vertical && wide));
-                    EXPECT_TRUE(sameGlyph(ptr(a), plain->glyph(f, code, vertical && wide))) << code << " " << height;
+                    EXPECT_TRUE(sameGlyph(ptr(a), plain->glyph(f, code, vertical && wide)))
+                        << code << " " << height;
                 }
             }
         }

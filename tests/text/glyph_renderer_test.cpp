@@ -62,7 +62,8 @@ TEST(GlyphRenderer, FastPathsMatchBitByBitWork) {
         return seed >> 16;
     };
     for (int round = 0; round < 200; ++round) {
-        GlyphBitmap g = GlyphBitmap::blank(static_cast<int32_t>(next() % 70), static_cast<int32_t>(next() % 40));
+        GlyphBitmap g = GlyphBitmap::blank(static_cast<int32_t>(next() % 70),
+                                           static_cast<int32_t>(next() % 40));
         for (int32_t y = 0; y < g.blackBoxY; ++y) {
             for (int32_t x = 0; x < g.blackBoxX; ++x) {
                 if (next() % 3 == 0) g.set(x, y);
@@ -122,7 +123,9 @@ TEST(GlyphRenderer, OneFullBlockWithTheOutlineStyle) {
 TEST(GlyphRenderer, EdgeCountsOnlyBitsOutsideTheBody) {
     // Block 0 holds the lower half of its sub-samples, block 1 all of them.
     CoverageMap m = outlinedCoverage(gridOf({0x00000000FFFFFFFFull, ~uint64_t{0}}), kOutlineStyle);
-    auto at = [&](int32_t px, int32_t py) { return static_cast<size_t>((py + 1) * m.width + (px + 1)); };
+    auto at = [&](int32_t px, int32_t py) {
+        return static_cast<size_t>((py + 1) * m.width + (px + 1));
+    };
     EXPECT_EQ(m.body[at(0, 0)], 32);
     EXPECT_EQ(m.edge[at(0, 0)], 32);
     EXPECT_EQ(m.body[at(1, 0)], 64);

@@ -20,7 +20,8 @@ TEST(PrintSpecialFrames, PrintToMinusOneShowsAnInformationBoxAndLogsIt) {
 
 TEST(PrintSpecialFrames, Print2ToMinusOneIsANonFatalReport) {
     TestGame game;
-    game.load(std::string("push -1\n") + kArgs + "push 0\npush 0\npushs \"hello\"\ncmd print2\n;\ncmd end\n");
+    game.load(std::string("push -1\n") + kArgs +
+              "push 0\npush 0\npushs \"hello\"\ncmd print2\n;\ncmd end\n");
     game.run(10);
     auto reports = game.boxTexts("ゲームシステムのエラー");
     ASSERT_EQ(reports.size(), 1u);
@@ -32,14 +33,16 @@ TEST(PrintSpecialFrames, MinusTwoSetsTheWindowTitle) {
     TestGame game;
     auto* window = dynamic_cast<platform::HeadlessWindow*>(&game.engine().host.window());
     ASSERT_NE(window, nullptr);
-    game.load(std::string("push -2\n") + kArgs + "pushs \"" + std::string(1500, 'w') + "\"\ncmd print\n;\ncmd end\n");
+    game.load(std::string("push -2\n") + kArgs + "pushs \"" + std::string(1500, 'w') +
+              "\"\ncmd print\n;\ncmd end\n");
     game.run(10);
     EXPECT_EQ(window->title(), std::string(1023, 'w'));
     EXPECT_TRUE(game.boxes().empty());
 }
 
 TEST(PrintSpecialFrames, OtherFramesAreCheckedAtThePrintPlace) {
-    std::string shown = evalText("push 1", std::string("push 9000\n") + kArgs + "pushs \"x\"\ncmd print\n;\n");
+    std::string shown =
+        evalText("push 1", std::string("push 9000\n") + kArgs + "pushs \"x\"\ncmd print\n;\n");
     EXPECT_NE(shown.find("場所：print in -1"), std::string::npos) << shown;
     EXPECT_NE(shown.find("症状：無効なフレームです\n"), std::string::npos);
 }

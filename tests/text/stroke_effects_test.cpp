@@ -46,7 +46,8 @@ TEST(StrokeEffects, ThickenStepsByTwo) {
     // r = 1: dy = -1 and 1 with w = 0, so only the points above and below (and the point itself).
     EXPECT_EQ(pointsOf(thicken(grid(9, 9, {{4, 4}}), 1)), (Points{{4, 3}, {4, 4}, {4, 5}}));
     // r = 2: dy = -2, 0, 2; w = 0, 2, 0.
-    EXPECT_EQ(pointsOf(thicken(grid(9, 9, {{4, 4}}), 2)), (Points{{4, 2}, {2, 4}, {4, 4}, {6, 4}, {4, 6}}));
+    EXPECT_EQ(pointsOf(thicken(grid(9, 9, {{4, 4}}), 2)),
+              (Points{{4, 2}, {2, 4}, {4, 4}, {6, 4}, {4, 6}}));
     // Positions outside the grid are not written.
     EXPECT_EQ(pointsOf(thicken(grid(3, 3, {{0, 0}}), 2)), (Points{{0, 0}, {2, 0}, {0, 2}}));
     // Strengths past the square-root table act as its largest radius.

@@ -20,7 +20,7 @@ using test::u8;
 // Every glyph is a solid box `boxW` x `boxH` bits whose top-left corner sits at the cell's
 // top-left (originX 0, originY = ascent); the ascent is three quarters of the height.
 class FakeFonts final : public platform::FontSource {
-public:
+  public:
     struct Call {
         platform::FontRequest font;
         uint16_t code;
@@ -41,7 +41,8 @@ public:
         out.maxCharWidth = 2 * f.width;
         return true;
     }
-    const platform::GlyphBitmap* glyph(const platform::FontRequest& f, uint16_t code, bool quarterTurn) override {
+    const platform::GlyphBitmap* glyph(const platform::FontRequest& f, uint16_t code,
+                                       bool quarterTurn) override {
         calls.push_back({f, code, quarterTurn});
         for (uint16_t m : missing) {
             if (m == code) return nullptr;
@@ -57,14 +58,16 @@ public:
     }
     void setCaching(bool) override {}
 
-private:
+  private:
     platform::GlyphBitmap glyph_;
 };
 
 class Reports final : public graphics::FrameChangeListener {
-public:
+  public:
     std::vector<std::pair<int32_t, int32_t>> points;
-    void frameChanged(const graphics::Frame&, int32_t x, int32_t y) override { points.push_back({x, y}); }
+    void frameChanged(const graphics::Frame&, int32_t x, int32_t y) override {
+        points.push_back({x, y});
+    }
 };
 
 struct Fixture {
@@ -91,18 +94,18 @@ struct Fixture {
     uint32_t at(int32_t x, int32_t y) const { return graphics::getColour(*frame, x, y); }
 };
 
-std::string print(int32_t x, int32_t y, int32_t w, int32_t h, const std::string& colour, const std::string& mode,
-                  const std::string& text) {
-    return " push 0\n push " + std::to_string(x) + "\n push " + std::to_string(y) + "\n push " + std::to_string(w) +
-           "\n push " + std::to_string(h) + "\n push " + colour + "\n push " + mode + "\n pushs \"" + text +
-           "\"\n cmd print\n";
+std::string print(int32_t x, int32_t y, int32_t w, int32_t h, const std::string& colour,
+                  const std::string& mode, const std::string& text) {
+    return " push 0\n push " + std::to_string(x) + "\n push " + std::to_string(y) + "\n push " +
+           std::to_string(w) + "\n push " + std::to_string(h) + "\n push " + colour + "\n push " +
+           mode + "\n pushs \"" + text + "\"\n cmd print\n";
 }
 
 std::string print2(int32_t frame, int32_t h, const std::string& colour, const std::string& edge,
                    const std::string& background, const std::string& style) {
-    return " push " + std::to_string(frame) + "\n push 0\n push 0\n push 24\n push " + std::to_string(h) +
-           "\n push " + colour + "\n push " + edge + "\n push " + background + "\n push " + style +
-           "\n pushs \"A\"\n cmd print2\n";
+    return " push " + std::to_string(frame) + "\n push 0\n push 0\n push 24\n push " +
+           std::to_string(h) + "\n push " + colour + "\n push " + edge + "\n push " + background +
+           "\n push " + style + "\n pushs \"A\"\n cmd print2\n";
 }
 
 TEST(TextDrawing, LayoutAdvancesAndReportsEachCell) {
@@ -118,7 +121,8 @@ TEST(TextDrawing, LayoutAdvancesAndReportsEachCell) {
     using P = std::pair<int32_t, int32_t>;
     // Cells enlarged by 4 to the right and down; the one-pixel outline left of the glyph's
     // first column and above its first row lies outside the cell and widens the report.
-    EXPECT_EQ(fx.reports.points, (std::vector<P>{{9, 19}, {38, 48}, {33, 19}, {50, 48}, {45, 19}, {74, 48}}));
+    EXPECT_EQ(fx.reports.points,
+              (std::vector<P>{{9, 19}, {38, 48}, {33, 19}, {50, 48}, {45, 19}, {74, 48}}));
 }
 
 TEST(TextDrawing, MonochromeReportsExactlyTheCell) {
@@ -139,7 +143,8 @@ TEST(TextDrawing, StopsAtZeroAndInsideACutCharacter) {
 
 TEST(TextDrawing, NegativePositionDrawsAndReportsNothing) {
     Fixture fx;
-    fx.run(print(-1, 0, 24, 24, "0xFFFFFF", "0", "AB") + print(0, -1, 24, 24, "0xFFFFFF", "0", "AB"));
+    fx.run(print(-1, 0, 24, 24, "0xFFFFFF", "0", "AB") +
+           print(0, -1, 24, 24, "0xFFFFFF", "0", "AB"));
     EXPECT_TRUE(fx.fonts->calls.empty());
     EXPECT_TRUE(fx.reports.points.empty());
     EXPECT_EQ(fx.at(0, 0), 0u);
@@ -158,7 +163,8 @@ TEST(TextDrawing, VerticalWritingTurnsDoubleByteCharactersAndMovesDown) {
     EXPECT_TRUE(fx.fonts->calls[2].font.vertical);
     using P = std::pair<int32_t, int32_t>;
     // Double-byte cells are 20 x 24 and advance 24; the single-byte cell is 12 x 20.
-    EXPECT_EQ(fx.reports.points, (std::vector<P>{{4, 2}, {28, 30}, {4, 26}, {20, 50}, {4, 46}, {28, 74}}));
+    EXPECT_EQ(fx.reports.points,
+              (std::vector<P>{{4, 2}, {28, 30}, {4, 26}, {20, 50}, {4, 46}, {28, 74}}));
 }
 
 TEST(TextDrawing, MissingGlyphsAreSkippedButTheePenAdvances) {
@@ -175,19 +181,24 @@ TEST(TextDrawing, SizeNormalisation) {
     TextState& ts = *fx.game.engine().text;
     // Ascent 144 of height 192: height' = 192 * 192 / 144 = 256.
     ts.settings[4] = 1;
-    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true), (platform::FontRequest{"ＭＳ 明朝", 256, 170, false}));
+    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true),
+              (platform::FontRequest{"ＭＳ 明朝", 256, 170, false}));
     // Setting 2: width' = 96 * 96 / (192 / 2).
     ts.settings[4] = 2;
-    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true), (platform::FontRequest{"ＭＳ 明朝", 256, 96, false}));
+    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true),
+              (platform::FontRequest{"ＭＳ 明朝", 256, 96, false}));
     // The monochrome renderer is not normalised; a font without ascent keeps its size.
-    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, false), (platform::FontRequest{"ＭＳ 明朝", 24, 12, false}));
+    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, false),
+              (platform::FontRequest{"ＭＳ 明朝", 24, 12, false}));
     fx.fonts->zeroAscent = true;
-    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true), (platform::FontRequest{"ＭＳ 明朝", 192, 96, false}));
+    EXPECT_EQ(fontFor(ts, 0x41, 24, 24, true),
+              (platform::FontRequest{"ＭＳ 明朝", 192, 96, false}));
     // Sizes far beyond any font are passed on unnormalised (the source refuses them).
     fx.fonts->zeroAscent = false;
     EXPECT_EQ(fontFor(ts, 0x41, 24, INT32_MIN, true).width, INT32_MAX);
     ts.settings[4] = 0;
-    EXPECT_EQ(fontFor(ts, 0x8145, -7, 24, true), (platform::FontRequest{"ＭＳ ゴシック", 192, 24, false}));
+    EXPECT_EQ(fontFor(ts, 0x8145, -7, 24, true),
+              (platform::FontRequest{"ＭＳ ゴシック", 192, 24, false}));
 }
 
 TEST(TextDrawing, PrintModesPickRendererAndColours) {
@@ -214,7 +225,8 @@ TEST(TextDrawing, PrintModesPickRendererAndColours) {
 
 TEST(TextDrawing, SmoothBackgroundIsBlackOrTheFrame) {
     // A box of 8 x 4 bits covers half of pixel (0, 0).
-    for (auto [mode, expected] : {std::pair{"0xFF0000", 0xFFB4B4B4u}, std::pair{"0x0000FF", 0xFFB4B4FFu}}) {
+    for (auto [mode, expected] :
+         {std::pair{"0xFF0000", 0xFFB4B4B4u}, std::pair{"0x0000FF", 0xFFB4B4FFu}}) {
         Fixture fx(0, 0xFF0000FF);
         fx.fonts->boxH = 4;
         fx.run(print(0, 0, 16, 16, "0xFFFFFF", mode, "A"));
@@ -248,8 +260,9 @@ TEST(TextDrawing, Print2StylesAndTheAlphaWriter) {
 TEST(TextDrawing, SpecialAndInvalidFrames) {
     {
         Fixture fx;
-        fx.game.load(" push -2\n push 0\n push 0\n push 16\n push 16\n push 0\n push 0\n pushs \"title\"\n"
-                     " cmd print\n cmd end\n");
+        fx.game.load(
+            " push -2\n push 0\n push 0\n push 16\n push 16\n push 0\n push 0\n pushs \"title\"\n"
+            " cmd print\n cmd end\n");
         fx.game.run(100);
         EXPECT_TRUE(fx.fonts->calls.empty());
         EXPECT_TRUE(fx.reports.points.empty());
@@ -258,7 +271,8 @@ TEST(TextDrawing, SpecialAndInvalidFrames) {
         int32_t frame;
         const char* message;
     };
-    for (Case c : {Case{8192, "無効なフレームです"}, Case{-3, "無効なフレームです"}, Case{5, "破棄されたフレームです"}}) {
+    for (Case c : {Case{8192, "無効なフレームです"}, Case{-3, "無効なフレームです"},
+                   Case{5, "破棄されたフレームです"}}) {
         Fixture fx;
         fx.run(print2(c.frame, 16, "0", "0", "-1", "0"));
         auto fatal = fx.game.boxTexts("ゲームシステムの致命的なエラー");

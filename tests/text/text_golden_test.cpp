@@ -23,7 +23,8 @@ graphics::Frame& greyFrame(test::TestGame& game, int32_t w, int32_t h, int32_t m
 }
 
 // `calls` is assembly made of print/print2 calls on frame 0.
-graphics::Image drawScript(const std::string& face, int32_t w, int32_t h, const std::string& calls) {
+graphics::Image drawScript(const std::string& face, int32_t w, int32_t h,
+                           const std::string& calls) {
     test::TestGame game;
     game.engine().text->fontName = face;
     graphics::Frame& f = greyFrame(game, w, h);
@@ -37,19 +38,21 @@ graphics::Image drawScript(const std::string& face, int32_t w, int32_t h, const 
 std::string print(int32_t x, int32_t y, int32_t size, int32_t height, const std::string& colour,
                   const std::string& mode, const std::string& text) {
     return " push 0\n push " + std::to_string(x) + "\n push " + std::to_string(y) + "\n push " +
-           std::to_string(size) + "\n push " + std::to_string(height) + "\n push " + colour + "\n push " + mode +
-           "\n pushs \"" + text + "\"\n cmd print\n";
+           std::to_string(size) + "\n push " + std::to_string(height) + "\n push " + colour +
+           "\n push " + mode + "\n pushs \"" + text + "\"\n cmd print\n";
 }
 
 const std::string kLine = u8(u8"漢字とかな、ASCII text 123。「ー」");
 
 TEST(TextGolden, HorizontalLinesInEachRenderer) {
-    std::string calls = print(4, 4, 24, 24, "0xFFFFFF", "0", kLine) +             // outlined, black edge
-                        print(4, 36, 24, 24, "0xFFE0A0", "0x0000FF", kLine) +    // smooth over the frame
-                        print(4, 68, 24, 24, "0xFFFFFF", "0xFF0000", kLine) +    // smooth over black
-                        print(4, 100, 24, 24, "0xFFFFFF", "0x00FF00", kLine) +   // monochrome
-                        print(4, 132, 24, 24, "0xFFFFFF", "0xC02020", kLine);    // outlined, red edge
-    test::expectMatchesGolden(drawScript("ＭＳ ゴシック", 420, 164, calls), "text_horizontal_gothic");
+    std::string calls =
+        print(4, 4, 24, 24, "0xFFFFFF", "0", kLine) +           // outlined, black edge
+        print(4, 36, 24, 24, "0xFFE0A0", "0x0000FF", kLine) +   // smooth over the frame
+        print(4, 68, 24, 24, "0xFFFFFF", "0xFF0000", kLine) +   // smooth over black
+        print(4, 100, 24, 24, "0xFFFFFF", "0x00FF00", kLine) +  // monochrome
+        print(4, 132, 24, 24, "0xFFFFFF", "0xC02020", kLine);   // outlined, red edge
+    test::expectMatchesGolden(drawScript("ＭＳ ゴシック", 420, 164, calls),
+                              "text_horizontal_gothic");
     test::expectMatchesGolden(drawScript("ＭＳ 明朝", 420, 164, calls), "text_horizontal_mincho");
 }
 
@@ -69,11 +72,11 @@ TEST(TextGolden, StrokeEffectsAndSizeNormalisation) {
                "\n cmd textset\n =\n ;\n";
     };
     std::string line = u8(u8"線の太さ Stroke");
-    std::string calls = set(0, 6) + print(4, 4, 24, 24, "0xFFFFFF", "0", line) + set(0, 0) + set(1, 3) +
-                        print(4, 36, 24, 24, "0xFFFFFF", "0", line) + set(1, 0) + set(2, 4) +
-                        print(4, 68, 24, 24, "0xFFFFFF", "0", line) + set(2, 0) + set(3, 2) +
-                        print(4, 100, 24, 24, "0xFFFFFF", "0", line) + set(3, 0) + set(4, 2) +
-                        print(4, 132, 24, 24, "0xFFFFFF", "0", line);
+    std::string calls = set(0, 6) + print(4, 4, 24, 24, "0xFFFFFF", "0", line) + set(0, 0) +
+                        set(1, 3) + print(4, 36, 24, 24, "0xFFFFFF", "0", line) + set(1, 0) +
+                        set(2, 4) + print(4, 68, 24, 24, "0xFFFFFF", "0", line) + set(2, 0) +
+                        set(3, 2) + print(4, 100, 24, 24, "0xFFFFFF", "0", line) + set(3, 0) +
+                        set(4, 2) + print(4, 132, 24, 24, "0xFFFFFF", "0", line);
     test::expectMatchesGolden(drawScript("ＭＳ ゴシック", 260, 166, calls), "text_effects_gothic");
 }
 

@@ -20,13 +20,23 @@ struct MixCase {
 TEST(TextWriters, OpaqueMixOnSquaredChannels) {
     const MixCase cases[] = {
         {"no coverage leaves the pixel", 0x12345678, 0, 0, {0xFFFFFFFF, 0xFF000000, 0}, 0x12345678},
-        {"full body with opaque text is the text colour", 0x12345678, 64, 0, {0xFF102030, 0, 0}, 0xFF102030},
+        {"full body with opaque text is the text colour",
+         0x12345678,
+         64,
+         0,
+         {0xFF102030, 0, 0},
+         0xFF102030},
         {"alpha 0 counts as opaque", 0x12345678, 64, 0, {0x00FFFFFF, 0, 0}, 0xFFFFFFFF},
         {"half white over fixed black", 0x12345678, 32, 0, {0xFFFFFFFF, 0, 0}, 0xFFB4B4B4},
         {"text alpha scales the weight", 0, 64, 0, {0x80FFFFFF, 0, 0}, 0xFFB4B4B4},
         // R: 65025 + (-65025 * 16 >> 6) rounds toward minus infinity: 48768 -> 220.
         {"own pixel as background", 0x00FF0000, 16, 0, {0xFF0000FF, 0, -1}, 0xFFDC007F},
-        {"edge alone in black (alpha 0)", 0x12345678, 0, 64, {0xFFFFFFFF, 0x00000000, 0xFFFFFF}, 0xFF000000},
+        {"edge alone in black (alpha 0)",
+         0x12345678,
+         0,
+         64,
+         {0xFFFFFFFF, 0x00000000, 0xFFFFFF},
+         0xFF000000},
         {"body and edge over grey", 0, 40, 24, {0xFFFFFFFF, 0xFF000000, 0x808080}, 0xFFC9C9C9},
     };
     for (const MixCase& c : cases) {
@@ -38,9 +48,24 @@ TEST(TextWriters, AlphaBuildingMix) {
     const MixCase cases[] = {
         {"full body, opaque text", 0x11223344, 64, 0, {0xFF102030, 0, -1}, 0xFF102030},
         {"text alpha 0 draws nothing here", 0x11223344, 64, 0, {0x00FFFFFF, 0, -1}, 0x11223344},
-        {"empty pixel takes the colour, alpha by coverage", 0, 32, 0, {0xFFFFFFFF, 0, -1}, 0x7FFFFFFF},
-        {"over opaque black like the opaque mix", 0xFF000000, 32, 0, {0xFFFFFFFF, 0, -1}, 0xFFB4B4B4},
-        {"body and edge over a half-transparent pixel", 0x80204060, 24, 16, {0xC0FF8000, 0x800000FF, -1}, 0xB3A25A7C},
+        {"empty pixel takes the colour, alpha by coverage",
+         0,
+         32,
+         0,
+         {0xFFFFFFFF, 0, -1},
+         0x7FFFFFFF},
+        {"over opaque black like the opaque mix",
+         0xFF000000,
+         32,
+         0,
+         {0xFFFFFFFF, 0, -1},
+         0xFFB4B4B4},
+        {"body and edge over a half-transparent pixel",
+         0x80204060,
+         24,
+         16,
+         {0xC0FF8000, 0x800000FF, -1},
+         0xB3A25A7C},
         {"no coverage", 0x80204060, 0, 0, {0xFFFFFFFF, 0xFFFFFFFF, -1}, 0x80204060},
     };
     for (const MixCase& c : cases) {
@@ -62,7 +87,9 @@ TEST(TextWriters, PalettedAndSixteenBitPixels) {
     EXPECT_EQ(mixPixelRgb(0x123456, 64, 0, {0xFFABCDEF, 0, -1}), 0xABCDEFu);
 }
 
-uint32_t pixel32(const graphics::Frame& f, int32_t x, int32_t y) { return graphics::getColour(f, x, y); }
+uint32_t pixel32(const graphics::Frame& f, int32_t x, int32_t y) {
+    return graphics::getColour(f, x, y);
+}
 
 TEST(TextWriters, CoverageGoesToTheFrameByDepth) {
     CoverageMap map;

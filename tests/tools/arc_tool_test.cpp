@@ -69,10 +69,13 @@ TEST(ArcTool, CreatedArchivesReadBackByteForByte) {
         int32_t n = data::LoadResource(ctx, c.name, bytes);
         std::string expected = src.read(c.hostFile);
         ASSERT_EQ(n, static_cast<int32_t>(expected.size())) << c.name;
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(n)), expected) << c.name;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.get()), static_cast<size_t>(n)),
+                  expected)
+            << c.name;
     }
     std::unique_ptr<uint8_t[]> bytes;
-    EXPECT_EQ(data::LoadResource(ctx, "pack\\sub2\\a.txt", bytes), 0) << "an empty member loads nothing";
+    EXPECT_EQ(data::LoadResource(ctx, "pack\\sub2\\a.txt", bytes), 0)
+        << "an empty member loads nothing";
 
     // Extracting gives the files back under UTF-8 names.
     TempDir back;
@@ -81,7 +84,9 @@ TEST(ArcTool, CreatedArchivesReadBackByteForByte) {
     EXPECT_EQ(back.read("Sub/B.txt"), "b");
     EXPECT_EQ(back.read("random.bin"), src.read("random.bin"));
     TempDir one;
-    ASSERT_EQ(arcExtract(game.path() + "/pack", {u8(u8"シナリオ/第1章.txt")}, one.path(), out, err), 0) << err.str();
+    ASSERT_EQ(arcExtract(game.path() + "/pack", {u8(u8"シナリオ/第1章.txt")}, one.path(), out, err),
+              0)
+        << err.str();
     EXPECT_TRUE(one.exists(u8(u8"シナリオ/第1章.txt")));
     EXPECT_FALSE(one.exists("random.bin"));
     EXPECT_EQ(arcExtract(game.path() + "/pack", {"nope.txt"}, one.path(), out, err), 1);
@@ -115,9 +120,11 @@ TEST(ArcTool, CommandLineRoundTrip) {
     fillFolder(src);
     TempDir work;
     std::string tool = RS_ARC_PATH;
-    std::string create = "'" + tool + "' create '" + src.path() + "' '" + work.path() + "/data' > /dev/null";
+    std::string create =
+        "'" + tool + "' create '" + src.path() + "' '" + work.path() + "/data' > /dev/null";
     ASSERT_EQ(std::system(create.c_str()), 0);
-    std::string extract = "'" + tool + "' extract '" + work.path() + "/data' -C '" + work.path() + "/out' > /dev/null";
+    std::string extract = "'" + tool + "' extract '" + work.path() + "/data' -C '" + work.path() +
+                          "/out' > /dev/null";
     ASSERT_EQ(std::system(extract.c_str()), 0);
     std::string compare = "diff -r '" + src.path() + "' '" + work.path() + "/out'";
     EXPECT_EQ(std::system(compare.c_str()), 0);

@@ -22,18 +22,22 @@ const char* kUsage =
     "BASE is the archive's path without extension (BASE.at2, BASE.nme, BASE.det).\n"
     "Member names are shown and written in UTF-8; inside the archive they are Shift-JIS.\n";
 
-std::string shown(std::string_view member) { return platform::cp932ToUtf8(member); }
+std::string shown(std::string_view member) {
+    return platform::cp932ToUtf8(member);
+}
 
 std::string ratio(uint64_t packed, uint64_t unpacked) {
     char buf[32];
     if (unpacked == 0) return "    -";
-    std::snprintf(buf, sizeof buf, "%5.1f%%", 100.0 * static_cast<double>(packed) / static_cast<double>(unpacked));
+    std::snprintf(buf, sizeof buf, "%5.1f%%",
+                  100.0 * static_cast<double>(packed) / static_cast<double>(unpacked));
     return buf;
 }
 
 bool writeFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::ostream& err) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
     f.close();
     if (!f) {
         err << "rs-arc: cannot write " << path.string() << "\n";
@@ -98,14 +102,15 @@ int arcList(const std::string& base, std::ostream& out, std::ostream& err) {
         totalPacked += e.packedSize;
         totalUnpacked += e.unpackedSize;
     }
-    std::snprintf(line, sizeof line, "%10llu %10llu %s  ", static_cast<unsigned long long>(totalUnpacked),
-                  static_cast<unsigned long long>(totalPacked), ratio(totalPacked, totalUnpacked).c_str());
+    std::snprintf(
+        line, sizeof line, "%10llu %10llu %s  ", static_cast<unsigned long long>(totalUnpacked),
+        static_cast<unsigned long long>(totalPacked), ratio(totalPacked, totalUnpacked).c_str());
     out << line << archive.count() << " members\n";
     return 0;
 }
 
-int arcExtract(const std::string& base, const std::vector<std::string>& members, const std::string& dir,
-               std::ostream& out, std::ostream& err) {
+int arcExtract(const std::string& base, const std::vector<std::string>& members,
+               const std::string& dir, std::ostream& out, std::ostream& err) {
     data::ArchiveReader archive;
     std::string error;
     if (!archive.open(base, error)) {
@@ -153,7 +158,8 @@ int arcExtract(const std::string& base, const std::vector<std::string>& members,
     return status;
 }
 
-int arcCreate(const std::string& dir, const std::string& base, std::ostream& out, std::ostream& err) {
+int arcCreate(const std::string& dir, const std::string& base, std::ostream& out,
+              std::ostream& err) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) {
         err << "rs-arc: " << dir << " is not a folder\n";
@@ -161,8 +167,8 @@ int arcCreate(const std::string& dir, const std::string& base, std::ostream& out
     }
     std::vector<data::ArchiveMember> members;
     uint64_t totalUnpacked = 0;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(dir, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_regular_file()) continue;
         std::string relative = fs::relative(it->path(), dir).generic_string();
         std::optional<std::string> name = memberNameFromHostPath(relative);
@@ -192,12 +198,13 @@ int arcCreate(const std::string& dir, const std::string& base, std::ostream& out
         err << "rs-arc: " << shown(error) << "\n";
         return 1;
     }
-    if (!writeFile(base + ".at2", files->directory, err) || !writeFile(base + ".nme", files->names, err) ||
+    if (!writeFile(base + ".at2", files->directory, err) ||
+        !writeFile(base + ".nme", files->names, err) ||
         !writeFile(base + ".det", files->data, err)) {
         return 1;
     }
-    out << count << " members, " << totalUnpacked << " bytes packed to " << files->data.size() << " ("
-        << ratio(files->data.size(), totalUnpacked) << ")\n";
+    out << count << " members, " << totalUnpacked << " bytes packed to " << files->data.size()
+        << " (" << ratio(files->data.size(), totalUnpacked) << ")\n";
     return 0;
 }
 

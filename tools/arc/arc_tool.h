@@ -21,9 +21,10 @@ std::optional<std::string> hostPathFromMemberName(std::string_view member);
 
 // The commands; each returns the exit status and writes its messages to `err`.
 int arcList(const std::string& base, std::ostream& out, std::ostream& err);
-int arcExtract(const std::string& base, const std::vector<std::string>& members, const std::string& dir,
-               std::ostream& out, std::ostream& err);
-int arcCreate(const std::string& dir, const std::string& base, std::ostream& out, std::ostream& err);
+int arcExtract(const std::string& base, const std::vector<std::string>& members,
+               const std::string& dir, std::ostream& out, std::ostream& err);
+int arcCreate(const std::string& dir, const std::string& base, std::ostream& out,
+              std::ostream& err);
 
 // The whole command line (without the program name).
 int arcMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

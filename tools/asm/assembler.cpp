@@ -5,17 +5,18 @@
 #include <optional>
 
 #include "asm/asm.h"
+#include "asm/literal_text.h"
 #include "builtins/dispatcher.h"
 #include "platform/encoding.h"
-#include "asm/literal_text.h"
 
 namespace rs::tools {
 
 namespace {
 
 constexpr const char* kOperatorSymbols[30] = {
-    "==", "!=", nullptr, ">=", "<=", "<<", ">>", "&&",   "||", "+",  "-",  "*",  "/",  "%",  ">",
-    "<",  "&",  "|",     "^",  nullptr, nullptr, ";", nullptr, "=",  "neg", "+=", "-=", "++", "--", "\\",
+    "==",    "!=", nullptr, ">=", "<=",  "<<", ">>", "&&", "||", "+",
+    "-",     "*",  "/",     "%",  ">",   "<",  "&",  "|",  "^",  nullptr,
+    nullptr, ";",  nullptr, "=",  "neg", "+=", "-=", "++", "--", "\\",
 };
 
 enum class Width { Default, W8, W16, W32, K, Bits };
@@ -41,7 +42,9 @@ struct Item {
     int32_t offset = 0;
 };
 
-bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool isIdentStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -77,11 +80,13 @@ std::optional<int64_t> parseInteger(std::string_view s) {
 }
 
 class Assembler {
-public:
+  public:
     AsmResult run(std::string_view source);
 
-private:
-    void error(int line, std::string message) { result_.errors.push_back({line, std::move(message)}); }
+  private:
+    void error(int line, std::string message) {
+        result_.errors.push_back({line, std::move(message)});
+    }
     void parseLine(int line, std::string_view text);
     void parseInstruction(int line, std::string_view mnemonic, std::string_view rest);
     bool parseOperand(int line, std::string_view text, Operand& out);
@@ -96,7 +101,7 @@ private:
     std::vector<std::string> pendingLabels_;
     std::map<std::string, int32_t> labels_;
     std::map<std::string, int32_t> vars_;
-    std::map<std::string, std::string> literalLabels_;  // literal bytes -> label of its block
+    std::map<std::string, std::string> literalLabels_;       // literal bytes -> label of its block
     std::vector<std::pair<std::string, std::string>> pool_;  // label, bytes
     int currentLine_ = 0;
 };
@@ -109,11 +114,14 @@ void Assembler::addItem(Item item) {
 
 std::optional<std::string> Assembler::parseLiteral(int line, std::string_view text) {
     std::string err;
-    auto bytes = literalBytes(text, [&](std::string_view name) -> std::optional<int32_t> {
-        auto it = vars_.find(std::string(name));
-        if (it == vars_.end()) return std::nullopt;
-        return it->second;
-    }, err);
+    auto bytes = literalBytes(
+        text,
+        [&](std::string_view name) -> std::optional<int32_t> {
+            auto it = vars_.find(std::string(name));
+            if (it == vars_.end()) return std::nullopt;
+            return it->second;
+        },
+        err);
     if (!bytes) error(line, err);
     return bytes;
 }
@@ -137,7 +145,9 @@ bool Assembler::parseOperand(int line, std::string_view text, Operand& out) {
     }
     if (isIdentStart(text.front())) {
         size_t n = 0;
-        while (n < text.size() && (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '_')) ++n;
+        while (n < text.size() &&
+               (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '_'))
+            ++n;
         out.kind = Operand::Symbol;
         out.symbol = std::string(text.substr(0, n));
         std::string_view rest = trim(text.substr(n));
@@ -174,12 +184,18 @@ void Assembler::parseInstruction(int line, std::string_view mnemonic, std::strin
     if (size_t dot = base.find('.'); dot != std::string::npos && dot > 0) {
         std::string suffix = base.substr(dot + 1);
         base.resize(dot);
-        if (suffix == "8") width = Width::W8;
-        else if (suffix == "16") width = Width::W16;
-        else if (suffix == "32") width = Width::W32;
-        else if (suffix == "k") width = Width::K;
-        else if (suffix == "bits") width = Width::Bits;
-        else return error(line, "unknown width suffix '." + suffix + "'");
+        if (suffix == "8")
+            width = Width::W8;
+        else if (suffix == "16")
+            width = Width::W16;
+        else if (suffix == "32")
+            width = Width::W32;
+        else if (suffix == "k")
+            width = Width::K;
+        else if (suffix == "bits")
+            width = Width::Bits;
+        else
+            return error(line, "unknown width suffix '." + suffix + "'");
     }
 
     Item item;
@@ -251,7 +267,9 @@ void Assembler::parseLine(int line, std::string_view raw) {
     // Labels at the start of the line.
     while (!text.empty() && isIdentStart(text.front())) {
         size_t n = 0;
-        while (n < text.size() && (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '_')) ++n;
+        while (n < text.size() &&
+               (std::isalnum(static_cast<unsigned char>(text[n])) || text[n] == '_'))
+            ++n;
         if (n >= text.size() || text[n] != ':') break;
         std::string name(text.substr(0, n));
         if (labels_.count(name)) {
@@ -319,7 +337,8 @@ std::optional<int64_t> Assembler::valueOf(const Item& item) {
     if (o.kind == Operand::Number) return o.number;
     if (o.kind != Operand::Symbol) return std::nullopt;
     if (item.op == 0x5) {
-        if (const auto* entry = builtins::commandTable().findByName(o.symbol)) return entry->id + o.addend;
+        if (const auto* entry = builtins::commandTable().findByName(o.symbol))
+            return entry->id + o.addend;
         error(item.line, "unknown command '" + o.symbol + "'");
         return std::nullopt;
     }
@@ -347,7 +366,8 @@ Width defaultWidth(uint8_t op, int64_t value) {
             if (value >= 0 && value <= 0xFF) return Width::W8;
             if (value >= 0 && value <= 0xFFFF) return Width::W16;
             return Width::W32;
-        default: return Width::W32;
+        default:
+            return Width::W32;
     }
 }
 
@@ -368,10 +388,14 @@ int32_t Assembler::sizeOf(Item& item) {
         }
     }
     switch (item.width) {
-        case Width::K: return 1;
-        case Width::W8: return 2;
-        case Width::W16: return 3;
-        default: return 5;
+        case Width::K:
+            return 1;
+        case Width::W8:
+            return 2;
+        case Width::W16:
+            return 3;
+        default:
+            return 5;
     }
 }
 
@@ -394,8 +418,9 @@ void Assembler::emit(Item& item) {
             }
             bits = static_cast<uint32_t>(item.operand.number);
         } else if (item.operand.kind == Operand::Number || item.operand.kind == Operand::Real) {
-            float f = static_cast<float>(item.operand.kind == Operand::Real ? item.operand.real
-                                                                           : static_cast<double>(item.operand.number));
+            float f = static_cast<float>(item.operand.kind == Operand::Real
+                                             ? item.operand.real
+                                             : static_cast<double>(item.operand.number));
             std::memcpy(&bits, &f, 4);
         } else {
             error(item.line, "pushf needs a number");
@@ -426,9 +451,11 @@ void Assembler::emit(Item& item) {
             out.push_back(static_cast<uint8_t>(v >> 8));
             return;
         default:
-            if (v < INT32_MIN || v > 0xFFFFFFFFLL) error(item.line, "the value does not fit 32 bits");
+            if (v < INT32_MIN || v > 0xFFFFFFFFLL)
+                error(item.line, "the value does not fit 32 bits");
             out.push_back(item.op);
-            for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
+            for (int i = 0; i < 4; ++i)
+                out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i)));
             return;
     }
 }
@@ -483,6 +510,8 @@ const char* operatorSymbol(int code) {
     return kOperatorSymbols[code];
 }
 
-AsmResult assemble(std::string_view source) { return Assembler().run(source); }
+AsmResult assemble(std::string_view source) {
+    return Assembler().run(source);
+}
 
 }  // namespace rs::tools

@@ -15,7 +15,8 @@ void appendWord(std::string& out, int32_t v) {
 
 int32_t readWord(std::string_view b, size_t at) {
     uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
     return static_cast<int32_t>(v);
 }
 
@@ -44,7 +45,8 @@ bool parseInt(std::string_view s, int32_t& out) {
 }
 
 // One interpolation "\{...}": appends its bytes.
-bool interpolation(std::string_view spec, const std::function<std::optional<int32_t>(std::string_view)>& variable,
+bool interpolation(std::string_view spec,
+                   const std::function<std::optional<int32_t>(std::string_view)>& variable,
                    std::string& out, std::string& error) {
     // spec = [V][:W[:F]]
     std::string_view parts[3];
@@ -121,9 +123,9 @@ void appendHex(std::string& out, uint8_t b) {
 
 }  // namespace
 
-std::optional<std::string> literalBytes(std::string_view text,
-                                        const std::function<std::optional<int32_t>(std::string_view)>& variable,
-                                        std::string& error) {
+std::optional<std::string> literalBytes(
+    std::string_view text, const std::function<std::optional<int32_t>(std::string_view)>& variable,
+    std::string& error) {
     std::string out;
     std::string run;  // UTF-8 text waiting for conversion
     auto flush = [&]() -> bool {
@@ -166,7 +168,8 @@ std::optional<std::string> literalBytes(std::string_view text,
                 error = "unterminated \\{";
                 return std::nullopt;
             }
-            if (!interpolation(text.substr(i + 1, close - i - 1), variable, out, error)) return std::nullopt;
+            if (!interpolation(text.substr(i + 1, close - i - 1), variable, out, error))
+                return std::nullopt;
             i = close;
         } else {
             error = std::string("unknown escape \\") + k;
@@ -187,13 +190,15 @@ std::string literalSource(std::string_view b) {
             i += 5;
             continue;
         }
-        if ((c == 0x08 && i + 17 <= b.size() && fourDigits(b, i + 13)) || (c == 0x0A && i + 13 <= b.size())) {
+        if ((c == 0x08 && i + 17 <= b.size() && fourDigits(b, i + 13)) ||
+            (c == 0x0A && i + 13 <= b.size())) {
             int32_t width = readWord(b, i + 1);
             int32_t unused = readWord(b, i + 5);
             int32_t full = readWord(b, i + 9);
             if (unused == 0 && (full == 0 || full == 1)) {
                 out += "\\{";
-                if (c == 0x08) out += std::to_string(std::atoi(std::string(b.substr(i + 13, 4)).c_str()));
+                if (c == 0x08)
+                    out += std::to_string(std::atoi(std::string(b.substr(i + 13, 4)).c_str()));
                 out += ":" + std::to_string(width);
                 if (full) out += ":F";
                 out += "}";
@@ -219,7 +224,8 @@ std::string literalSource(std::string_view b) {
         }
         // A double-byte character or a half-width katakana: shown as text when it converts to
         // UTF-8 and back to the same bytes.
-        size_t n = platform::isLeadByte(c) && i + 1 < b.size() ? 2 : (c >= 0xA1 && c <= 0xDF ? 1 : 0);
+        size_t n =
+            platform::isLeadByte(c) && i + 1 < b.size() ? 2 : (c >= 0xA1 && c <= 0xDF ? 1 : 0);
         if (n > 0) {
             std::string_view ch = b.substr(i, n);
             auto utf8 = platform::cp932ToUtf8Strict(ch);

@@ -112,10 +112,14 @@ struct Choice {
 };
 
 class Encoder {
-public:
+  public:
     Encoder(const Image& img, bool fe)
-        : w_(img.width), total_(int64_t{img.width} * img.height), fe_(fe), px_(static_cast<size_t>(total_)) {
-        for (int64_t i = 0; i < total_; ++i) px_[static_cast<size_t>(i)] = img.pixels[static_cast<size_t>(i)] & kColour;
+        : w_(img.width),
+          total_(int64_t{img.width} * img.height),
+          fe_(fe),
+          px_(static_cast<size_t>(total_)) {
+        for (int64_t i = 0; i < total_; ++i)
+            px_[static_cast<size_t>(i)] = img.pixels[static_cast<size_t>(i)] & kColour;
         if (fe_) {
             for (const auto& n : graphics::kFeNeighbours) off_.push_back(int64_t{n.dy} * w_ + n.dx);
             order_ = graphics::initialFeOrder();
@@ -140,7 +144,7 @@ public:
         }
     }
 
-private:
+  private:
     bool valid(int64_t ref, int64_t p) const { return ref >= 0 && ref < p; }
 
     int symbolBits(int s) const { return numberBits(fe_ ? positionOf_[s] : codeOf_[s]); }
@@ -194,7 +198,8 @@ private:
                 best = kFeGuessedSymbolBits + 24;
                 const uint32_t target = px_[static_cast<size_t>(p)];
                 forEachPrediction(p, [&](int, uint32_t base) {
-                    best = std::min<int64_t>(best, kFeGuessedSymbolBits + differenceBits(base, target));
+                    best = std::min<int64_t>(best,
+                                             kFeGuessedSymbolBits + differenceBits(base, target));
                 });
             } else {
                 best = bestPixel(p).bits;
@@ -227,7 +232,8 @@ private:
 
     uint32_t hashAt(int64_t p) const {
         const uint32_t* px = px_.data();
-        uint64_t h = px[p] * 0x9E3779B1ull ^ (px[p + 1] * 0x85EBCA77ull) ^ (px[p + 2] * 0xC2B2AE3Dull << 7);
+        uint64_t h =
+            px[p] * 0x9E3779B1ull ^ (px[p + 1] * 0x85EBCA77ull) ^ (px[p + 2] * 0xC2B2AE3Dull << 7);
         return static_cast<uint32_t>((h ^ (h >> 29)) & ((1u << kHashBits) - 1));
     }
 
@@ -248,7 +254,9 @@ private:
     int64_t shapedLength(int64_t src, int64_t p, int64_t o, int64_t limit) const {
         const uint32_t* px = px_.data();
         int64_t n = 0;
-        while (n < limit && ((px[src + n] + px[p + n + o] - px[src + n + o]) & kColour) == px[p + n]) ++n;
+        while (n < limit &&
+               ((px[src + n] + px[p + n + o] - px[src + n + o]) & kColour) == px[p + n])
+            ++n;
         return n;
     }
 
@@ -274,14 +282,21 @@ private:
                 return;
             }
             if (n < minimum) return;
-            Choice c{Choice::Run, runSymbol, 0, src, n, symbolBits(runSymbol) + sourceBits(p, src) + numberBits(uint64_t(n - minimum))};
+            Choice c{
+                Choice::Run,
+                runSymbol,
+                0,
+                src,
+                n,
+                symbolBits(runSymbol) + sourceBits(p, src) + numberBits(uint64_t(n - minimum))};
             c.benefit = pixelBits(p, n) - c.bits;
             keepIfBetter(best, c);
         };
         for (int64_t src : fixed) plainRun(src);
         if (p + 2 < total_) {
             int depth = 0;
-            for (int64_t src = head_[hashAt(p)]; src >= 0 && depth < kChainDepth; src = prev_[static_cast<size_t>(src)], ++depth) {
+            for (int64_t src = head_[hashAt(p)]; src >= 0 && depth < kChainDepth;
+                 src = prev_[static_cast<size_t>(src)], ++depth) {
                 plainRun(src);
             }
         }
@@ -297,7 +312,12 @@ private:
                 }
                 int64_t n = shapedLength(src, p, o, limit);
                 if (n < 1) continue;
-                Choice c{Choice::ShapedRun, 20 + k, 0, src, n, symbolBits(20 + k) + sourceBits(p, src) + numberBits(uint64_t(n - 1))};
+                Choice c{Choice::ShapedRun,
+                         20 + k,
+                         0,
+                         src,
+                         n,
+                         symbolBits(20 + k) + sourceBits(p, src) + numberBits(uint64_t(n - 1))};
                 c.benefit = pixelBits(p, n) - c.bits;
                 keepIfBetter(best, c);
             }
@@ -327,23 +347,24 @@ private:
         uint32_t v = positionOf_[s];
         out.number(v);
         graphics::takeFeSymbol(order_, v);
-        for (uint32_t i = v >= 2 ? v - 2 : 0; i <= v; ++i) positionOf_[order_.symbols[i]] = static_cast<uint8_t>(i);
+        for (uint32_t i = v >= 2 ? v - 2 : 0; i <= v; ++i)
+            positionOf_[order_.symbols[i]] = static_cast<uint8_t>(i);
     }
 
     void emit(BitWriter& out, int64_t p, const Choice& c) {
         switch (c.kind) {
-        case Choice::Literal:
-            emitSymbol(out, 0);
-            out.bits(px_[static_cast<size_t>(p)], 24);
-            return;
-        case Choice::Predict: {
-            emitSymbol(out, c.symbol);
-            Differences d = differences(c.base, px_[static_cast<size_t>(p)]);
-            for (uint32_t v : d.value) out.number(v);
-            return;
-        }
-        default:
-            break;
+            case Choice::Literal:
+                emitSymbol(out, 0);
+                out.bits(px_[static_cast<size_t>(p)], 24);
+                return;
+            case Choice::Predict: {
+                emitSymbol(out, c.symbol);
+                Differences d = differences(c.base, px_[static_cast<size_t>(p)]);
+                for (uint32_t v : d.value) out.number(v);
+                return;
+            }
+            default:
+                break;
         }
         emitSymbol(out, c.symbol);
         uint64_t a, b;
@@ -383,7 +404,8 @@ void encodeAlpha(BitWriter& out, const Image& img) {
 
 std::vector<uint8_t> encode(const Image& img, bool withAlpha, bool fe) {
     if (img.width < 0 || img.height < 0 || img.width > 0xFFFF || img.height > 0xFFFF) return {};
-    if (img.pixels.size() != static_cast<size_t>(img.width) * static_cast<size_t>(img.height)) return {};
+    if (img.pixels.size() != static_cast<size_t>(img.width) * static_cast<size_t>(img.height))
+        return {};
     BitWriter out;
     Encoder(img, fe).encodeColour(out);
     if (withAlpha) encodeAlpha(out, img);
@@ -402,7 +424,11 @@ std::vector<uint8_t> encode(const Image& img, bool withAlpha, bool fe) {
 
 }  // namespace
 
-std::vector<uint8_t> encodeFD(const Image& image, bool withAlpha) { return encode(image, withAlpha, false); }
-std::vector<uint8_t> encodeFE(const Image& image, bool withAlpha) { return encode(image, withAlpha, true); }
+std::vector<uint8_t> encodeFD(const Image& image, bool withAlpha) {
+    return encode(image, withAlpha, false);
+}
+std::vector<uint8_t> encodeFE(const Image& image, bool withAlpha) {
+    return encode(image, withAlpha, true);
+}
 
 }  // namespace rs::tools

@@ -21,7 +21,7 @@ std::vector<uint8_t> encodeFE(const graphics::Image& image, bool withAlpha);
 // The bit writer matching the decoder's reader: bits from the most significant end of each byte,
 // numbers in the universal code.
 class BitWriter {
-public:
+  public:
     // The low n bits of v (n <= 32), most significant first.
     void bits(uint32_t v, int n);
     void number(uint64_t v);
@@ -29,13 +29,15 @@ public:
     std::vector<uint8_t> finish();
     uint64_t bitCount() const { return bytes_.size() * 8 + static_cast<uint64_t>(count_); }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     uint64_t acc_ = 0;  // pending bits, right-aligned
     int count_ = 0;
 };
 
 // Bits of the universal code of v.
-inline int numberBits(uint64_t v) { return 2 * (63 - __builtin_clzll(v + 2)); }
+inline int numberBits(uint64_t v) {
+    return 2 * (63 - __builtin_clzll(v + 2));
+}
 
 }  // namespace rs::tools

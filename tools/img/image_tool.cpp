@@ -28,24 +28,28 @@ bool isPng(std::span<const uint8_t> b) {
 }
 
 bool anyTransparent(const graphics::Image& img) {
-    return std::any_of(img.pixels.begin(), img.pixels.end(), [](uint32_t p) { return (p >> 24) != 0xFF; });
+    return std::any_of(img.pixels.begin(), img.pixels.end(),
+                       [](uint32_t p) { return (p >> 24) != 0xFF; });
 }
 
 std::optional<std::vector<uint8_t>> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
 }
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
 }  // namespace
 
-std::optional<LoadedImage> readImage(const std::string& path, std::span<const uint8_t> bytes, std::string* error) {
+std::optional<LoadedImage> readImage(const std::string& path, std::span<const uint8_t> bytes,
+                                     std::string* error) {
     LoadedImage li;
     if (isPng(bytes)) {
         std::optional<graphics::Image> img = graphics::readPng(path, error);
@@ -55,42 +59,44 @@ std::optional<LoadedImage> readImage(const std::string& path, std::span<const ui
         li.depth = 32;
     } else {
         switch (graphics::imageFormatOf(bytes)) {
-        case graphics::ImageFormat::FD:
-        case graphics::ImageFormat::FE: {
-            bool complete = false;
-            std::optional<graphics::Image> img = graphics::decodeFdImage(bytes, &complete);
-            if (!img) {
-                if (error) *error = "the image is too large to decode";
+            case graphics::ImageFormat::FD:
+            case graphics::ImageFormat::FE: {
+                bool complete = false;
+                std::optional<graphics::Image> img = graphics::decodeFdImage(bytes, &complete);
+                if (!img) {
+                    if (error) *error = "the image is too large to decode";
+                    return std::nullopt;
+                }
+                if (!complete && error) *error = "warning: the data ends before the image does";
+                li.image = std::move(*img);
+                li.format =
+                    graphics::imageFormatOf(bytes) == graphics::ImageFormat::FD ? "FD" : "FE";
+                li.depth = graphics::imageSizeOf(bytes).depth;
+                if (li.depth != 32) {
+                    for (uint32_t& p : li.image.pixels) p |= 0xFF000000u;
+                }
+                break;
+            }
+            case graphics::ImageFormat::Bitmap: {
+                graphics::ImageSize s = graphics::imageSizeOf(bytes);
+                std::unique_ptr<graphics::Frame> f =
+                    graphics::createFrame(s.width, s.height, 32, 2);
+                if (!f) {
+                    if (error) *error = "the bitmap's size is not usable";
+                    return std::nullopt;
+                }
+                if (!graphics::drawBitmap(*f, 0, 0, bytes, 0, 0)) {
+                    if (error) *error = "the bitmap's header or depth is not supported";
+                    return std::nullopt;
+                }
+                li.image = graphics::imageFromFrame(*f);
+                li.format = "BMP";
+                li.depth = s.depth;
+                break;
+            }
+            case graphics::ImageFormat::Unknown:
+                if (error) *error = "not a PNG, FD, FE or BMP image";
                 return std::nullopt;
-            }
-            if (!complete && error) *error = "warning: the data ends before the image does";
-            li.image = std::move(*img);
-            li.format = graphics::imageFormatOf(bytes) == graphics::ImageFormat::FD ? "FD" : "FE";
-            li.depth = graphics::imageSizeOf(bytes).depth;
-            if (li.depth != 32) {
-                for (uint32_t& p : li.image.pixels) p |= 0xFF000000u;
-            }
-            break;
-        }
-        case graphics::ImageFormat::Bitmap: {
-            graphics::ImageSize s = graphics::imageSizeOf(bytes);
-            std::unique_ptr<graphics::Frame> f = graphics::createFrame(s.width, s.height, 32, 2);
-            if (!f) {
-                if (error) *error = "the bitmap's size is not usable";
-                return std::nullopt;
-            }
-            if (!graphics::drawBitmap(*f, 0, 0, bytes, 0, 0)) {
-                if (error) *error = "the bitmap's header or depth is not supported";
-                return std::nullopt;
-            }
-            li.image = graphics::imageFromFrame(*f);
-            li.format = "BMP";
-            li.depth = s.depth;
-            break;
-        }
-        case graphics::ImageFormat::Unknown:
-            if (error) *error = "not a PNG, FD, FE or BMP image";
-            return std::nullopt;
         }
     }
     li.hasAlpha = anyTransparent(li.image);
@@ -98,7 +104,8 @@ std::optional<LoadedImage> readImage(const std::string& path, std::span<const ui
 }
 
 std::vector<uint8_t> encodeChecked(const LoadedImage& img, bool fe, std::string* error) {
-    std::vector<uint8_t> file = fe ? encodeFE(img.image, img.hasAlpha) : encodeFD(img.image, img.hasAlpha);
+    std::vector<uint8_t> file =
+        fe ? encodeFE(img.image, img.hasAlpha) : encodeFD(img.image, img.hasAlpha);
     if (file.empty()) {
         if (error) *error = "FD and FE images are at most 65535 pixels wide and high";
         return file;
@@ -107,7 +114,8 @@ std::vector<uint8_t> encodeChecked(const LoadedImage& img, bool fe, std::string*
     std::optional<graphics::Image> back = graphics::decodeFdImage(file, &complete);
     uint32_t mask = img.hasAlpha ? 0xFFFFFFFFu : 0x00FFFFFFu;
     bool same = back && complete && back->pixels.size() == img.image.pixels.size();
-    for (size_t i = 0; same && i < back->pixels.size(); ++i) same = ((back->pixels[i] ^ img.image.pixels[i]) & mask) == 0;
+    for (size_t i = 0; same && i < back->pixels.size(); ++i)
+        same = ((back->pixels[i] ^ img.image.pixels[i]) & mask) == 0;
     if (!same) {
         if (error) *error = "internal error: the encoded image does not decode to the picture";
         return {};
@@ -140,8 +148,8 @@ int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (!error.empty()) err << "rs-img: " << args[1] << ": " << error << "\n";
     if (isInfo) {
-        out << img->format << " " << img->image.width << "x" << img->image.height << " depth " << img->depth
-            << (img->hasAlpha ? " with transparency" : "") << "\n";
+        out << img->format << " " << img->image.width << "x" << img->image.height << " depth "
+            << img->depth << (img->hasAlpha ? " with transparency" : "") << "\n";
         return 0;
     }
     const std::string& target = args[2];
@@ -161,10 +169,14 @@ int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::o
         err << "rs-img: cannot write '" << target << "'\n";
         return 1;
     }
-    uint64_t pixels = static_cast<uint64_t>(img->image.width) * static_cast<uint64_t>(img->image.height);
-    out << target << ": " << (command == "fe" ? "FE" : "FD") << " " << img->image.width << "x" << img->image.height
-        << " depth " << (img->hasAlpha ? 32 : 24) << ", " << file.size() << " bytes";
-    if (pixels > 0) out << " (" << (static_cast<double>(file.size()) * 8.0 / static_cast<double>(pixels)) << " bits per pixel)";
+    uint64_t pixels =
+        static_cast<uint64_t>(img->image.width) * static_cast<uint64_t>(img->image.height);
+    out << target << ": " << (command == "fe" ? "FE" : "FD") << " " << img->image.width << "x"
+        << img->image.height << " depth " << (img->hasAlpha ? 32 : 24) << ", " << file.size()
+        << " bytes";
+    if (pixels > 0)
+        out << " (" << (static_cast<double>(file.size()) * 8.0 / static_cast<double>(pixels))
+            << " bits per pixel)";
     out << "\n";
     return 0;
 }

@@ -23,7 +23,8 @@ struct LoadedImage {
 // the engine draws them into a fresh 32-bit frame: the pure-blue key of 8- and 24-bit bitmaps
 // stays transparent. FD and FE images without an alpha plane come out opaque. nullopt (and a
 // message) for anything else.
-std::optional<LoadedImage> readImage(const std::string& path, std::span<const uint8_t> bytes, std::string* error);
+std::optional<LoadedImage> readImage(const std::string& path, std::span<const uint8_t> bytes,
+                                     std::string* error);
 
 // Encodes as FD or FE (32-bit when the picture has alpha) and checks that the file decodes to the
 // same picture. Empty (and a message) on failure.

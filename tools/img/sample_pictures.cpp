@@ -67,7 +67,8 @@ graphics::Image samplePhoto(int32_t width, int32_t height, uint32_t seed) {
             for (const Shape& s : shapes) {
                 double dx = (x - s.cx) / s.rx;
                 double dy = (y - s.cy) / s.ry;
-                bool inside = s.ellipse ? dx * dx + dy * dy <= 1.0 : std::fabs(dx) <= 1.0 && std::fabs(dy) <= 1.0;
+                bool inside = s.ellipse ? dx * dx + dy * dy <= 1.0
+                                        : std::fabs(dx) <= 1.0 && std::fabs(dy) <= 1.0;
                 if (!inside) continue;
                 double light = s.shade * (dx * 0.6 + dy * 0.4);
                 r = s.r + light;
@@ -79,7 +80,8 @@ graphics::Image samplePhoto(int32_t width, int32_t height, uint32_t seed) {
             double n1 = rnd.range(-2.5, 2.5) + rnd.range(-2.5, 2.5);
             double n2 = rnd.range(-2.5, 2.5) + rnd.range(-2.5, 2.5);
             double n3 = rnd.range(-2.5, 2.5) + rnd.range(-2.5, 2.5);
-            img.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
+            img.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                       static_cast<size_t>(x)] =
                 pack(r + texture + n1, g + texture + n2, b + texture + n3);
         }
     }
@@ -100,7 +102,8 @@ graphics::Image sampleArtwork(int32_t width, int32_t height, uint32_t seed) {
         for (int32_t x = 0; x < width; ++x) {
             double dx = (x - cx) / rx, dy = (y - cy) / ry;
             double d = std::sqrt(dx * dx + dy * dy);
-            uint32_t& p = img.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+            uint32_t& p = img.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                     static_cast<size_t>(x)];
             if (d > 1.0) continue;  // transparent surround
             // Cel shading: flat bands, a straight gradient inside each, an outline near the edge.
             double band = std::floor((dx + dy + 2) * bands) / bands;

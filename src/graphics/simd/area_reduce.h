@@ -10,12 +10,12 @@ struct AreaRow {
     const uint32_t* const* rows;  // the source rows this destination row covers
     const uint32_t* rowWeight;    // and how much of each
     int32_t rowCount;
-    const int32_t* colStart;      // destination pixel i uses taps colStart[i] .. colStart[i + 1] - 1
-    const int32_t* colPos;        // source column of each tap
+    const int32_t* colStart;  // destination pixel i uses taps colStart[i] .. colStart[i + 1] - 1
+    const int32_t* colPos;    // source column of each tap
     const uint32_t* colWeight;
     int32_t width;
-    uint64_t total;               // the sum of all weights of one destination pixel
-    const double* colWeightD;     // the weights as doubles, for the vector version
+    uint64_t total;            // the sum of all weights of one destination pixel
+    const double* colWeightD;  // the weights as doubles, for the vector version
     const double* rowWeightD;
 };
 

@@ -29,13 +29,16 @@ void areaReduceRowAvx2(const AreaRow& r, uint32_t* out) {
         int32_t from = r.colStart[i], to = r.colStart[i + 1];
         for (int32_t k = 0; k < r.rowCount; ++k) {
             const uint32_t* row = r.rows[k];
-            __m256d line = _mm256_mul_pd(squares(row[r.colPos[from]]), _mm256_set1_pd(r.colWeightD[from]));
+            __m256d line =
+                _mm256_mul_pd(squares(row[r.colPos[from]]), _mm256_set1_pd(r.colWeightD[from]));
             for (int32_t t = from + 1; t < to; ++t) {
-                line = _mm256_add_pd(line, _mm256_mul_pd(squares(row[r.colPos[t]]), _mm256_set1_pd(r.colWeightD[t])));
+                line = _mm256_add_pd(line, _mm256_mul_pd(squares(row[r.colPos[t]]),
+                                                         _mm256_set1_pd(r.colWeightD[t])));
             }
             acc = _mm256_add_pd(acc, _mm256_mul_pd(line, _mm256_set1_pd(r.rowWeightD[k])));
         }
-        __m256d q = _mm256_round_pd(_mm256_mul_pd(acc, rcp), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        __m256d q =
+            _mm256_round_pd(_mm256_mul_pd(acc, rcp), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
         __m256d rem = _mm256_sub_pd(acc, _mm256_mul_pd(q, total));
         q = _mm256_add_pd(q, _mm256_and_pd(_mm256_cmp_pd(rem, total, _CMP_GE_OQ), one));
         q = _mm256_sub_pd(q, _mm256_and_pd(_mm256_cmp_pd(rem, zero, _CMP_LT_OQ), one));

@@ -24,13 +24,15 @@ struct RowKernels {
     void (*blendOnto)(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a);
     // Three-frame blend: each channel c1 + ((c2 - c1) * a >> 8); the alpha byte 0, or with
     // `mmx` blended like the colours. a in 0..256.
-    void (*blendMix)(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a, bool mmx);
+    void (*blendMix)(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a,
+                     bool mmx);
     // Alpha compositing of a source with alpha onto a destination with alpha: source alpha
     // scaled to min(255, sa * a / 255), then compositeOver. a in 0..256.
     void (*compositeOnto)(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a);
     // Masked mix with per-pixel weights m (0..255): the plain form mixes red and blue together in
     // 32-bit arithmetic (alpha 0); with `mmx` every byte is (s2 * (255 - m) + s1 * m) >> 8.
-    void (*maskMix)(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m, int32_t n, bool mmx);
+    void (*maskMix)(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m,
+                    int32_t n, bool mmx);
     // Copies n bytes between frames that do not overlap, for copies too large for the cache;
     // `finish` is called once after the last one.
     void (*bigCopy)(uint8_t* d, const uint8_t* s, size_t n);
@@ -53,8 +55,10 @@ inline const RowKernels& kernels(SimdLevel level) {
 
 // The plain single-pixel forms the kernels are built from.
 inline uint32_t maskMixPlain(uint32_t s1, uint32_t s2, uint32_t m) {
-    uint32_t rb = ((((s1 & 0x00FF00FFu) - (s2 & 0x00FF00FFu)) * m >> 8) + (s2 & 0x00FF00FFu)) & 0x00FF00FFu;
-    uint32_t g = ((((s1 & 0x0000FF00u) - (s2 & 0x0000FF00u)) * m >> 8) + (s2 & 0x0000FF00u)) & 0x0000FF00u;
+    uint32_t rb =
+        ((((s1 & 0x00FF00FFu) - (s2 & 0x00FF00FFu)) * m >> 8) + (s2 & 0x00FF00FFu)) & 0x00FF00FFu;
+    uint32_t g =
+        ((((s1 & 0x0000FF00u) - (s2 & 0x0000FF00u)) * m >> 8) + (s2 & 0x0000FF00u)) & 0x0000FF00u;
     return rb + g;
 }
 inline uint32_t maskMixPacked(uint32_t s1, uint32_t s2, uint32_t m) {

@@ -56,12 +56,14 @@ void blendOnto(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a) {
         if (detail::blueKeyed(p)) continue;
         uint32_t q = d[i];
         uint32_t out = 0;
-        for (int c = 0; c < 3; ++c) out |= ((t2[channel(q, c)] + t1[channel(p, c)]) >> 8) << (8 * c);
+        for (int c = 0; c < 3; ++c)
+            out |= ((t2[channel(q, c)] + t1[channel(p, c)]) >> 8) << (8 * c);
         d[i] = out;
     }
 }
 
-void blendMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a, bool mmx) {
+void blendMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a,
+              bool mmx) {
     if (mmx) {
         for (int32_t i = 0; i < n; ++i) {
             uint32_t out = 0;
@@ -95,7 +97,8 @@ void compositeOnto(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a) {
     }
 }
 
-void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m, int32_t n, bool mmx) {
+void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m, int32_t n,
+             bool mmx) {
     if (mmx) {
         for (int32_t i = 0; i < n; ++i) d[i] = maskMixPacked(s1[i], s2[i], m[i]);
     } else {
@@ -103,14 +106,18 @@ void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t*
     }
 }
 
-void bigCopy(uint8_t* d, const uint8_t* s, size_t n) { std::memcpy(d, s, n); }
+void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
+    std::memcpy(d, s, n);
+}
 void finish() {}
 
-constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy, invert,  fadeOver, blendOnto,
-                            blendMix,   compositeOnto, maskMix, bigCopy, finish};
+constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy,  invert,  fadeOver, blendOnto,
+                            blendMix,   compositeOnto, maskMix, bigCopy,  finish};
 
 }  // namespace
 
-const RowKernels& plainKernels() { return kPlain; }
+const RowKernels& plainKernels() {
+    return kPlain;
+}
 
 }  // namespace rs::graphics::simd

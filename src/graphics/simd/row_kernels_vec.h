@@ -86,7 +86,8 @@ struct Kernels {
         plainKernels().blendOnto(d + i, s + i, n - i, a);
     }
 
-    static void blendMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a, bool mmx) {
+    static void blendMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, int32_t n, uint32_t a,
+                         bool mmx) {
         int32_t i = 0;
         I w2 = V::set16(a);
         I w1 = V::set16(256 - a);
@@ -137,8 +138,10 @@ struct Kernels {
                 I f255 = V::set16(255);
                 I wdLo = V::add16(f255, V::mullo16(wsLo, V::set16(0xFFFF)));
                 I wdHi = V::add16(f255, V::mullo16(wsHi, V::set16(0xFFFF)));
-                I lo = V::add16(V::mullo16(V::unpackLo8(q, z), wdLo), V::mullo16(V::unpackLo8(p, z), wsLo));
-                I hi = V::add16(V::mullo16(V::unpackHi8(q, z), wdHi), V::mullo16(V::unpackHi8(p, z), wsHi));
+                I lo = V::add16(V::mullo16(V::unpackLo8(q, z), wdLo),
+                                V::mullo16(V::unpackLo8(p, z), wsLo));
+                I hi = V::add16(V::mullo16(V::unpackHi8(q, z), wdHi),
+                                V::mullo16(V::unpackHi8(p, z), wsHi));
                 V::store(d + i, V::or_(V::packU16(div255(lo), div255(hi)), alphaMask));
                 continue;
             }
@@ -158,7 +161,8 @@ struct Kernels {
         plainKernels().compositeOnto(d + i, s + i, n - i, a);
     }
 
-    static void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m, int32_t n, bool mmx) {
+    static void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t* m,
+                        int32_t n, bool mmx) {
         int32_t i = 0;
         if (mmx) {
             I f255 = V::set16(255);
@@ -170,9 +174,11 @@ struct Kernels {
                 I a = V::load(s1 + i);
                 I b = V::load(s2 + i);
                 I z = V::zero();
-                I lo = V::add16(V::mullo16(V::unpackLo8(b, z), V::add16(f255, V::mullo16(mlo, V::set16(0xFFFF)))),
+                I lo = V::add16(V::mullo16(V::unpackLo8(b, z),
+                                           V::add16(f255, V::mullo16(mlo, V::set16(0xFFFF)))),
                                 V::mullo16(V::unpackLo8(a, z), mlo));
-                I hi = V::add16(V::mullo16(V::unpackHi8(b, z), V::add16(f255, V::mullo16(mhi, V::set16(0xFFFF)))),
+                I hi = V::add16(V::mullo16(V::unpackHi8(b, z),
+                                           V::add16(f255, V::mullo16(mhi, V::set16(0xFFFF)))),
                                 V::mullo16(V::unpackHi8(a, z), mhi));
                 V::store(d + i, V::packU16(V::srli16(lo, 8), V::srli16(hi, 8)));
             }
@@ -185,8 +191,12 @@ struct Kernels {
                 I b = V::load(s2 + i);
                 I rb2 = V::and_(b, rbMask);
                 I g2 = V::and_(b, gMask);
-                I rb = V::and_(V::add32(V::srli32(V::mullo32(V::sub32(V::and_(a, rbMask), rb2), mm), 8), rb2), rbMask);
-                I g = V::and_(V::add32(V::srli32(V::mullo32(V::sub32(V::and_(a, gMask), g2), mm), 8), g2), gMask);
+                I rb = V::and_(
+                    V::add32(V::srli32(V::mullo32(V::sub32(V::and_(a, rbMask), rb2), mm), 8), rb2),
+                    rbMask);
+                I g = V::and_(
+                    V::add32(V::srli32(V::mullo32(V::sub32(V::and_(a, gMask), g2), mm), 8), g2),
+                    gMask);
                 V::store(d + i, V::add32(rb, g));
             }
         }
@@ -202,7 +212,8 @@ struct Kernels {
             --n;
         }
         for (; n >= 4 * R; n -= 4 * R, d += 4 * R, s += 4 * R) {
-            I v0 = V::loadBytes(s), v1 = V::loadBytes(s + R), v2 = V::loadBytes(s + 2 * R), v3 = V::loadBytes(s + 3 * R);
+            I v0 = V::loadBytes(s), v1 = V::loadBytes(s + R), v2 = V::loadBytes(s + 2 * R),
+              v3 = V::loadBytes(s + 3 * R);
             V::stream(d, v0);
             V::stream(d + R, v1);
             V::stream(d + 2 * R, v2);
@@ -214,8 +225,8 @@ struct Kernels {
     static void finish() { _mm_sfence(); }
 
     static constexpr RowKernels table() {
-        return RowKernels{opaqueCopy, greenKeyCopy, invert, fadeOver, blendOnto, blendMix, compositeOnto, maskMix,
-                          bigCopy, finish};
+        return RowKernels{opaqueCopy, greenKeyCopy,  invert,  fadeOver, blendOnto,
+                          blendMix,   compositeOnto, maskMix, bigCopy,  finish};
     }
 };
 

@@ -33,7 +33,9 @@ struct Sse2 {
     static I or_(I a, I b) { return _mm_or_si128(a, b); }
     static I andnot(I a, I b) { return _mm_andnot_si128(a, b); }  // ~a & b
     static I xor_(I a, I b) { return _mm_xor_si128(a, b); }
-    static I select(I mask, I a, I b) { return or_(and_(mask, a), andnot(mask, b)); }  // mask ? a : b
+    static I select(I mask, I a, I b) {
+        return or_(and_(mask, a), andnot(mask, b));
+    }  // mask ? a : b
     static I add8(I a, I b) { return _mm_add_epi8(a, b); }
     static I sub8(I a, I b) { return _mm_sub_epi8(a, b); }
     static I subsU8(I a, I b) { return _mm_subs_epu8(a, b); }
@@ -59,7 +61,9 @@ struct Sse2 {
     static I unpackHi32(I a, I b) { return _mm_unpackhi_epi32(a, b); }
     static I packU16(I a, I b) { return _mm_packus_epi16(a, b); }
     // Words 3 and 7 (the alpha words of two unpacked pixels) copied into their pixel's words.
-    static I broadcastAlpha16(I a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF); }
+    static I broadcastAlpha16(I a) {
+        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF);
+    }
 
     static F toFloat(I a) { return _mm_cvtepi32_ps(a); }
     static I truncate(F a) { return _mm_cvttps_epi32(a); }
@@ -71,7 +75,9 @@ struct Sse2 {
     static F minF(F a, F b) { return _mm_min_ps(a, b); }
     static I cmpeqF(F a, F b) { return _mm_castps_si128(_mm_cmpeq_ps(a, b)); }
     static int allOnes(I a) { return _mm_movemask_epi8(a) == 0xFFFF; }
-    static int allZero(I a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF; }
+    static int allZero(I a) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF;
+    }
     static F ltF(F a, F b) { return _mm_cmplt_ps(a, b); }
     static F geF(F a, F b) { return _mm_cmpge_ps(a, b); }
     static F andF(F a, F b) { return _mm_and_ps(a, b); }
@@ -85,7 +91,9 @@ struct Avx2 {
 
     static I load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
     static void store(uint32_t* p, I v) { _mm256_storeu_si256(reinterpret_cast<I*>(p), v); }
-    static I loadBytes(const uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
+    static I loadBytes(const uint8_t* p) {
+        return _mm256_loadu_si256(reinterpret_cast<const I*>(p));
+    }
     static void stream(uint8_t* p, I v) { _mm256_stream_si256(reinterpret_cast<I*>(p), v); }
     static I loadBytes32(const uint8_t* p) {
         return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
@@ -117,7 +125,9 @@ struct Avx2 {
     static I unpackLo32(I a, I b) { return _mm256_unpacklo_epi32(a, b); }
     static I unpackHi32(I a, I b) { return _mm256_unpackhi_epi32(a, b); }
     static I packU16(I a, I b) { return _mm256_packus_epi16(a, b); }
-    static I broadcastAlpha16(I a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF); }
+    static I broadcastAlpha16(I a) {
+        return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF);
+    }
 
     static F toFloat(I a) { return _mm256_cvtepi32_ps(a); }
     static I truncate(F a) { return _mm256_cvttps_epi32(a); }
