@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +93,7 @@ class Assembler {
     bool parseOperand(int line, std::string_view text, Operand& out);
     std::optional<std::string> parseLiteral(int line, std::string_view text);
     void addItem(Item item);
+    void addLiteralBlock(int line, const std::string& text);
     int32_t sizeOf(Item& item);
     void emit(Item& item);
     std::optional<int64_t> valueOf(const Item& item);
@@ -105,6 +107,19 @@ class Assembler {
     std::vector<std::pair<std::string, std::string>> pool_;  // label, bytes
     int currentLine_ = 0;
 };
+
+void Assembler::addLiteralBlock(int line, const std::string& text) {
+    if (text.size() > 0xFFFF) return error(line, "a literal holds at most 65535 bytes");
+    Item item;
+    item.kind = Item::Bytes;
+    item.line = line;
+    // A 16-bit length, then the bytes.
+    item.bytes.resize(2 + text.size());
+    item.bytes[0] = static_cast<uint8_t>(text.size() & 0xFF);
+    item.bytes[1] = static_cast<uint8_t>(text.size() >> 8);
+    std::copy(text.begin(), text.end(), item.bytes.begin() + 2);
+    addItem(std::move(item));
+}
 
 void Assembler::addItem(Item item) {
     item.labels = std::move(pendingLabels_);
@@ -319,14 +334,8 @@ void Assembler::parseLine(int line, std::string_view raw) {
         }
         auto bytes = parseLiteral(line, rest.substr(1, rest.size() - 2));
         if (!bytes) return;
-        if (bytes->size() > 0xFFFF) return error(line, "a literal holds at most 65535 bytes");
-        Item item;
-        item.kind = Item::Bytes;
-        item.line = line;
-        item.bytes.push_back(static_cast<uint8_t>(bytes->size() & 0xFF));
-        item.bytes.push_back(static_cast<uint8_t>(bytes->size() >> 8));
-        item.bytes.insert(item.bytes.end(), bytes->begin(), bytes->end());
-        return addItem(std::move(item));
+        addLiteralBlock(line, *bytes);
+        return;
     }
     parseInstruction(line, mnemonic, rest);
 }
@@ -472,19 +481,9 @@ AsmResult Assembler::run(std::string_view source) {
     }
     // Inline literals follow the code, each once.
     for (const auto& [label, bytes] : pool_) {
-        if (bytes.size() > 0xFFFF) {
-            error(line, "a literal holds at most 65535 bytes");
-            continue;
-        }
         pendingLabels_.push_back(label);
         labels_[label] = -1;
-        Item item;
-        item.kind = Item::Bytes;
-        item.line = line;
-        item.bytes.push_back(static_cast<uint8_t>(bytes.size() & 0xFF));
-        item.bytes.push_back(static_cast<uint8_t>(bytes.size() >> 8));
-        item.bytes.insert(item.bytes.end(), bytes.begin(), bytes.end());
-        addItem(std::move(item));
+        addLiteralBlock(line, bytes);
     }
     if (!pendingLabels_.empty()) {
         Item end;
