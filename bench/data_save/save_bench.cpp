@@ -61,18 +61,10 @@ void decode(benchmark::State& state, const std::vector<uint8_t>& payload) {
                             static_cast<int64_t>(payload.size()));
 }
 
-void BM_EncodeRandom(benchmark::State& s) {
-    encode(s, randomPayload());
-}
-void BM_DecodeRandom(benchmark::State& s) {
-    decode(s, randomPayload());
-}
-void BM_EncodeSaveLike(benchmark::State& s) {
-    encode(s, saveLikePayload());
-}
-void BM_DecodeSaveLike(benchmark::State& s) {
-    decode(s, saveLikePayload());
-}
+void BM_EncodeRandom(benchmark::State& s) { encode(s, randomPayload()); }
+void BM_DecodeRandom(benchmark::State& s) { decode(s, randomPayload()); }
+void BM_EncodeSaveLike(benchmark::State& s) { encode(s, saveLikePayload()); }
+void BM_DecodeSaveLike(benchmark::State& s) { decode(s, saveLikePayload()); }
 
 BENCHMARK(BM_EncodeRandom)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeRandom)->Unit(benchmark::kMillisecond);

@@ -116,18 +116,10 @@ void smallMove(benchmark::State& st, bool transfer) {
     }
 }
 
-void BM_FullRedraw(benchmark::State& st) {
-    fullRedraw(st, false);
-}
-void BM_FullRedrawAndTransfer(benchmark::State& st) {
-    fullRedraw(st, true);
-}
-void BM_SmallSpriteMoved(benchmark::State& st) {
-    smallMove(st, false);
-}
-void BM_SmallSpriteMovedAndTransfer(benchmark::State& st) {
-    smallMove(st, true);
-}
+void BM_FullRedraw(benchmark::State& st) { fullRedraw(st, false); }
+void BM_FullRedrawAndTransfer(benchmark::State& st) { fullRedraw(st, true); }
+void BM_SmallSpriteMoved(benchmark::State& st) { smallMove(st, false); }
+void BM_SmallSpriteMovedAndTransfer(benchmark::State& st) { smallMove(st, true); }
 
 BENCHMARK(BM_FullRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRedrawAndTransfer)->Unit(benchmark::kMillisecond);

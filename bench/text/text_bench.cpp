@@ -38,18 +38,10 @@ void drawLines(benchmark::State& state, text::Renderer renderer, bool cached) {
     state.SetItemsProcessed(characters);
 }
 
-void BM_OutlinedCached(benchmark::State& s) {
-    drawLines(s, text::Renderer::Outlined, true);
-}
-void BM_OutlinedUncached(benchmark::State& s) {
-    drawLines(s, text::Renderer::Outlined, false);
-}
-void BM_SmoothCached(benchmark::State& s) {
-    drawLines(s, text::Renderer::Smooth, true);
-}
-void BM_MonochromeCached(benchmark::State& s) {
-    drawLines(s, text::Renderer::Monochrome, true);
-}
+void BM_OutlinedCached(benchmark::State& s) { drawLines(s, text::Renderer::Outlined, true); }
+void BM_OutlinedUncached(benchmark::State& s) { drawLines(s, text::Renderer::Outlined, false); }
+void BM_SmoothCached(benchmark::State& s) { drawLines(s, text::Renderer::Smooth, true); }
+void BM_MonochromeCached(benchmark::State& s) { drawLines(s, text::Renderer::Monochrome, true); }
 
 BENCHMARK(BM_OutlinedCached);
 BENCHMARK(BM_OutlinedUncached);

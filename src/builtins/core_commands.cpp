@@ -60,12 +60,8 @@ void conditionalGoto(Engine& e, ScriptThread& t, bool jumpOnZero, const char* pl
     e.pool.free(target);
 }
 
-void cmdIfGoto(Engine& e, ScriptThread& t) {
-    conditionalGoto(e, t, true, "ifgoto");
-}
-void cmdNifGoto(Engine& e, ScriptThread& t) {
-    conditionalGoto(e, t, false, "nifgoto");
-}
+void cmdIfGoto(Engine& e, ScriptThread& t) { conditionalGoto(e, t, true, "ifgoto"); }
+void cmdNifGoto(Engine& e, ScriptThread& t) { conditionalGoto(e, t, false, "nifgoto"); }
 
 void cmdNothing(Engine&, ScriptThread&) {}
 
@@ -79,13 +75,9 @@ void cmdReturn(Engine& e, ScriptThread& t) {
     t.code.pc = t.return_stack[static_cast<size_t>(--t.depth)];
 }
 
-void cmdEnd(Engine&, ScriptThread& t) {
-    t.ended = 1;
-}
+void cmdEnd(Engine&, ScriptThread& t) { t.ended = 1; }
 
-void cmdThreadSlot(Engine& e, ScriptThread& t) {
-    runtime::pushInteger(e, t, t.self_index);
-}
+void cmdThreadSlot(Engine& e, ScriptThread& t) { runtime::pushInteger(e, t, t.self_index); }
 
 void cmdLine(Engine& e, ScriptThread& t) {
     int32_t n = runtime::ngetint(e, t);
@@ -111,12 +103,8 @@ void nameLike(Engine& e, ScriptThread& t, std::optional<std::string>& field) {
     e.pool.free(v);
 }
 
-void cmdScriptName(Engine& e, ScriptThread& t) {
-    nameLike(e, t, t.name);
-}
-void cmdTag(Engine& e, ScriptThread& t) {
-    nameLike(e, t, t.tag);
-}
+void cmdScriptName(Engine& e, ScriptThread& t) { nameLike(e, t, t.name); }
+void cmdTag(Engine& e, ScriptThread& t) { nameLike(e, t, t.tag); }
 
 void cmdWindowTitle(Engine& e, ScriptThread& t) {
     Value* v = runtime::ngetvar(e, t);
@@ -304,8 +292,6 @@ constexpr CommandEntry kCoreCommands[] = {
 
 }  // namespace
 
-void registerCoreCommands(CommandTable& table) {
-    table.add(kCoreCommands);
-}
+void registerCoreCommands(CommandTable& table) { table.add(kCoreCommands); }
 
 }  // namespace rs::builtins

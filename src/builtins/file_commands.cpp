@@ -234,15 +234,12 @@ void cmdFload(Engine& e, ScriptThread& t) {
     ScriptFile* f = openFile(e, t, handle, "fload");
     if (!f) return;
     switch (readVariable(e.pool, *v, f->buffer)) {
-        case VariableReadResult::Ok:
-            break;
+        case VariableReadResult::Ok: break;
         case VariableReadResult::Damaged:
             runtime::scriptWarning(e, t, "壊れたデータを読み込もうとしました\n読み込みを中断します",
                                    "fload");
             break;
-        case VariableReadResult::PoolExhausted:
-            runtime::allocationFailed(e, t);
-            break;
+        case VariableReadResult::PoolExhausted: runtime::allocationFailed(e, t); break;
     }
 }
 
@@ -285,35 +282,10 @@ void cmdFileTime(Engine& e, ScriptThread& t) {
         time = fileTime(f->path);
     }
     int32_t result = -1;
-    if (time) {
-        switch (field) {
-            case 0:
-                result = time->year;
-                break;
-            case 1:
-                result = time->month;
-                break;
-            case 2:
-                result = time->day;
-                break;
-            case 3:
-                result = time->dayOfWeek;
-                break;
-            case 4:
-                result = time->hour;
-                break;
-            case 5:
-                result = time->minute;
-                break;
-            case 6:
-                result = time->second;
-                break;
-            case 7:
-                result = time->millisecond;
-                break;
-            default:
-                break;
-        }
+    if (time && field >= 0 && field <= 7) {
+        const int32_t fields[8] = {time->year, time->month,  time->day,    time->dayOfWeek,
+                                   time->hour, time->minute, time->second, time->millisecond};
+        result = fields[field];
     }
     runtime::pushInteger(e, t, result);
 }
@@ -381,8 +353,6 @@ constexpr CommandEntry kFileCommands[] = {
 
 }  // namespace
 
-void registerFileCommands(CommandTable& table) {
-    table.add(kFileCommands);
-}
+void registerFileCommands(CommandTable& table) { table.add(kFileCommands); }
 
 }  // namespace rs::builtins

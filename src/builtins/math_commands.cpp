@@ -72,15 +72,9 @@ void toInteger(Engine& e, ScriptThread& t) {
     runtime::pushInteger(e, t, realToInteger32(F(x)));
 }
 
-double ceilOf(double x) {
-    return std::ceil(x);
-}
-double floorOf(double x) {
-    return std::floor(x);
-}
-double roundOf(double x) {
-    return std::floor(x + 0.5);
-}
+double ceilOf(double x) { return std::ceil(x); }
+double floorOf(double x) { return std::floor(x); }
+double roundOf(double x) { return std::floor(x + 0.5); }
 
 void pushRounded(Engine& e, ScriptThread& t, double result) {
     runtime::pushReal(e, t, static_cast<float>(result));
@@ -94,37 +88,17 @@ void realFunction(Engine& e, ScriptThread& t) {
     pushRounded(e, t, F(x));
 }
 
-double sqrtOf(double x) {
-    return std::sqrt(x);
-}
-double sinOf(double x) {
-    return std::sin(x);
-}
-double cosOf(double x) {
-    return std::cos(x);
-}
-double tanOf(double x) {
-    return std::tan(x);
-}
-double asinOf(double x) {
-    return std::asin(x);
-}
-double acosOf(double x) {
-    return std::acos(x);
-}
-double atanOf(double x) {
-    return std::atan(x);
-}
-double expOf(double x) {
-    return std::exp(x);
-}
-double logOf(double x) {
-    return std::log(x);
-}
+double sqrtOf(double x) { return std::sqrt(x); }
+double sinOf(double x) { return std::sin(x); }
+double cosOf(double x) { return std::cos(x); }
+double tanOf(double x) { return std::tan(x); }
+double asinOf(double x) { return std::asin(x); }
+double acosOf(double x) { return std::acos(x); }
+double atanOf(double x) { return std::atan(x); }
+double expOf(double x) { return std::exp(x); }
+double logOf(double x) { return std::log(x); }
 // Pi as the nearest 32-bit real, widened.
-double timesPi(double x) {
-    return x * 3.1415927410125732;
-}
+double timesPi(double x) { return x * 3.1415927410125732; }
 
 // Two real arguments a, b (b is on top of the stack).
 template <double (*F)(double, double)>
@@ -136,12 +110,8 @@ void realFunction2(Engine& e, ScriptThread& t) {
     pushRounded(e, t, F(a, b));
 }
 
-double atan2Of(double y, double x) {
-    return std::atan2(y, x);
-}
-double powOf(double a, double b) {
-    return std::pow(a, b);
-}
+double atan2Of(double y, double x) { return std::atan2(y, x); }
+double powOf(double a, double b) { return std::pow(a, b); }
 
 void cmdSeed(Engine& e, ScriptThread& t) {
     int32_t seed = runtime::ngetint(e, t);
@@ -249,8 +219,6 @@ constexpr CommandEntry kMathCommands[] = {
 
 }  // namespace
 
-void registerMathCommands(CommandTable& table) {
-    table.add(kMathCommands);
-}
+void registerMathCommands(CommandTable& table) { table.add(kMathCommands); }
 
 }  // namespace rs::builtins

@@ -103,8 +103,6 @@ constexpr CommandEntry kScriptCommands[] = {
 
 }  // namespace
 
-void registerScriptCommands(CommandTable& table) {
-    table.add(kScriptCommands);
-}
+void registerScriptCommands(CommandTable& table) { table.add(kScriptCommands); }
 
 }  // namespace rs::builtins

@@ -39,9 +39,7 @@ Value* stringArgument(Engine& e, ScriptThread& t, const char* message, const cha
 }
 
 // The stored length of a string cell: its buffer, the terminating NUL included.
-int32_t storedLength(const Value& v) {
-    return v.u.s ? v.u.s->length : 0;
-}
+int32_t storedLength(const Value& v) { return v.u.s ? v.u.s->length : 0; }
 
 void cmdAsc(Engine& e, ScriptThread& t) {
     int32_t i = runtime::ngetint(e, t);
@@ -150,12 +148,8 @@ void leftRight(Engine& e, ScriptThread& t, Side side, const char* place) {
     }
 }
 
-void cmdLefts(Engine& e, ScriptThread& t) {
-    leftRight(e, t, Side::Left, "lefts");
-}
-void cmdRights(Engine& e, ScriptThread& t) {
-    leftRight(e, t, Side::Right, "rights");
-}
+void cmdLefts(Engine& e, ScriptThread& t) { leftRight(e, t, Side::Left, "lefts"); }
+void cmdRights(Engine& e, ScriptThread& t) { leftRight(e, t, Side::Right, "rights"); }
 
 void cmdMids(Engine& e, ScriptThread& t) {
     int32_t count = runtime::ngetint(e, t);
@@ -265,8 +259,6 @@ constexpr CommandEntry kStringCommands[] = {
 
 }  // namespace
 
-void registerStringCommands(CommandTable& table) {
-    table.add(kStringCommands);
-}
+void registerStringCommands(CommandTable& table) { table.add(kStringCommands); }
 
 }  // namespace rs::builtins

@@ -51,9 +51,7 @@ void cmdFrameWait(Engine& e, ScriptThread& t) {
     runtime::pushInteger(e, t, kFrameRate);
 }
 
-void cmdDoEvents(Engine& e, ScriptThread&) {
-    e.pumpMessages();
-}
+void cmdDoEvents(Engine& e, ScriptThread&) { e.pumpMessages(); }
 
 constexpr CommandEntry kTimingCommands[] = {
     {256, "wait", cmdWait},
@@ -65,8 +63,6 @@ constexpr CommandEntry kTimingCommands[] = {
 
 }  // namespace
 
-void registerTimingCommands(CommandTable& table) {
-    table.add(kTimingCommands);
-}
+void registerTimingCommands(CommandTable& table) { table.add(kTimingCommands); }
 
 }  // namespace rs::builtins

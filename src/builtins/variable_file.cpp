@@ -59,9 +59,7 @@ ElementResult readElement(runtime::ValuePool& pool, data::FileBuffer& b, Slot& o
     if (!takeInt(b, type)) return ElementResult::Damaged;
     Value* cell = nullptr;
     switch (type) {
-        case runtime::kUnused:
-            out = nullptr;
-            return ElementResult::Ok;
+        case runtime::kUnused: out = nullptr; return ElementResult::Ok;
         case runtime::kInteger:
         case runtime::kVarName:
         case runtime::kLabel:
@@ -92,11 +90,8 @@ ElementResult readElement(runtime::ValuePool& pool, data::FileBuffer& b, Slot& o
         case runtime::kVoid:
         case runtime::kReference:
         case runtime::kConstString:
-        case runtime::kReference2:
-            cell = pool.newOfType(runtime::kVoid, 0);
-            break;
-        default:
-            return ElementResult::Damaged;
+        case runtime::kReference2: cell = pool.newOfType(runtime::kVoid, 0); break;
+        default: return ElementResult::Damaged;
     }
     if (!cell) return ElementResult::NoCell;
     out = cell;
@@ -122,9 +117,7 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v) {
             case runtime::kInteger:
             case runtime::kVarName:
             case runtime::kLabel:
-            case runtime::kLabelDiff:
-                putWord(out, static_cast<uint32_t>(cell->u.i));
-                break;
+            case runtime::kLabelDiff: putWord(out, static_cast<uint32_t>(cell->u.i)); break;
             case runtime::kReal: {
                 uint32_t w;
                 std::memcpy(&w, &cell->u.r, sizeof w);
@@ -138,8 +131,7 @@ std::vector<uint8_t> encodeVariable(const runtime::Variable& v) {
                 if (length > 0) out.insert(out.end(), s->data.get(), s->data.get() + length);
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
     return out;

@@ -96,9 +96,7 @@ bool ArchiveReader::open(const std::string& basePath, std::string& error) {
     return true;
 }
 
-void ArchiveReader::assign(ArchiveFiles files) {
-    files_ = std::move(files);
-}
+void ArchiveReader::assign(ArchiveFiles files) { files_ = std::move(files); }
 
 std::span<const uint8_t> ArchiveReader::directoryRecords() const {
     size_t n = files_.directory.size();

@@ -19,9 +19,7 @@ void clearBuffer(FileBuffer& b) {
     b.position = 0;
 }
 
-void freeBufferData(FileBuffer& b) {
-    b.data.reset();
-}
+void freeBufferData(FileBuffer& b) { b.data.reset(); }
 
 bool resizeBuffer(FileBuffer& b, int32_t newSize) {
     if (newSize <= 0) {

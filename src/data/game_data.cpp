@@ -13,9 +13,7 @@ constexpr int32_t extensionCount(int64_t gap) {
 }
 // All the bytes of a gap (>= 1): ceil(gap / 254). Without a branch, the length pass stays fast on
 // data whose gaps are unpredictable.
-constexpr size_t gapBytes(int64_t gap) {
-    return static_cast<size_t>((gap + 253) / 254);
-}
+constexpr size_t gapBytes(int64_t gap) { return static_cast<size_t>((gap + 253) / 254); }
 static_assert(gapBytes(1) == 1 && gapBytes(254) == 1 && gapBytes(255) == 2 && gapBytes(508) == 2 &&
               gapBytes(509) == 3 && gapBytes(762) == 3 && gapBytes(763) == 4);
 

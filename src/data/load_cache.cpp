@@ -42,8 +42,6 @@ bool OpenCachedResource(LoadCache& cache, const ResourceContext& ctx, ResourceBu
     return true;
 }
 
-void FreeLoadCache(LoadCache& cache) {
-    cache.slots_.clear();
-}
+void FreeLoadCache(LoadCache& cache) { cache.slots_.clear(); }
 
 }  // namespace rs::data

@@ -82,9 +82,7 @@ bool staysInFolder(std::string_view name) {
     return true;
 }
 
-std::string hostFolderOf(const std::string& hostPath) {
-    return parentOf(hostPath);
-}
+std::string hostFolderOf(const std::string& hostPath) { return parentOf(hostPath); }
 
 bool createFoldersFor(const std::string& hostFilePath, platform::PathResolver& paths) {
     return createFolder(parentOf(hostFilePath), paths, 0);

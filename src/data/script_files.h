@@ -18,9 +18,7 @@ enum FileMode : int32_t {
     kGameDataWrite = 3,
 };
 
-constexpr bool isWriteMode(int32_t mode) {
-    return (mode & 1) != 0;
-}
+constexpr bool isWriteMode(int32_t mode) { return (mode & 1) != 0; }
 
 struct ScriptFile {
     FileBuffer buffer;

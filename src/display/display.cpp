@@ -129,14 +129,10 @@ void present(Engine& e) {
 
 int32_t DisplayState::spriteStatistic(int32_t which) const {
     switch (which) {
-        case 0:
-            return sprites.count();
-        case 1:
-            return sprites.usedCount();
-        case 2:
-            return sprites.withFrameCount();
-        default:
-            return -1;
+        case 0: return sprites.count();
+        case 1: return sprites.usedCount();
+        case 2: return sprites.withFrameCount();
+        default: return -1;
     }
 }
 

@@ -31,9 +31,7 @@ bool popInts(Engine& e, ScriptThread& t, std::array<int32_t, N>& out) {
     return !t.failed;
 }
 
-SpriteLayer& layerOf(Engine& e) {
-    return e.display->sprites;
-}
+SpriteLayer& layerOf(Engine& e) { return e.display->sprites; }
 
 // The commands that work on the sprite table need the screen that holds it; before the first
 // `screen` they stop the script.
@@ -236,33 +234,15 @@ void cmdScreenmode(Engine& e, ScriptThread& t) {
     const ScreenParams& p = e.display->params;
     int32_t result;
     switch (n) {
-        case -2:
-            result = window.desktopSize().width;
-            break;
-        case -3:
-            result = window.desktopSize().height;
-            break;
-        case -4:
-            result = window.virtualScreenSize().width;
-            break;
-        case -5:
-            result = window.virtualScreenSize().height;
-            break;
-        case -6:
-            result = p.width;
-            break;
-        case -7:
-            result = p.height;
-            break;
-        case -8:
-            result = p.bitsPerPixel;
-            break;
-        case -9:
-            result = window.clientSize().width;
-            break;
-        case -10:
-            result = window.clientSize().height;
-            break;
+        case -2: result = window.desktopSize().width; break;
+        case -3: result = window.desktopSize().height; break;
+        case -4: result = window.virtualScreenSize().width; break;
+        case -5: result = window.virtualScreenSize().height; break;
+        case -6: result = p.width; break;
+        case -7: result = p.height; break;
+        case -8: result = p.bitsPerPixel; break;
+        case -9: result = window.clientSize().width; break;
+        case -10: result = window.clientSize().height; break;
         case 0:
             // Switching needs the screen; before it nothing changes.
             if (window.fullScreen() && e.display->display) window.requestFullScreen(false);
@@ -272,9 +252,7 @@ void cmdScreenmode(Engine& e, ScriptThread& t) {
             if (!window.fullScreen() && e.display->display) window.requestFullScreen(true);
             result = window.fullScreen() ? 1 : 0;
             break;
-        default:
-            result = window.fullScreen() ? 1 : 0;
-            break;
+        default: result = window.fullScreen() ? 1 : 0; break;
     }
     runtime::pushInteger(e, t, result);
 }
@@ -310,9 +288,7 @@ void cmdReservedResult(Engine& e, ScriptThread& t) {
     runtime::ngetint(e, t);
     if (!t.failed) runtime::pushInteger(e, t, 0);
 }
-void cmdReserved1(Engine& e, ScriptThread& t) {
-    runtime::ngetint(e, t);
-}
+void cmdReserved1(Engine& e, ScriptThread& t) { runtime::ngetint(e, t); }
 
 // The test of one sprite: its priority when the point hits a pixel it shows, else -1.
 int32_t hitOne(const Engine& e, const Sprite& s, int32_t px, int32_t py) {
@@ -362,8 +338,6 @@ int32_t spriteHit(const Engine& e, int32_t handle, int32_t x, int32_t y) {
     return best;
 }
 
-void registerSpriteCommands(builtins::CommandTable& table) {
-    table.add(kSpriteCommands);
-}
+void registerSpriteCommands(builtins::CommandTable& table) { table.add(kSpriteCommands); }
 
 }  // namespace rs::display

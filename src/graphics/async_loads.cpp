@@ -5,9 +5,7 @@
 
 namespace rs::graphics {
 
-AsyncLoads::~AsyncLoads() {
-    joinAll();
-}
+AsyncLoads::~AsyncLoads() { joinAll(); }
 
 void AsyncLoads::start(std::function<void()> job) {
     joinFinished();

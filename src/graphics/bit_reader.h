@@ -109,14 +109,8 @@ class BitReader {
 };
 
 // The reader operations by the names the format uses.
-inline uint64_t ReadNumber(BitReader& r) {
-    return r.number();
-}
-inline uint32_t ReadBits8(BitReader& r) {
-    return r.bits(8);
-}
-inline uint32_t ReadBits24(BitReader& r) {
-    return r.bits(24);
-}
+inline uint64_t ReadNumber(BitReader& r) { return r.number(); }
+inline uint32_t ReadBits8(BitReader& r) { return r.bits(8); }
+inline uint32_t ReadBits24(BitReader& r) { return r.bits(24); }
 
 }  // namespace rs::graphics

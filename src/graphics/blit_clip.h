@@ -70,22 +70,14 @@ inline ClipPos pos(int32_t& x, int32_t& y, const Frame& f) {
 }
 
 // Row y of a 32-bit frame as pixels (x from 0).
-inline uint32_t* row32(const Frame& f, int32_t y) {
-    return reinterpret_cast<uint32_t*>(f.row(y));
-}
+inline uint32_t* row32(const Frame& f, int32_t y) { return reinterpret_cast<uint32_t*>(f.row(y)); }
 
 // Colour bytes of a pixel: c = 0 blue, 1 green, 2 red, 3 alpha.
-constexpr uint32_t channel(uint32_t p, int c) {
-    return (p >> (8 * c)) & 0xFF;
-}
+constexpr uint32_t channel(uint32_t p, int c) { return (p >> (8 * c)) & 0xFF; }
 
 // Low 24 bits keys.
-constexpr bool greenKeyed(uint32_t p) {
-    return (p & 0x00FFFFFF) == 0x0000FF00;
-}
-constexpr bool blueKeyed(uint32_t p) {
-    return (p & 0x00FFFFFF) == 0x000000FF;
-}
+constexpr bool greenKeyed(uint32_t p) { return (p & 0x00FFFFFF) == 0x0000FF00; }
+constexpr bool blueKeyed(uint32_t p) { return (p & 0x00FFFFFF) == 0x000000FF; }
 
 // True when two rectangles of the same frame overlap: the order of the pixel walk then matters
 // and the plain code, which walks rows top to bottom and pixels left to right, must run.

@@ -117,12 +117,8 @@ void scaled(Engine& e, ScriptThread& t, const char* srcPlace, const char* dstPla
     fn(b.ctx, *src, a[1], a[2], a[3], a[4], *dst, a[6], a[7], a[8], a[9]);
 }
 
-void cmdZcopy(Engine& e, ScriptThread& t) {
-    scaled(e, t, "zcopy(sour)", "zcopy(dest)", zcopy);
-}
-void cmdHzcopy(Engine& e, ScriptThread& t) {
-    scaled(e, t, "hzcopy(sour)", "hzcopy(dest)", hzcopy);
-}
+void cmdZcopy(Engine& e, ScriptThread& t) { scaled(e, t, "zcopy(sour)", "zcopy(dest)", zcopy); }
+void cmdHzcopy(Engine& e, ScriptThread& t) { scaled(e, t, "hzcopy(sour)", "hzcopy(dest)", hzcopy); }
 
 void cmdHqcopy(Engine& e, ScriptThread& t) {
     float gamma = runtime::ngetreal(e, t);
@@ -216,15 +212,11 @@ int32_t elementValue(const runtime::Value* v) {
     if (v && v->type == runtime::kReference && v->u.ref) v = *v->u.ref;
     if (!v) return 0;
     switch (v->type) {
-        case runtime::kInteger:
-            return v->u.i;
-        case runtime::kReal:
-            return runtime::truncateToInteger(v->u.r);
+        case runtime::kInteger: return v->u.i;
+        case runtime::kReal: return runtime::truncateToInteger(v->u.r);
         case runtime::kString:
-        case runtime::kConstString:
-            return runtime::stringToInteger(runtime::stringText(*v));
-        default:
-            return 0;
+        case runtime::kConstString: return runtime::stringToInteger(runtime::stringText(*v));
+        default: return 0;
     }
 }
 
@@ -315,8 +307,6 @@ constexpr builtins::CommandEntry kBlitCommands[] = {
 
 }  // namespace
 
-void registerBlitCommands(builtins::CommandTable& table) {
-    table.add(kBlitCommands);
-}
+void registerBlitCommands(builtins::CommandTable& table) { table.add(kBlitCommands); }
 
 }  // namespace rs::graphics

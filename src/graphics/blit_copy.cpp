@@ -19,9 +19,7 @@ namespace {
 // Copies of at least this many bytes bypass the cache.
 constexpr size_t kBigCopyBytes = size_t{1} << 20;
 
-bool both32(const Frame& a, const Frame& b) {
-    return a.bpp == 32 && b.bpp == 32;
-}
+bool both32(const Frame& a, const Frame& b) { return a.bpp == 32 && b.bpp == 32; }
 
 // The rows of a rectangle in an order that reads every source row before a same-frame copy
 // overwrites it.

@@ -11,9 +11,7 @@ using detail::pos;
 namespace {
 
 // A signed 12-bit number.
-int32_t signed12(uint32_t v) {
-    return static_cast<int32_t>(v << 20) >> 20;
-}
+int32_t signed12(uint32_t v) { return static_cast<int32_t>(v << 20) >> 20; }
 
 }  // namespace
 

@@ -125,12 +125,8 @@ inline void trapePixel(const Frame& src, int64_t u, int64_t v, Frame& dst, int32
     }
 }
 
-int64_t ceilInt(double v) {
-    return static_cast<int64_t>(std::clamp(std::ceil(v), -4e9, 4e9));
-}
-int64_t floorInt(double v) {
-    return static_cast<int64_t>(std::clamp(std::floor(v), -4e9, 4e9));
-}
+int64_t ceilInt(double v) { return static_cast<int64_t>(std::clamp(std::ceil(v), -4e9, 4e9)); }
+int64_t floorInt(double v) { return static_cast<int64_t>(std::clamp(std::floor(v), -4e9, 4e9)); }
 
 // One side of the trapezoid family, written for horizontal parallel sides; the vertical variant
 // calls it with x and y exchanged. Lines (rows, or columns when exchanged) run from a to b along

@@ -126,9 +126,7 @@ void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy,
 
 namespace {
 
-inline uint32_t sq(uint32_t v) {
-    return v * v;
-}
+inline uint32_t sq(uint32_t v) { return v * v; }
 
 // Interpolation on squared channels (colours) and on plain values (alpha) with 8-bit weights.
 uint32_t smoothPixel(uint32_t a, uint32_t b, uint32_t cc, uint32_t d, int32_t fx, int32_t fy) {

@@ -17,9 +17,7 @@ inline int32_t fade(uint32_t a, int32_t diff) {
 // reciprocal: entry d = 65536 / d for d = 1..256, entry 0 = 65536.
 const uint32_t* reciprocalTable();
 // divideBy(x, d) = (x * 65536 / d) >> 16 in unsigned 32-bit arithmetic.
-inline uint32_t divideBy(uint32_t x, uint32_t d) {
-    return (x * reciprocalTable()[d]) >> 16;
-}
+inline uint32_t divideBy(uint32_t x, uint32_t d) { return (x * reciprocalTable()[d]) >> 16; }
 
 // Composites colour s with alpha A (0..255) onto pixel d, whose own alpha counts: with
 // D = (255 - A) * da + 255 * A the new alpha is D / 255 and each colour channel

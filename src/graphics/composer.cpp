@@ -17,9 +17,7 @@ using detail::row32;
 
 namespace {
 
-int32_t toInt(int64_t v) {
-    return detail::clampToInt(v);
-}
+int32_t toInt(int64_t v) { return detail::clampToInt(v); }
 
 // Hard light of source s over d at opacity a: with s' = (sc - 128) * sa, a darker source
 // multiplies, a lighter one screens; the result is held inside 0..255 and mixed with the
@@ -170,8 +168,7 @@ void place(Composer& c, const Frame& src, int64_t x, int64_t y, const SpriteRect
             });
             break;
         }
-        default:
-            break;  // other blend modes draw nothing
+        default: break;  // other blend modes draw nothing
     }
 }
 

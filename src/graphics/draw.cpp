@@ -59,9 +59,7 @@ uint32_t load32(const uint8_t* p) {
     return v;
 }
 
-void store32(uint8_t* p, uint32_t v) {
-    std::memcpy(p, &v, 4);
-}
+void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
 }  // namespace
 

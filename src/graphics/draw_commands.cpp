@@ -74,12 +74,8 @@ void fill(Engine& e, ScriptThread& t, bool withAlpha, const char* place) {
     reportRect(e, *f, withAlpha ? fillRectAlpha(*f, x, y, w, h, c) : fillRect(*f, x, y, w, h, c));
 }
 
-void cmdFull(Engine& e, ScriptThread& t) {
-    fill(e, t, false, "full");
-}
-void cmdFulla(Engine& e, ScriptThread& t) {
-    fill(e, t, true, "fulla");
-}
+void cmdFull(Engine& e, ScriptThread& t) { fill(e, t, false, "full"); }
+void cmdFulla(Engine& e, ScriptThread& t) { fill(e, t, true, "fulla"); }
 
 void cmdPointblock(Engine& e, ScriptThread& t) {
     int32_t frame, x, y, srcW, srcH, cols, rows;
@@ -149,8 +145,6 @@ constexpr builtins::CommandEntry kDrawCommands[] = {
 
 }  // namespace
 
-void registerDrawCommands(builtins::CommandTable& table) {
-    table.add(kDrawCommands);
-}
+void registerDrawCommands(builtins::CommandTable& table) { table.add(kDrawCommands); }
 
 }  // namespace rs::graphics

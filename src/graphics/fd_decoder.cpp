@@ -24,9 +24,7 @@ struct Canvas {
     }
 };
 
-int64_t offsetOf(Neighbour n, int64_t width) {
-    return n.dy * width + n.dx;
-}
+int64_t offsetOf(Neighbour n, int64_t width) { return n.dy * width + n.dx; }
 
 // The source of a run or copy: a, then b. Odd a: (a + 1) / 2 rows up and b columns to the right;
 // even a: a / 2 rows up and b + 1 columns to the left.

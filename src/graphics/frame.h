@@ -93,9 +93,7 @@ void blendPixelOpaque(Frame& f, int32_t x, int32_t y, uint32_t colour);
 
 // framesize(-3, which) while no sprite layer is attached: no sprites of any kind, -1 for other
 // values of which.
-inline int32_t statisticWithoutSprites(int32_t which) {
-    return which >= 0 && which <= 2 ? 0 : -1;
-}
+inline int32_t statisticWithoutSprites(int32_t which) { return which >= 0 && which <= 2 ? 0 : -1; }
 
 // The sprite layer as the frames see it: told of every change to a frame (it maps the point
 // through the sprites showing the frame), and asked for its statistics.

@@ -87,47 +87,24 @@ void cmdFramesize(Engine& e, ScriptThread& t) {
     }
     if (number == -2) {
         switch (which) {
-            case 0:
-                runtime::pushInteger(e, t, kFrameCount);
-                return;
-            case 1:
-                runtime::pushInteger(e, t, table.usedCount());
-                return;
-            case 2:
-                runtime::pushInteger(e, t, table.lastWidth);
-                return;
-            case 3:
-                runtime::pushInteger(e, t, table.lastHeight);
-                return;
-            case 4:
-                runtime::pushString(e, t, table.lastImage);
-                return;
-            case 5:
-                runtime::pushString(e, t, table.lastLabel);
-                return;
-            default:
-                runtime::pushInteger(e, t, -1);
-                return;
+            case 0: runtime::pushInteger(e, t, kFrameCount); return;
+            case 1: runtime::pushInteger(e, t, table.usedCount()); return;
+            case 2: runtime::pushInteger(e, t, table.lastWidth); return;
+            case 3: runtime::pushInteger(e, t, table.lastHeight); return;
+            case 4: runtime::pushString(e, t, table.lastImage); return;
+            case 5: runtime::pushString(e, t, table.lastLabel); return;
+            default: runtime::pushInteger(e, t, -1); return;
         }
     }
     Frame* f = checkFrame(e, t, number, "framesize");
     if (!f) return;
     int32_t v = -1;
     switch (which) {
-        case 0:
-            v = f->width;
-            break;
-        case 1:
-            v = f->height;
-            break;
-        case 2:
-            v = f->bpp;
-            break;
-        case 3:
-            v = f->placement;
-            break;
-        default:
-            break;
+        case 0: v = f->width; break;
+        case 1: v = f->height; break;
+        case 2: v = f->bpp; break;
+        case 3: v = f->placement; break;
+        default: break;
     }
     runtime::pushInteger(e, t, v);
 }
@@ -189,20 +166,11 @@ void cmdClip(Engine& e, ScriptThread& t) {
     }
     int32_t v = -1;
     switch (which) {
-        case 0:
-            v = b.minX;
-            break;
-        case 1:
-            v = b.minY;
-            break;
-        case 2:
-            v = b.maxX;
-            break;
-        case 3:
-            v = b.maxY;
-            break;
-        default:
-            break;
+        case 0: v = b.minX; break;
+        case 1: v = b.minY; break;
+        case 2: v = b.maxX; break;
+        case 3: v = b.maxY; break;
+        default: break;
     }
     runtime::pushInteger(e, t, v);
 }
@@ -215,8 +183,6 @@ constexpr builtins::CommandEntry kFrameCommands[] = {
 
 }  // namespace
 
-void registerFrameCommands(builtins::CommandTable& table) {
-    table.add(kFrameCommands);
-}
+void registerFrameCommands(builtins::CommandTable& table) { table.add(kFrameCommands); }
 
 }  // namespace rs::graphics

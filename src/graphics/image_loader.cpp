@@ -97,8 +97,7 @@ std::optional<DrawnArea> drawPixels(Frame& f, int32_t x, int32_t y, const uint32
 std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<const uint8_t> file,
                                    int32_t alphaA, int32_t alphaB) {
     switch (imageFormatOf(file)) {
-        case ImageFormat::Bitmap:
-            return drawBitmap(f, x, y, file, alphaA, alphaB);
+        case ImageFormat::Bitmap: return drawBitmap(f, x, y, file, alphaA, alphaB);
         case ImageFormat::FD:
         case ImageFormat::FE: {
             std::optional<FdHeader> h = readFdHeader(file);
@@ -110,8 +109,7 @@ std::optional<DrawnArea> drawImage(Frame& f, int32_t x, int32_t y, std::span<con
             bool blend = h->depth == 32 && ((alphaA == 255 && alphaB == 255) || alphaA != alphaB);
             return drawPixels(f, x, y, img->pixels.data(), img->width, img->height, blend);
         }
-        case ImageFormat::Unknown:
-            break;
+        case ImageFormat::Unknown: break;
     }
     return std::nullopt;
 }

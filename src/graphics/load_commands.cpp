@@ -139,12 +139,8 @@ void imageLoad(Engine& e, ScriptThread& t, bool background) {
     e.frames->lastImage = statisticText(a.name);
 }
 
-void cmdBmpload(Engine& e, ScriptThread& t) {
-    imageLoad(e, t, false);
-}
-void cmdBmpload2(Engine& e, ScriptThread& t) {
-    imageLoad(e, t, true);
-}
+void cmdBmpload(Engine& e, ScriptThread& t) { imageLoad(e, t, false); }
+void cmdBmpload2(Engine& e, ScriptThread& t) { imageLoad(e, t, true); }
 
 constexpr builtins::CommandEntry kImageLoadCommands[] = {
     {0x201, "bmpload", cmdBmpload},
@@ -153,8 +149,6 @@ constexpr builtins::CommandEntry kImageLoadCommands[] = {
 
 }  // namespace
 
-void registerImageLoadCommands(builtins::CommandTable& table) {
-    table.add(kImageLoadCommands);
-}
+void registerImageLoadCommands(builtins::CommandTable& table) { table.add(kImageLoadCommands); }
 
 }  // namespace rs::graphics

@@ -58,9 +58,7 @@ WrapCopies wrapCopies(int64_t x, int64_t y, int32_t attributes, int32_t screenWi
     return c;
 }
 
-SpriteLayer::SpriteLayer() {
-    groups[0].groupAlpha = 255;
-}
+SpriteLayer::SpriteLayer() { groups[0].groupAlpha = 255; }
 
 ScreenPoint SpriteLayer::offsetOf(const Sprite& s) const {
     ScreenPoint p{groups[0].offsetX, groups[0].offsetY};

@@ -25,9 +25,7 @@ EdgePoint cross(const TexVertex& a, const TexVertex& b, double y) {
             a.v + t * (static_cast<double>(b.v) - a.v)};
 }
 
-int64_t toFixed16(double v) {
-    return static_cast<int64_t>(std::clamp(v * 65536.0, -9e15, 9e15));
-}
+int64_t toFixed16(double v) { return static_cast<int64_t>(std::clamp(v * 65536.0, -9e15, 9e15)); }
 
 // Walks the destination pixels of a triangle, giving each its nearest source position.
 template <class Plot>

@@ -12,22 +12,14 @@ uint64_t RealClock::milliseconds() {
                                      .count());
 }
 
-void RealClock::sleep(uint32_t ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void RealClock::sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // A turn with nothing to do waits for the next millisecond instead of spinning the processor.
-void RealClock::idle() {
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
-}
+void RealClock::idle() { std::this_thread::sleep_for(std::chrono::microseconds(500)); }
 
-LocalTime RealClock::localTime() {
-    return currentLocalTime();
-}
+LocalTime RealClock::localTime() { return currentLocalTime(); }
 
-LocalTime VirtualClock::localTime() {
-    return hasFixed_ ? fixed_ : currentLocalTime();
-}
+LocalTime VirtualClock::localTime() { return hasFixed_ ? fixed_ : currentLocalTime(); }
 
 LocalTime localTimeAt(int64_t seconds, int millisecond) {
     std::time_t secs = static_cast<std::time_t>(seconds);

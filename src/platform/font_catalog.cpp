@@ -34,9 +34,7 @@ const std::vector<Alias>& aliases() {
 // The gothic faces text falls back to, best first.
 constexpr const char* kGothicFallbacks[] = {"IPAGothic", "IPAPGothic", "IPAexGothic"};
 
-uint8_t foldAscii(uint8_t c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
-}
+uint8_t foldAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c; }
 
 }  // namespace
 

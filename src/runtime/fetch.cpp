@@ -12,14 +12,10 @@ namespace rs::runtime {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Pops one array index with the integer conversion; `place` names the fetcher in errors.
-int32_t popIndex(Engine& e, ScriptThread& t) {
-    return ngetint(e, t);
-}
+int32_t popIndex(Engine& e, ScriptThread& t) { return ngetint(e, t); }
 
 // The element slot of `v` for the indices on the stack. With `report`, an out-of-range index is
 // the fatal error of findreg; otherwise it just gives null.
@@ -60,9 +56,7 @@ Slot* elementSlot(Engine& e, ScriptThread& t, Variable& v, int32_t number, bool 
 
 }  // namespace
 
-void release(Engine& e, Value* v) {
-    e.pool.free(v);
-}
+void release(Engine& e, Value* v) { e.pool.free(v); }
 
 void allocationFailed(Engine& e, ScriptThread& t) {
     scriptError(e, t, "変数使用数が最大値を超えました", "(alloc)");
@@ -155,18 +149,10 @@ int32_t ngetint(Engine& e, ScriptThread& t) {
     if (!v) return 0;
     int32_t result = 0;
     switch (v->type) {
-        case kInteger:
-            result = v->u.i;
-            break;
-        case kReal:
-            result = truncateToInteger(static_cast<double>(v->u.r));
-            break;
-        case kString:
-            result = stringToInteger(stringText(*v));
-            break;
-        case kVoid:
-            scriptError(e, t, "パラメータがありません", "ngetint");
-            break;
+        case kInteger: result = v->u.i; break;
+        case kReal: result = truncateToInteger(static_cast<double>(v->u.r)); break;
+        case kString: result = stringToInteger(stringText(*v)); break;
+        case kVoid: scriptError(e, t, "パラメータがありません", "ngetint"); break;
         default:
             scriptError(e, t, formatMessage("数値化できないパラメータです(%s)", typeName(v->type)),
                         "ngetint");
@@ -181,18 +167,10 @@ float ngetreal(Engine& e, ScriptThread& t) {
     if (!v) return 0.0f;
     float result = 0.0f;
     switch (v->type) {
-        case kInteger:
-            result = static_cast<float>(v->u.i);
-            break;
-        case kReal:
-            result = v->u.r;
-            break;
-        case kString:
-            result = stringToReal(stringText(*v));
-            break;
-        case kVoid:
-            scriptError(e, t, "パラメータがありません", "ngetreal");
-            break;
+        case kInteger: result = static_cast<float>(v->u.i); break;
+        case kReal: result = v->u.r; break;
+        case kString: result = stringToReal(stringText(*v)); break;
+        case kVoid: scriptError(e, t, "パラメータがありません", "ngetreal"); break;
         default:
             scriptError(e, t, formatMessage("数値化できないパラメータです(%s)", typeName(v->type)),
                         "ngetreal");
@@ -266,9 +244,7 @@ bool pushInteger(Engine& e, ScriptThread& t, int32_t i) {
     return pushValue(e, t, e.pool.newInteger(i));
 }
 
-bool pushReal(Engine& e, ScriptThread& t, float r) {
-    return pushValue(e, t, e.pool.newReal(r));
-}
+bool pushReal(Engine& e, ScriptThread& t, float r) { return pushValue(e, t, e.pool.newReal(r)); }
 
 bool pushString(Engine& e, ScriptThread& t, std::string_view text) {
     return pushValue(e, t, e.pool.newString(text));

@@ -22,12 +22,9 @@ constexpr int32_t kCmdGlobal = 34;
 
 uint8_t widthOf(uint8_t opcode) {
     switch (opcode >> 4) {
-        case 0x0:
-            return 4;
-        case 0x1:
-            return 2;
-        default:
-            return 1;
+        case 0x0: return 4;
+        case 0x1: return 2;
+        default: return 1;
     }
 }
 
@@ -44,38 +41,24 @@ OpInfo opInfo(uint8_t op) {
     if (high <= 2) {
         uint8_t w = widthOf(op);
         switch (low) {
-            case 0x0:
-                return {OpKind::PushInt, w};
-            case 0x1:
-                return high == 0 ? OpInfo{OpKind::PushReal, 4} : OpInfo{OpKind::Invalid, 0};
-            case 0x2:
-                return {OpKind::PushString, w};
-            case 0x3:
-                return {OpKind::PushLabel, w};
-            case 0x5:
-                return {OpKind::CallCommand, w};
-            case 0x6:
-                return {OpKind::CallFunction, w};
-            case 0x7:
-                return {OpKind::PushVar, w};
-            case 0x8:
-                return high == 0 ? OpInfo{OpKind::PushVoid, 0} : OpInfo{OpKind::Invalid, 0};
-            default:
-                return {OpKind::Invalid, 0};
+            case 0x0: return {OpKind::PushInt, w};
+            case 0x1: return high == 0 ? OpInfo{OpKind::PushReal, 4} : OpInfo{OpKind::Invalid, 0};
+            case 0x2: return {OpKind::PushString, w};
+            case 0x3: return {OpKind::PushLabel, w};
+            case 0x5: return {OpKind::CallCommand, w};
+            case 0x6: return {OpKind::CallFunction, w};
+            case 0x7: return {OpKind::PushVar, w};
+            case 0x8: return high == 0 ? OpInfo{OpKind::PushVoid, 0} : OpInfo{OpKind::Invalid, 0};
+            default: return {OpKind::Invalid, 0};
         }
     }
     if (op >= 0x80 && op <= 0xBF) return {OpKind::Operator, 0};
     switch (op) {
-        case 0xC0:
-            return {OpKind::Global, 0};
-        case 0xC1:
-            return {OpKind::IfGoto, 0};
-        case 0xC2:
-            return {OpKind::Goto, 0};
-        case 0xC3:
-            return {OpKind::Return, 0};
-        default:
-            break;
+        case 0xC0: return {OpKind::Global, 0};
+        case 0xC1: return {OpKind::IfGoto, 0};
+        case 0xC2: return {OpKind::Goto, 0};
+        case 0xC3: return {OpKind::Return, 0};
+        default: break;
     }
     if (op >= 0xD0 && op <= 0xD4) return {OpKind::PushSmall, 0};
     return {OpKind::Invalid, 0};
@@ -111,14 +94,9 @@ int32_t run(Engine& e, ScriptThread& t) {
                 operand = static_cast<int32_t>(v);
                 break;
             }
-            case 2:
-                operand = p[0] | (p[1] << 8);
-                break;
-            case 1:
-                operand = p[0];
-                break;
-            default:
-                break;
+            case 2: operand = p[0] | (p[1] << 8); break;
+            case 1: operand = p[0]; break;
+            default: break;
         }
         code.pc += info.operandBytes;
 
@@ -168,21 +146,11 @@ int32_t run(Engine& e, ScriptThread& t) {
                 runOperator(e, t, op - 0x80);
                 if (t.failed) return t.ended;
                 break;
-            case OpKind::CallCommand:
-                builtins::dispatch(e, t, operand);
-                return t.ended;
-            case OpKind::Global:
-                builtins::dispatch(e, t, kCmdGlobal);
-                return t.ended;
-            case OpKind::IfGoto:
-                builtins::dispatch(e, t, kCmdIfGoto);
-                return t.ended;
-            case OpKind::Goto:
-                builtins::dispatch(e, t, kCmdGoto);
-                return t.ended;
-            case OpKind::Return:
-                builtins::dispatch(e, t, kCmdReturn);
-                return t.ended;
+            case OpKind::CallCommand: builtins::dispatch(e, t, operand); return t.ended;
+            case OpKind::Global: builtins::dispatch(e, t, kCmdGlobal); return t.ended;
+            case OpKind::IfGoto: builtins::dispatch(e, t, kCmdIfGoto); return t.ended;
+            case OpKind::Goto: builtins::dispatch(e, t, kCmdGoto); return t.ended;
+            case OpKind::Return: builtins::dispatch(e, t, kCmdReturn); return t.ended;
             case OpKind::CallFunction: {
                 if (t.depth >= kReturnStackSize) {
                     scriptError(
@@ -206,8 +174,7 @@ int32_t run(Engine& e, ScriptThread& t) {
                 }
                 return t.ended;
             }
-            case OpKind::Invalid:
-                break;
+            case OpKind::Invalid: break;
         }
         if (e.app.quitLevel != 0) return t.ended;
     }

@@ -16,23 +16,15 @@ namespace {
 
 using OperatorFn = void (*)(Engine&, ScriptThread&);
 
-bool isNumber(const Value& v) {
-    return v.type == kInteger || v.type == kReal;
-}
-float asReal(const Value& v) {
-    return v.type == kInteger ? static_cast<float>(v.u.i) : v.u.r;
-}
+bool isNumber(const Value& v) { return v.type == kInteger || v.type == kReal; }
+float asReal(const Value& v) { return v.type == kInteger ? static_cast<float>(v.u.i) : v.u.r; }
 double asDouble(const Value& v) {
     return v.type == kInteger ? static_cast<double>(v.u.i) : static_cast<double>(v.u.r);
 }
 
 // Pushes a result cell; a failed allocation is reported by pushValue.
-void push(Engine& e, ScriptThread& t, Value* v) {
-    pushValue(e, t, v);
-}
-void pushInt(Engine& e, ScriptThread& t, int32_t i) {
-    pushInteger(e, t, i);
-}
+void push(Engine& e, ScriptThread& t, Value* v) { pushValue(e, t, v); }
+void pushInt(Engine& e, ScriptThread& t, int32_t i) { pushInteger(e, t, i); }
 
 // The two operands of a binary operator: the right one is popped first.
 struct Operands {
@@ -397,9 +389,7 @@ void opStatementEnd(Engine& e, ScriptThread& t) {
 
 void opNothing(Engine&, ScriptThread&) {}
 
-void opUnknown(Engine& e, ScriptThread& t) {
-    scriptError(e, t, "不明な演算子です", "演算エラー");
-}
+void opUnknown(Engine& e, ScriptThread& t) { scriptError(e, t, "不明な演算子です", "演算エラー"); }
 
 constexpr OperatorFn kOperators[30] = {
     opEq,     opNe,        opUnknown,   opGe,           opLe,        opShl,
@@ -421,13 +411,10 @@ bool valuesEqual(const Value& a, const Value& b) {
                 std::memcpy(&y, &b.u.r, 4);
                 return x == y;
             }
-            case kReference:
-                return a.u.ref == b.u.ref;
+            case kReference: return a.u.ref == b.u.ref;
             case kVoid:
-            case kUnused:
-                return true;
-            default:
-                return a.u.i == b.u.i;
+            case kUnused: return true;
+            default: return a.u.i == b.u.i;
         }
     }
     if (isNumber(a) && isNumber(b)) return asDouble(a) == asDouble(b);

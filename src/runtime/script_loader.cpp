@@ -9,9 +9,7 @@
 
 namespace rs::runtime {
 
-void unloadScript(CodeImage& image) {
-    image.release();
-}
+void unloadScript(CodeImage& image) { image.release(); }
 
 bool loadScript(Engine& e, ScriptThread& t, std::string_view name) {
     unloadScript(t.code);

@@ -41,9 +41,7 @@ const char* typeName(int32_t type) {
     return kTypeNames[type + 1];
 }
 
-ValuePool::ValuePool(int32_t capacity) {
-    build(capacity);
-}
+ValuePool::ValuePool(int32_t capacity) { build(capacity); }
 
 ValuePool::~ValuePool() {
     // Release the strings still held by cells; the arrays go with their owners.
@@ -183,24 +181,15 @@ Value* ValuePool::copy(const Value& src) {
 std::string printValue(const Value* v, int32_t varNumber) {
     if (!v) return formatMessage("[no initialize reg - %d]", varNumber);
     switch (v->type) {
-        case kUnused:
-            return "(null)";
-        case kVoid:
-            return "(void)";
-        case kInteger:
-            return formatMessage("%d", v->u.i);
-        case kReal:
-            return formatMessage("%f", static_cast<double>(v->u.r));
-        case kString:
-            return cutForPrint(stringText(*v));
-        case kVarName:
-            return formatMessage("(reg:%d)", v->u.i);
-        case kLabel:
-            return formatMessage("(lab:%d)", v->u.i);
-        case kLabelDiff:
-            return formatMessage("(off:%d)", v->u.i);
-        default:
-            return "(bad reg.)";
+        case kUnused: return "(null)";
+        case kVoid: return "(void)";
+        case kInteger: return formatMessage("%d", v->u.i);
+        case kReal: return formatMessage("%f", static_cast<double>(v->u.r));
+        case kString: return cutForPrint(stringText(*v));
+        case kVarName: return formatMessage("(reg:%d)", v->u.i);
+        case kLabel: return formatMessage("(lab:%d)", v->u.i);
+        case kLabelDiff: return formatMessage("(off:%d)", v->u.i);
+        default: return "(bad reg.)";
     }
 }
 
@@ -225,8 +214,7 @@ std::string printValueWidth(const Value* v, int32_t width) {
             return left ? formatMessage("%-*s", field, text.c_str())
                         : formatMessage("%*s", field, text.c_str());
         }
-        default:
-            return {};
+        default: return {};
     }
 }
 

@@ -6,9 +6,7 @@ namespace rs::shell {
 
 namespace {
 
-bool startsWith(const std::string& s, const char* prefix) {
-    return s.rfind(prefix, 0) == 0;
-}
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // The largest value pool this engine builds (cells of 16 bytes).
 constexpr long kMaxPoolSize = 1L << 26;

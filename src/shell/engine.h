@@ -89,8 +89,6 @@ class Engine {
 
 // True when engine time `a` lies before `b`. Engine times are 31 bits wide, so the difference is
 // taken in 31 bits: the comparison stays right across the wrap of the clock.
-constexpr bool timeBefore(uint32_t a, uint32_t b) {
-    return static_cast<int32_t>((a - b) << 1) < 0;
-}
+constexpr bool timeBefore(uint32_t a, uint32_t b) { return static_cast<int32_t>((a - b) << 1) < 0; }
 
 }  // namespace rs

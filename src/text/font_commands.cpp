@@ -32,9 +32,7 @@ void cmdAutoFontSel(Engine& e, ScriptThread& t) {
     runtime::pushInteger(e, t, findFont(*e.text, name));
 }
 
-void cmdFontName(Engine& e, ScriptThread& t) {
-    runtime::pushString(e, t, e.text->fontName);
-}
+void cmdFontName(Engine& e, ScriptThread& t) { runtime::pushString(e, t, e.text->fontName); }
 
 void cmdTextSetting(Engine& e, ScriptThread& t) {
     int32_t value = runtime::ngetint(e, t);
@@ -53,8 +51,6 @@ constexpr builtins::CommandEntry kFontCommands[] = {
 
 }  // namespace
 
-void registerFontCommands(builtins::CommandTable& table) {
-    table.add(kFontCommands);
-}
+void registerFontCommands(builtins::CommandTable& table) { table.add(kFontCommands); }
 
 }  // namespace rs::text

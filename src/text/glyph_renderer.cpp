@@ -11,12 +11,8 @@ namespace rs::text {
 namespace {
 
 // Floor division by 8 and the matching remainder, for negative positions too.
-int32_t blockOf(int32_t v) {
-    return v >> 3;
-}
-int32_t phaseOf(int32_t v) {
-    return v & 7;
-}
+int32_t blockOf(int32_t v) { return v >> 3; }
+int32_t phaseOf(int32_t v) { return v & 7; }
 
 }  // namespace
 

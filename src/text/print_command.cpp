@@ -47,9 +47,7 @@ TextDrawing printDrawing(const PrintRequest& r) {
     TextDrawing d;
     d.colours.text = static_cast<uint32_t>(r.textColour);
     switch (r.mode) {
-        case 0x00FF00:
-            d.renderer = Renderer::Monochrome;
-            break;
+        case 0x00FF00: d.renderer = Renderer::Monochrome; break;
         case 0xFF0000:
             d.renderer = Renderer::Smooth;
             d.colours.background = 0;
@@ -137,8 +135,6 @@ constexpr builtins::CommandEntry kPrintCommands[] = {
 
 }  // namespace
 
-void registerPrintCommands(builtins::CommandTable& table) {
-    table.add(kPrintCommands);
-}
+void registerPrintCommands(builtins::CommandTable& table) { table.add(kPrintCommands); }
 
 }  // namespace rs::text

@@ -18,9 +18,7 @@ int32_t saturate(int64_t v) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-int64_t magnitude(int32_t v) {
-    return v < 0 ? -int64_t{v} : int64_t{v};
-}
+int64_t magnitude(int32_t v) { return v < 0 ? -int64_t{v} : int64_t{v}; }
 
 // A rectangle as its top-left and bottom-right corners.
 struct Corners {

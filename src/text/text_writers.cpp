@@ -9,9 +9,7 @@ namespace rs::text {
 
 namespace {
 
-uint32_t channel(uint32_t c, int shift) {
-    return (c >> shift) & 0xFF;
-}
+uint32_t channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
 // An alpha byte of 0 counts as fully opaque.
 uint32_t opaqueAlpha(uint32_t c) {
     uint32_t a = c >> 24;
@@ -128,9 +126,7 @@ void writeCoverage(graphics::Frame& frame, int32_t left, int32_t top, const Cove
                                4);
                     break;
                 }
-                case 24:
-                    storePixel(p, mixPixelRgb(loadPixel(p, 3), c1, c2, colours), 3);
-                    break;
+                case 24: storePixel(p, mixPixelRgb(loadPixel(p, 3), c1, c2, colours), 3); break;
                 case 16: {
                     auto v = static_cast<uint16_t>(loadPixel(p, 2));
                     storePixel(
@@ -138,9 +134,7 @@ void writeCoverage(graphics::Frame& frame, int32_t left, int32_t top, const Cove
                         2);
                     break;
                 }
-                default:
-                    *p = mixPixel8(*p, c1, c2, colours);
-                    break;
+                default: *p = mixPixel8(*p, c1, c2, colours); break;
             }
         }
     }
@@ -150,20 +144,11 @@ void writeSolid(graphics::Frame& frame, int32_t x, int32_t y, uint32_t colour) {
     uint8_t* p = graphics::pixelAddress(frame, x, y);
     if (!p) return;
     switch (frame.bpp) {
-        case 32:
-            storePixel(p, (colour >> 24) == 0 ? colour | 0xFF000000u : colour, 4);
-            break;
-        case 24:
-            storePixel(p, colour & 0xFFFFFF, 3);
-            break;
-        case 16:
-            storePixel(p, rgbTo555(colour) | (loadPixel(p, 2) & 0x8000u), 2);
-            break;
-        case 8:
-            *p = static_cast<uint8_t>(colour);
-            break;
-        default:
-            break;
+        case 32: storePixel(p, (colour >> 24) == 0 ? colour | 0xFF000000u : colour, 4); break;
+        case 24: storePixel(p, colour & 0xFFFFFF, 3); break;
+        case 16: storePixel(p, rgbTo555(colour) | (loadPixel(p, 2) & 0x8000u), 2); break;
+        case 8: *p = static_cast<uint8_t>(colour); break;
+        default: break;
     }
 }
 

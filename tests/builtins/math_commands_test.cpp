@@ -12,20 +12,12 @@
 namespace rs::builtins {
 namespace {
 
+using test::expectValues;
 using test::fatalAt;
 using test::valueOf;
 
-struct Case {
-    const char* body;
-    std::string expected;
-};
-
-void expectAll(const std::vector<Case>& cases) {
-    for (const Case& c : cases) EXPECT_EQ(valueOf(c.body), c.expected) << c.body;
-}
-
 TEST(MathCommands, AbsAndSgnKeepTheType) {
-    expectAll({
+    expectValues({
         {"push -5\n cmd abs", "5"},
         {"push 0\n cmd abs", "0"},
         {"push -2147483648\n cmd abs", "-2147483648"},
@@ -44,7 +36,7 @@ TEST(MathCommands, AbsAndSgnKeepTheType) {
 }
 
 TEST(MathCommands, RoundingToIntegers) {
-    expectAll({
+    expectValues({
         {"pushf -2.5\n cmd round", "-2"},
         {"pushf 2.5\n cmd round", "3"},
         {"pushf -2.6\n cmd round", "-3"},
@@ -64,7 +56,7 @@ TEST(MathCommands, RoundingToIntegers) {
 }
 
 TEST(MathCommands, RealFunctionsRoundTheirDoubleResultToA32BitReal) {
-    expectAll({
+    expectValues({
         {"push 2\n cmd sqrt", "1.414214"},
         {"pushf 0.0\n cmd sin", "0.000000"},
         {"pushf 0.0\n cmd cos", "1.000000"},
@@ -87,7 +79,7 @@ TEST(MathCommands, RealFunctionsRoundTheirDoubleResultToA32BitReal) {
 }
 
 TEST(MathCommands, IntegerUtilities) {
-    expectAll({
+    expectValues({
         {"push 300\n push -4\n push 16\n cmd rgb", "16711696"},  // 0xFF0010
         {"push 1\n push 2\n push 3\n cmd rgb", "66051"},
         {"push 0\n push 0\n push 3\n push 4\n push 4\n push 5\n cmd near", "1"},

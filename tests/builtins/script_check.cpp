@@ -1,5 +1,7 @@
 #include "builtins/script_check.h"
 
+#include <gtest/gtest.h>
+
 namespace rs::test {
 
 namespace {
@@ -40,6 +42,10 @@ std::string valueOf(const std::string& body, const std::string& prelude) {
 
 std::string fatalAt(const std::string& place, const std::string& message) {
     return "FATAL: 場所：" + place + " in -1\n(*:test)\n症状：" + message + "\nゲームを停止します";
+}
+
+void expectValues(const std::vector<ValueCase>& cases, const std::string& prelude) {
+    for (const ValueCase& c : cases) EXPECT_EQ(valueOf(c.body, prelude), c.expected) << c.body;
 }
 
 }  // namespace rs::test

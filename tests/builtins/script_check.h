@@ -22,4 +22,12 @@ std::string valueOf(const std::string& body, const std::string& prelude = "");
 // What valueOf gives for a fatal error at `place` with `message`.
 std::string fatalAt(const std::string& place, const std::string& message);
 
+// A script fragment and the value it must show.
+struct ValueCase {
+    const char* body;
+    std::string expected;
+};
+// Checks every case with valueOf (each after `prelude`).
+void expectValues(const std::vector<ValueCase>& cases, const std::string& prelude = "");
+
 }  // namespace rs::test

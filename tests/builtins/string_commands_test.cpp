@@ -8,24 +8,16 @@
 namespace rs::builtins {
 namespace {
 
+using test::expectValues;
 using test::fatalAt;
 using test::valueOf;
-
-struct Case {
-    const char* body;
-    std::string expected;
-};
-
-void expectAll(const std::vector<Case>& cases, const std::string& prelude = "") {
-    for (const Case& c : cases) EXPECT_EQ(valueOf(c.body, prelude), c.expected) << c.body;
-}
 
 constexpr const char* kNotString = "引数が文字列になっていません";
 constexpr const char* kNotWritable = "書き込みデータが文字列でないです";
 constexpr const char* kBadPosition = "位置指定パラメータが異常です";
 
 TEST(StringCommands, AscAndStrlen) {
-    expectAll({
+    expectValues({
         {"pushs \"abc\"\n push 1\n cmd asc", "98"},
         {"pushs \"\\x82\\xa0\"\n push 0\n cmd asc", "130"},
         {"pushs \"\\x82\\xa0\"\n push 1\n cmd asc", "160"},
@@ -43,7 +35,7 @@ TEST(StringCommands, AscAndStrlen) {
 }
 
 TEST(StringCommands, LeftsAndRightsByCount) {
-    expectAll({
+    expectValues({
         {"pushs \"abcdef\"\n push 2\n cmd lefts", "ab"},
         {"pushs \"abcdef\"\n push -2\n cmd lefts", "abcd"},
         {"pushs \"abcdef\"\n push 10\n cmd lefts", "abcdef"},
@@ -64,7 +56,7 @@ TEST(StringCommands, LeftsAndRightsByCount) {
 }
 
 TEST(StringCommands, LeftsAndRightsBySeparator) {
-    expectAll({
+    expectValues({
         {"pushs \"key=value\"\n pushs \"=\"\n cmd lefts", "key"},
         {"pushs \"key=value\"\n pushs \"=\"\n cmd rights", "value"},
         {"pushs \"a=b=c\"\n pushs \"=\"\n cmd rights", "b=c"},
@@ -78,7 +70,7 @@ TEST(StringCommands, LeftsAndRightsBySeparator) {
 }
 
 TEST(StringCommands, Mids) {
-    expectAll({
+    expectValues({
         {"pushs \"abcdef\"\n push 4\n push 10\n cmd mids", "ef"},
         {"pushs \"abcdef\"\n push 1\n push 3\n cmd mids", "bcd"},
         {"pushs \"abcdef\"\n push 2\n push -1\n cmd mids", ""},
@@ -91,7 +83,7 @@ TEST(StringCommands, Mids) {
 }
 
 TEST(StringCommands, StrstrMatchesOnCharacterBoundariesOnly) {
-    expectAll({
+    expectValues({
         {"pushs \"abc\"\n pushs \"c\"\n cmd strstr", "2"},
         {"pushs \"abc\"\n pushs \"x\"\n cmd strstr", "-1"},
         {"pushs \"abc\"\n pushs \"\"\n cmd strstr", "0"},
@@ -109,7 +101,7 @@ TEST(StringCommands, StrstrMatchesOnCharacterBoundariesOnly) {
 }
 
 TEST(StringCommands, CharacterCodeToText) {
-    expectAll({
+    expectValues({
         {"push 0x8140\n cmd chr", "\x81\x40"},
         {"push 0x8140\n cmd chr\n cmd strlen", "2"},
         {"push 65\n cmd chr", "A"},
@@ -125,7 +117,7 @@ TEST(StringCommands, CharacterCodeToText) {
 constexpr const char* kStringVariable = ".var s 5\n var s\n pushs \"abc\"\n =\n ;\n";
 
 TEST(StringCommands, MidWritesOneByteInPlace) {
-    expectAll(
+    expectValues(
         {
             {"var s\n push 1\n push 0x142\n cmd mid\n var s", "aBc"},
             {"var s\n push 3\n push 88\n cmd mid\n var s", "abcX"},  // over the NUL
@@ -157,7 +149,7 @@ constexpr const char* kArray =
     " var m\n push 3\n push -2\n cmd dim\n ;\n";
 
 TEST(StringCommands, ArraySearch) {
-    expectAll(
+    expectValues(
         {
             {"var a\n push 7\n push 0\n cmd arrfind", "3"},
             {"var a\n push 7\n push 4\n cmd arrfind", "5"},

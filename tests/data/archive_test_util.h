@@ -20,9 +20,7 @@ namespace rs::test {
 inline std::vector<uint8_t> bytesOf(std::string_view s) {
     return std::vector<uint8_t>(s.begin(), s.end());
 }
-inline std::string textOf(const std::vector<uint8_t>& b) {
-    return std::string(b.begin(), b.end());
-}
+inline std::string textOf(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
 // Writes "<base>.at2", ".nme" and ".det" (base: host path inside `dir`) built from the members.
 void writeArchive(const TempDir& dir, const std::string& base,

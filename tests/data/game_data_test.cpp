@@ -40,9 +40,7 @@ Bytes encode(const Bytes& payload) {
     return out;
 }
 
-Bytes decoded(const FileBuffer& b) {
-    return Bytes(b.data.get(), b.data.get() + b.size);
-}
+Bytes decoded(const FileBuffer& b) { return Bytes(b.data.get(), b.data.get() + b.size); }
 
 Bytes randomPayload(size_t n, uint32_t seed, int alphabet = 256) {
     std::mt19937 rng(seed);

@@ -18,13 +18,9 @@ std::string show(const std::string& text) {
            "\"\n cmd print\n ;\n";
 }
 
-std::string script(const std::string& body) {
-    return body + " cmd end\n";
-}
+std::string script(const std::string& body) { return body + " cmd end\n"; }
 
-std::string objectOf(const std::string& source) {
-    return textOf(TestGame::assembleOrFail(source));
-}
+std::string objectOf(const std::string& source) { return textOf(TestGame::assembleOrFail(source)); }
 
 // Writes obj/<name>.o (name: host path text) into a folder.
 void writeObject(const TempDir& dir, const std::string& name, const std::string& source) {

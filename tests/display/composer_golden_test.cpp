@@ -30,15 +30,9 @@ std::unique_ptr<Scene> baseScene() {
     return s;
 }
 
-int32_t opacity(int32_t a) {
-    return spriteattr::kHasOpacity | a << 8;
-}
-int32_t group(int32_t g) {
-    return g << 4;
-}
-int32_t mode(int32_t m) {
-    return m << 16;
-}
+int32_t opacity(int32_t a) { return spriteattr::kHasOpacity | a << 8; }
+int32_t group(int32_t g) { return g << 4; }
+int32_t mode(int32_t m) { return m << 16; }
 
 struct GoldenScene {
     const char* name;

@@ -22,9 +22,7 @@ std::unique_ptr<Frame> solid(int32_t w, int32_t h, uint32_t colour, bool alpha) 
     return f;
 }
 
-uint32_t at(const Scene& s, int32_t x, int32_t y) {
-    return getColour(*s.screen, x, y);
-}
+uint32_t at(const Scene& s, int32_t x, int32_t y) { return getColour(*s.screen, x, y); }
 
 TEST(Composer, BlendModesOnOnePixel) {
     struct Row {

@@ -16,9 +16,7 @@ namespace {
 
 using graphics::DirtyRect;
 
-DirtyRect rect(int32_t l, int32_t t, int32_t r, int32_t b) {
-    return DirtyRect{l, t, r, b};
-}
+DirtyRect rect(int32_t l, int32_t t, int32_t r, int32_t b) { return DirtyRect{l, t, r, b}; }
 
 std::string show(const DirtyRect& d) {
     return std::to_string(d.left) + "," + std::to_string(d.top) + "," + std::to_string(d.right) +
@@ -313,9 +311,7 @@ TEST(DirtyRect, RedrawingTheDirtyPartEqualsAFullRedraw) {
                              pick(0, 1) * pick(4, 40), pick(-1, 5), angle});
                     break;
                 }
-                case 2:
-                    command(e, "spmove2", {h, pick(-20, 70), pick(-20, 60)});
-                    break;
+                case 2: command(e, "spmove2", {h, pick(-20, 70), pick(-20, 60)}); break;
                 case 3:
                     command(e, "spset",
                             {h, pick(-1, 4), pick(0, 5), pick(0, 5), pick(0, 1) * pick(3, 20),

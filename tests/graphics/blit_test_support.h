@@ -41,20 +41,11 @@ inline void randomiseSpecial(graphics::Frame& f, std::mt19937& rng) {
         for (int32_t x = 0; x < f.width; ++x) {
             uint32_t p = graphics::getColour(f, x, y);
             switch (rng() % 8) {
-                case 0:
-                    p = (p & 0xFF000000u) | 0x0000FF00u;
-                    break;
-                case 1:
-                    p = (p & 0xFF000000u) | 0x000000FFu;
-                    break;
-                case 2:
-                    p &= 0x00FFFFFFu;
-                    break;
-                case 3:
-                    p |= 0xFF000000u;
-                    break;
-                default:
-                    break;
+                case 0: p = (p & 0xFF000000u) | 0x0000FF00u; break;
+                case 1: p = (p & 0xFF000000u) | 0x000000FFu; break;
+                case 2: p &= 0x00FFFFFFu; break;
+                case 3: p |= 0xFF000000u; break;
+                default: break;
             }
             graphics::putPixel(f, x, y, p);
         }

@@ -42,9 +42,7 @@ std::string TempDir::read(const std::string& name) const {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool TempDir::exists(const std::string& name) const {
-    return fs::exists(fs::path(path_) / name);
-}
+bool TempDir::exists(const std::string& name) const { return fs::exists(fs::path(path_) / name); }
 
 TestGame::TestGame(int32_t poolSize, bool withSaveFolder) {
     if (withSaveFolder) fs::create_directories(fs::path(dir_.path()) / "save");
@@ -89,9 +87,7 @@ runtime::ScriptThread& TestGame::load(const std::string& source) {
     return loadBytes(assembleOrFail(source));
 }
 
-bool TestGame::run(int64_t maxTurns) {
-    return shell::runTurns(*engine_, maxTurns);
-}
+bool TestGame::run(int64_t maxTurns) { return shell::runTurns(*engine_, maxTurns); }
 
 std::vector<std::string> TestGame::boxTexts(std::string_view caption) const {
     std::vector<std::string> out;

@@ -16,9 +16,7 @@
 namespace rs::test {
 
 // UTF-8 text for the assembler (narrow literals in the tests are code page 932).
-inline std::string u8(const char8_t* s) {
-    return std::string(reinterpret_cast<const char*>(s));
-}
+inline std::string u8(const char8_t* s) { return std::string(reinterpret_cast<const char*>(s)); }
 
 // A temporary folder, removed with its contents at the end.
 class TempDir {

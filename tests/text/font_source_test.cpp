@@ -17,9 +17,7 @@ bool sameGlyph(const GlyphBitmap* a, const GlyphBitmap* b) {
 std::optional<GlyphBitmap> take(const GlyphBitmap* g) {
     return g ? std::optional<GlyphBitmap>(*g) : std::nullopt;
 }
-const GlyphBitmap* ptr(const std::optional<GlyphBitmap>& g) {
-    return g ? &*g : nullptr;
-}
+const GlyphBitmap* ptr(const std::optional<GlyphBitmap>& g) { return g ? &*g : nullptr; }
 
 TEST(FontSource, MetricsFollowTheCellHeightAndWidth) {
     auto fonts = createSystemFontSource();

@@ -22,9 +22,7 @@ const char* kUsage =
     "BASE is the archive's path without extension (BASE.at2, BASE.nme, BASE.det).\n"
     "Member names are shown and written in UTF-8; inside the archive they are Shift-JIS.\n";
 
-std::string shown(std::string_view member) {
-    return platform::cp932ToUtf8(member);
-}
+std::string shown(std::string_view member) { return platform::cp932ToUtf8(member); }
 
 std::string ratio(uint64_t packed, uint64_t unpacked) {
     char buf[32];

@@ -43,9 +43,7 @@ struct Item {
     int32_t offset = 0;
 };
 
-bool isIdentStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
-}
+bool isIdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -375,8 +373,7 @@ Width defaultWidth(uint8_t op, int64_t value) {
             if (value >= 0 && value <= 0xFF) return Width::W8;
             if (value >= 0 && value <= 0xFFFF) return Width::W16;
             return Width::W32;
-        default:
-            return Width::W32;
+        default: return Width::W32;
     }
 }
 
@@ -397,14 +394,10 @@ int32_t Assembler::sizeOf(Item& item) {
         }
     }
     switch (item.width) {
-        case Width::K:
-            return 1;
-        case Width::W8:
-            return 2;
-        case Width::W16:
-            return 3;
-        default:
-            return 5;
+        case Width::K: return 1;
+        case Width::W8: return 2;
+        case Width::W16: return 3;
+        default: return 5;
     }
 }
 
@@ -509,8 +502,6 @@ const char* operatorSymbol(int code) {
     return kOperatorSymbols[code];
 }
 
-AsmResult assemble(std::string_view source) {
-    return Assembler().run(source);
-}
+AsmResult assemble(std::string_view source) { return Assembler().run(source); }
 
 }  // namespace rs::tools

@@ -35,14 +35,9 @@ Decoded decodeAt(std::span<const uint8_t> img, int32_t at) {
             d.operand = static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
                                              (static_cast<uint32_t>(p[3]) << 24));
             break;
-        case 2:
-            d.operand = p[0] | (p[1] << 8);
-            break;
-        case 1:
-            d.operand = p[0];
-            break;
-        default:
-            break;
+        case 2: d.operand = p[0] | (p[1] << 8); break;
+        case 1: d.operand = p[0]; break;
+        default: break;
     }
     d.valid = true;
     d.kind = info.kind;
@@ -99,12 +94,9 @@ std::map<int32_t, int32_t> findLiterals(std::span<const uint8_t> img) {
 
 std::string suffixFor(uint8_t opcode) {
     switch (opcode >> 4) {
-        case 0x0:
-            return ".32";
-        case 0x1:
-            return ".16";
-        default:
-            return ".8";
+        case 0x0: return ".32";
+        case 0x1: return ".16";
+        default: return ".8";
     }
 }
 
@@ -119,8 +111,7 @@ std::string defaultSuffix(OpKind kind, int64_t value) {
             if (value >= 0 && value <= 0xFF) return ".8";
             if (value >= 0 && value <= 0xFFFF) return ".16";
             return ".32";
-        default:
-            return ".32";
+        default: return ".32";
     }
 }
 
@@ -233,12 +224,8 @@ std::string disassemble(std::span<const uint8_t> img) {
                 operandLine("push", v, std::to_string(v));
                 break;
             }
-            case OpKind::PushSmall:
-                line = "push " + std::to_string(d.opcode - 0xD0);
-                break;
-            case OpKind::PushReal:
-                line = realText(d.operand);
-                break;
+            case OpKind::PushSmall: line = "push " + std::to_string(d.opcode - 0xD0); break;
+            case OpKind::PushReal: line = realText(d.operand); break;
             case OpKind::PushString:
             case OpKind::PushLabel:
             case OpKind::CallFunction: {
@@ -263,31 +250,18 @@ std::string disassemble(std::span<const uint8_t> img) {
                 operandLine("cmd", d.operand, entry ? entry->name : std::to_string(d.operand));
                 break;
             }
-            case OpKind::PushVar:
-                operandLine("var", d.operand, std::to_string(d.operand));
-                break;
-            case OpKind::PushVoid:
-                line = "void";
-                break;
+            case OpKind::PushVar: operandLine("var", d.operand, std::to_string(d.operand)); break;
+            case OpKind::PushVoid: line = "void"; break;
             case OpKind::Operator: {
                 const char* sym = operatorSymbol(d.opcode - 0x80);
                 line = sym ? sym : "op " + std::to_string(d.opcode - 0x80);
                 break;
             }
-            case OpKind::Global:
-                line = "global";
-                break;
-            case OpKind::IfGoto:
-                line = "ifgoto";
-                break;
-            case OpKind::Goto:
-                line = "goto";
-                break;
-            case OpKind::Return:
-                line = "return";
-                break;
-            case OpKind::Invalid:
-                break;
+            case OpKind::Global: line = "global"; break;
+            case OpKind::IfGoto: line = "ifgoto"; break;
+            case OpKind::Goto: line = "goto"; break;
+            case OpKind::Return: line = "return"; break;
+            case OpKind::Invalid: break;
         }
         out += "    " + line + "\n";
     }

@@ -363,8 +363,7 @@ class Encoder {
                 for (uint32_t v : d.value) out.number(v);
                 return;
             }
-            default:
-                break;
+            default: break;
         }
         emitSymbol(out, c.symbol);
         uint64_t a, b;

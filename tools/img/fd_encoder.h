@@ -36,8 +36,6 @@ class BitWriter {
 };
 
 // Bits of the universal code of v.
-inline int numberBits(uint64_t v) {
-    return 2 * (63 - __builtin_clzll(v + 2));
-}
+inline int numberBits(uint64_t v) { return 2 * (63 - __builtin_clzll(v + 2)); }
 
 }  // namespace rs::tools

@@ -106,9 +106,7 @@ void maskMix(uint32_t* d, const uint32_t* s1, const uint32_t* s2, const uint8_t*
     }
 }
 
-void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
-    std::memcpy(d, s, n);
-}
+void bigCopy(uint8_t* d, const uint8_t* s, size_t n) { std::memcpy(d, s, n); }
 void finish() {}
 
 constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy,  invert,  fadeOver, blendOnto,
@@ -116,8 +114,6 @@ constexpr RowKernels kPlain{opaqueCopy, greenKeyCopy,  invert,  fadeOver, blendO
 
 }  // namespace
 
-const RowKernels& plainKernels() {
-    return kPlain;
-}
+const RowKernels& plainKernels() { return kPlain; }
 
 }  // namespace rs::graphics::simd
