@@ -70,9 +70,8 @@ ScriptFile* openFile(Engine& e, ScriptThread& t, int32_t handle, const char* pla
 }
 
 // The save folder is computed afresh whenever a command works in it (the game key may change).
-const std::string& currentSaveFolder(Engine& e) {
-    e.files->saveFolder = data::saveFolderPath(e.app.userDataFolder, e.app.gameKey);
-    return e.files->saveFolder;
+std::string currentSaveFolder(const Engine& e) {
+    return data::saveFolderPath(e.app.userDataFolder, e.app.gameKey);
 }
 
 // A name that would leave its folder is never written: the attempt is logged with the name.
@@ -165,16 +164,33 @@ void cmdClose(Engine& e, ScriptThread& t) {
     }
 }
 
+// The arguments of fread and fwrite (handle, variable, count), taken last first; `file` is null
+// after an error or for a handle that is not open.
+struct Transfer {
+    ScriptFile* file = nullptr;
+    runtime::Slot* slot = nullptr;
+    int32_t count = 0;
+};
+
+Transfer fetchTransfer(Engine& e, ScriptThread& t, const char* place) {
+    Transfer x;
+    x.count = runtime::ngetint(e, t);
+    if (t.failed) return x;
+    x.slot = runtime::getSlot(e, t);
+    if (t.failed) return x;
+    int32_t handle = runtime::ngetint(e, t);
+    if (t.failed) return x;
+    x.file = openFile(e, t, handle, place);
+    return x;
+}
+
 // fread(handle, variable, count): up to `count` bytes from the cursor, as a string whose stored
 // length is the number of bytes read.
 void cmdFread(Engine& e, ScriptThread& t) {
-    int32_t count = runtime::ngetint(e, t);
-    if (t.failed) return;
-    runtime::Slot* slot = runtime::getSlot(e, t);
-    if (t.failed) return;
-    int32_t handle = runtime::ngetint(e, t);
-    if (t.failed) return;
-    ScriptFile* f = openFile(e, t, handle, "fread");
+    Transfer x = fetchTransfer(e, t, "fread");
+    ScriptFile* f = x.file;
+    runtime::Slot* slot = x.slot;
+    int32_t count = x.count;
     if (!f) return;
     if (data::isWriteMode(f->mode)) {
         runtime::scriptError(e, t, "書き込みファイルから読みこもうとしました", "fread");
@@ -199,13 +215,10 @@ void cmdFread(Engine& e, ScriptThread& t) {
 // fwrite(handle, variable, count): the first `count` bytes of the string's buffer (at most its
 // stored length) are written at the cursor.
 void cmdFwrite(Engine& e, ScriptThread& t) {
-    int32_t count = runtime::ngetint(e, t);
-    if (t.failed) return;
-    runtime::Slot* slot = runtime::getSlot(e, t);
-    if (t.failed) return;
-    int32_t handle = runtime::ngetint(e, t);
-    if (t.failed) return;
-    ScriptFile* f = openFile(e, t, handle, "fwrite");
+    Transfer x = fetchTransfer(e, t, "fwrite");
+    ScriptFile* f = x.file;
+    runtime::Slot* slot = x.slot;
+    int32_t count = x.count;
     if (!f) return;
     if (!data::isWriteMode(f->mode)) {
         runtime::scriptError(e, t, "読みこみファイルに書きこもうとしました", "fwrite");

@@ -45,8 +45,6 @@ struct ScriptFiles {
     ScriptFileTable handles;
     // Set by the first game-data save failure reported; later failures are silent.
     bool saveFailureShown = false;
-    // The save folder as last computed (host path).
-    std::string saveFolder;
     // Programs started for scripts that have not been reaped yet.
     std::vector<int> children;
 };

@@ -43,8 +43,6 @@ class EventSink {
     virtual ~EventSink() = default;
     // The player asked to close the window (close box, window manager).
     virtual void onCloseRequest() {}
-    // A typed character (a code page 932 code, one or two bytes).
-    virtual void onCharacter(uint16_t /*code*/) {}
 };
 
 class EventPump {

@@ -30,7 +30,6 @@ Engine::Engine(platform::Host& h, shell::AppState a)
     if (app.userDataFolder.empty()) app.userDataFolder = data::userDataRootFromEnvironment();
     // With no home at all, per-user data stays in the game folder.
     if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
-    files->saveFolder = data::saveFolderPath(app.userDataFolder, app.gameKey);
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0)
         app.hasMmx =
@@ -72,7 +71,5 @@ void EngineEvents::onCloseRequest() {
     }
     if (runtime::confirmExit(engine_)) engine_.destroyMainWindow();
 }
-
-void EngineEvents::onCharacter(uint16_t /*code*/) {}
 
 }  // namespace rs

@@ -38,7 +38,6 @@ class EngineEvents final : public platform::EventSink {
   public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
     void onCloseRequest() override;
-    void onCharacter(uint16_t code) override;
 
   private:
     Engine& engine_;

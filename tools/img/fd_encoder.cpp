@@ -73,25 +73,31 @@ inline uint32_t zigzagOf(uint32_t byte) {
     return d >= 0 ? uint32_t(2 * d) : uint32_t(-2 * d - 1);
 }
 
-inline Differences differences(uint32_t base, uint32_t target) {
+// The signed byte differences (as bytes) that turn `base` into `target` when added as one
+// 32-bit sum, blue first so that each carry is accounted for in the next channel.
+struct ByteDifferences {
+    uint32_t r, g, b;
+};
+
+inline ByteDifferences byteDifferences(uint32_t base, uint32_t target) {
     uint32_t x = base;
     uint32_t db = (target - x) & 0xFF;
     x += static_cast<uint32_t>(static_cast<int8_t>(db));
     uint32_t dg = ((target - x) >> 8) & 0xFF;
     x += static_cast<uint32_t>(static_cast<int8_t>(dg)) << 8;
     uint32_t dr = ((target - x) >> 16) & 0xFF;
-    return {{zigzagOf(dr), zigzagOf(dg), zigzagOf(db)}};
+    return {dr, dg, db};
+}
+
+inline Differences differences(uint32_t base, uint32_t target) {
+    ByteDifferences d = byteDifferences(base, target);
+    return {{zigzagOf(d.r), zigzagOf(d.g), zigzagOf(d.b)}};
 }
 
 inline int differenceBits(uint32_t base, uint32_t target) {
     const auto& bits = byteDifferenceBits();
-    uint32_t x = base;
-    uint32_t db = (target - x) & 0xFF;
-    x += static_cast<uint32_t>(static_cast<int8_t>(db));
-    uint32_t dg = ((target - x) >> 8) & 0xFF;
-    x += static_cast<uint32_t>(static_cast<int8_t>(dg)) << 8;
-    uint32_t dr = ((target - x) >> 16) & 0xFF;
-    return bits[db] + bits[dg] + bits[dr];
+    ByteDifferences d = byteDifferences(base, target);
+    return bits[d.b] + bits[d.g] + bits[d.r];
 }
 
 // FE's short gradient pixel, exactly as the decoder forms it.
