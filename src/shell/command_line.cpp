@@ -40,6 +40,7 @@ const char* usageText() {
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
     LaunchOptions o;
+    bool folderGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (startsWith(a, "--")) {
@@ -103,9 +104,16 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
         } else if (startsWith(a, "-w")) {
             o.app.singleInstanceChecks = 0;
         } else if (startsWith(a, "-")) {
-            // Other options of the original are ignored.
+            // Other options of the original are ignored, as the original did; the player is told.
+            std::string hint = (a == "-h" || a == "-help") ? " (for help, use --help)" : "";
+            o.warnings.push_back("ignoring the unknown option '" + a + "'" + hint);
         } else {
+            // A later folder replaces an earlier one, as in the original.
+            if (folderGiven)
+                o.warnings.push_back("the game folder '" + a + "' replaces '" +
+                                     o.app.programFolder + "' given before it");
             o.app.programFolder = a;
+            folderGiven = true;
         }
     }
     if (o.screenshotAtMs >= 0 && o.screenshotPath.empty()) {

@@ -18,7 +18,8 @@ struct LaunchOptions {
     int64_t screenshotAtMs = -1;  // -1: at the end of the run
     bool showVersion = false;
     bool showHelp = false;
-    std::vector<std::string> errors;  // what could not be understood, one line each
+    std::vector<std::string> errors;    // what could not be understood, one line each
+    std::vector<std::string> warnings;  // tokens ignored or replaced, one line each
 };
 
 // Parses the arguments after the program name. The original options are single tokens:

@@ -46,6 +46,8 @@ int main(int argc, char** argv) {
         std::printf("runestage %s\n", RUNESTAGE_VERSION);
         return 0;
     }
+    for (const std::string& w : options.warnings)
+        std::fprintf(stderr, "runestage: warning: %s\n", w.c_str());
     if (!options.errors.empty()) {
         for (const std::string& e : options.errors)
             std::fprintf(stderr, "runestage: %s\n", e.c_str());

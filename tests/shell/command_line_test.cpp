@@ -13,6 +13,20 @@ TEST(CommandLine, OriginalOptionsAreSingleTokens) {
     EXPECT_EQ(o.app.variablePoolSize, 65536);
     EXPECT_EQ(o.app.singleInstanceChecks, 0);
     EXPECT_EQ(o.app.programFolder, "games/one");
+    // The ignored token is kept as before, but named.
+    ASSERT_EQ(o.warnings.size(), 1u);
+    EXPECT_NE(o.warnings[0].find("'-x'"), std::string::npos);
+}
+
+TEST(CommandLine, IgnoredAndReplacedTokensAreNamed) {
+    LaunchOptions o = parseCommandLine({"-h", "first", "second", "-help"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.app.programFolder, "second");
+    ASSERT_EQ(o.warnings.size(), 3u);
+    EXPECT_NE(o.warnings[0].find("--help"), std::string::npos);
+    EXPECT_NE(o.warnings[1].find("'second' replaces 'first'"), std::string::npos);
+    EXPECT_NE(o.warnings[2].find("--help"), std::string::npos);
+    EXPECT_TRUE(parseCommandLine({"-wait", "-v100", "-pathx", "game"}).warnings.empty());
 }
 
 TEST(CommandLine, EngineOptions) {

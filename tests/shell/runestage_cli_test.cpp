@@ -104,6 +104,19 @@ TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open the game folder"), std::string::npos);
     EXPECT_EQ(runestage("--help").status, 0);
+    // Ignored original options keep working, with a word about them.
+    TempDir empty;
+    r = runestage("--headless -h -x '" + empty.path() + "'");
+    EXPECT_NE(r.err.find("warning: ignoring the unknown option '-h' (for help, use --help)"),
+              std::string::npos)
+        << r.err;
+    // A folder without the first script: the box, and a line naming what was looked for.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(u8(u8"[起動時のエラー] 起動時に必要なファイルが読めません")),
+              std::string::npos);
+    EXPECT_NE(r.err.find(u8(u8"cannot load the first script 'obj/雪花ノ記憶.o' (looked in '")),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(RunestageProgram, WritesTheScreenshotOfTheScreen) {
