@@ -2,14 +2,13 @@
 
 #include <cstdlib>
 
+#include "runtime/value.h"
+
 namespace rs::shell {
 
 namespace {
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
-// The largest value pool this engine builds (cells of 16 bytes).
-constexpr long kMaxPoolSize = 1L << 26;
 
 }  // namespace
 
@@ -95,9 +94,10 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             o.app.dataFolderPrefix = a.substr(5);
         } else if (startsWith(a, "-v")) {
             long n = std::strtol(a.c_str() + 2, nullptr, 10);
-            if (n < 1 || n > kMaxPoolSize) {
+            if (n < 1 || n > runtime::kMaxPoolCapacity) {
                 o.errors.push_back("-v needs a pool size from 1 to " +
-                                   std::to_string(kMaxPoolSize) + ", not '" + a.substr(2) + "'");
+                                   std::to_string(runtime::kMaxPoolCapacity) + ", not '" +
+                                   a.substr(2) + "'");
             } else {
                 o.app.variablePoolSize = static_cast<int32_t>(n);
             }
