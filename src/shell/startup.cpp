@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "display/screen_mode.h"
 #include "platform/host.h"
 #include "platform/host_path.h"
 #include "runtime/errors.h"
@@ -61,6 +62,7 @@ bool startMainThread(Engine& e) {
 int runGame(Engine& e, const std::function<void()>& afterTurn) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
+    display::openMainWindow(e);
     // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
     text::searchStartupFont(*e.text);
     if (!startMainThread(e)) {
