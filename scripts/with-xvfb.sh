@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command against a private X server: starts Xvfb on a display it picks itself (so runs in
 # parallel never share one), gives the command its own per-user folders (XDG_DATA_HOME,
-# XDG_CONFIG_HOME, XDG_RUNTIME_DIR) and SDL's dummy audio, and removes all of it afterwards. The
-# window tests and benchmarks run through it; it never waits for more than 10 s on Xvfb.
+# XDG_CONFIG_HOME, XDG_RUNTIME_DIR), SDL's dummy audio and message boxes that answer by themselves,
+# and removes all of it afterwards. The window tests and benchmarks run through it; it never
+# waits for more than 10 s on Xvfb.
 #   scripts/with-xvfb.sh COMMAND [ARGS...]
 # Listing GoogleTest cases (--gtest_list_tests) needs no X server and starts none.
 set -u
@@ -24,6 +25,9 @@ trap 'exit 143' TERM
 
 export XDG_DATA_HOME="$tmp/data" XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
 export SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=x11
+# Nobody is there to click: message boxes answer with their default button (still logged and
+# written to standard error).
+export RUNESTAGE_TEST_BOX_ANSWER="${RUNESTAGE_TEST_BOX_ANSWER:-default}"
 unset WAYLAND_DISPLAY
 # Leaks inside the X, Mesa, D-Bus and SDL libraries are theirs, not ours.
 if [ -f "$here/lsan-third-party.supp" ]; then

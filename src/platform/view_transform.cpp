@@ -60,16 +60,25 @@ ViewTransform::ViewTransform(SizeInPixels game, SizeInPixels output, ScaleFilter
     if (filter == ScaleFilter::Sharp) prescale_ = static_cast<int32_t>(std::max<int64_t>(1, k));
 }
 
+// A window pixel belongs to the game pixel under its centre, as the renderer samples it:
+// floor((d + 1/2) * game / rect) with d the distance from the picture's edge.
 PixelPoint ViewTransform::toGame(PixelPoint window) const {
     if (rect_.empty()) return window;
-    return {clampToInt(floorDiv((int64_t{window.x} - rect_.x) * game_.width, rect_.width)),
-            clampToInt(floorDiv((int64_t{window.y} - rect_.y) * game_.height, rect_.height))};
+    auto axis = [](int64_t d, int64_t game, int64_t size) {
+        return clampToInt(floorDiv((2 * d + 1) * game, 2 * size));
+    };
+    return {axis(int64_t{window.x} - rect_.x, game_.width, rect_.width),
+            axis(int64_t{window.y} - rect_.y, game_.height, rect_.height)};
 }
 
+// The smallest d with (2d + 1) * game >= 2 * g * size.
 PixelPoint ViewTransform::toWindow(PixelPoint game) const {
     if (rect_.empty()) return game;
-    return {clampToInt(rect_.x + ceilDiv(int64_t{game.x} * rect_.width, game_.width)),
-            clampToInt(rect_.y + ceilDiv(int64_t{game.y} * rect_.height, game_.height))};
+    auto axis = [](int64_t g, int64_t game, int64_t size, int64_t origin) {
+        return clampToInt(origin + ceilDiv(2 * g * size - game, 2 * game));
+    };
+    return {axis(game.x, game_.width, rect_.width, rect_.x),
+            axis(game.y, game_.height, rect_.height, rect_.y)};
 }
 
 PixelRect ViewTransform::toWindow(const PixelRect& game) const {

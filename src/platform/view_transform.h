@@ -76,12 +76,13 @@ class ViewTransform {
     // of times the game fits in the draw rectangle (at least 1). 1 for the other filters.
     int32_t prescale() const { return prescale_; }
 
-    // Window pixel -> game pixel: the game pixel whose scaled area holds the window pixel. Outside
-    // the picture the count goes on past the edges (negative left of and above it). At an
-    // integer scale k this is (p - origin) / k rounded down, exactly.
+    // Window pixel -> game pixel: the game pixel shown under the window pixel's centre (what a
+    // nearest-neighbour scale draws there). Outside the picture the count goes on past the edges
+    // (negative left of and above it). At an integer scale k this is (p - origin) / k rounded
+    // down, exactly.
     PixelPoint toGame(PixelPoint window) const;
-    // Game pixel -> the upper-left window pixel of its scaled area; toGame(toWindow(p)) == p
-    // whenever the picture is not scaled down.
+    // Game pixel -> the first window pixel (from the upper left) that shows it;
+    // toGame(toWindow(p)) == p whenever the picture is not scaled down.
     PixelPoint toWindow(PixelPoint game) const;
     // A game rectangle as the window rectangle that covers its scaled area.
     PixelRect toWindow(const PixelRect& game) const;

@@ -167,8 +167,9 @@ TEST(ScreenModes, ARefusedSwitchShowsItsBoxAndStaysInAWindow) {
     old.run("screenmode", {1});
     old.e.app.desktopBitsPerPixel = 8;
     EXPECT_EQ(old.run("screenmode", {0}), 1);
-    EXPECT_EQ(old.game.boxTexts("モード切替失敗"),
-              std::vector<std::string>{"デスクトップが２５６色なのでウィンドウモード切替は出来ません"});
+    EXPECT_EQ(
+        old.game.boxTexts("モード切替失敗"),
+        std::vector<std::string>{"デスクトップが２５６色なのでウィンドウモード切替は出来ません"});
 }
 
 TEST(ScreenModes, TheConfiguredModeAppliesWhenTheScreenIsMade) {

@@ -130,7 +130,7 @@ TEST(WindowIcon, TheTwoIconsAreTilesOfTheirOwn) {
     Picture paused = windowIconPicture(WindowIcon::Paused);
     ASSERT_EQ(normal.width, 48);
     ASSERT_EQ(normal.pixels.size(), 48u * 48u);
-    EXPECT_EQ(normal.pixels[0] >> 24, 0u);             // the rounded corner is transparent
+    EXPECT_EQ(normal.pixels[0] >> 24, 0u);                // the rounded corner is transparent
     EXPECT_EQ(normal.pixels[24 * 48 + 24], 0xFFEAF2FFu);  // the flake's middle
     EXPECT_EQ(normal.pixels[24 * 48 + 4] >> 24, 0xFFu);   // the tile
     EXPECT_NE(normal.pixels, paused.pixels);

@@ -1,62 +1,23 @@
 // The runestage program as a player runs it: exit statuses, the log and the boxes on stderr.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
-#include "asm/asm.h"
 #include "graphics/png_io.h"
 #include "support/golden.h"
-#include "support/test_game.h"
+#include "support/program_run.h"
 
 namespace rs::test {
 namespace {
-
-struct ProgramRun {
-    int status = -1;
-    std::string err;  // standard error (UTF-8)
-};
-
-ProgramRun runestage(const std::string& args) {
-    std::string cmd = std::string(RS_RUNESTAGE) + " " + args + " 2>&1 >/dev/null";
-    ProgramRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-// A game folder holding the first script under its UTF-8 file name.
-void writeGame(const TempDir& dir, const std::string& source) {
-    tools::AsmResult r = tools::assemble(source);
-    ASSERT_TRUE(r.ok());
-    dir.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
-    dir.write("save/.keep", "");
-}
-
-// A copy of the demo game in its own folder (with a save folder for the log).
-void copyDemo(const TempDir& dir) {
-    std::string demo = std::string(RS_DEMO_DIR) + "/obj/" + u8(u8"雪花ノ記憶.o");
-    std::string cmd = "mkdir -p '" + dir.path() + "/obj' '" + dir.path() + "/save' && cp '" + demo +
-                      "' '" + dir.path() + "/obj/'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-}
 
 TEST(RunestageProgram, PlaysTheDemoUntilItsPlannedEndAndLogsItsRun) {
     TempDir dir;
     copyDemo(dir);
     std::string shot = dir.path() + "/shot.png";
-    ProgramRun r = runestage("--headless --virtual-clock --timeout 60 --exit-at 3200 --screenshot '" +
-                             shot + "' '" + dir.path() + "'");
+    ProgramRun r =
+        runestage("--headless --virtual-clock --timeout 60 --exit-at 3200 --screenshot '" + shot +
+                  "' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     std::string log = dir.read("save/rune_error.log");
@@ -120,33 +81,6 @@ TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
     EXPECT_EQ(runestage("--help").status, 0);
 }
 
-// Starts runestage with these arguments (no shell) and returns its process id.
-pid_t spawnRunestage(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    std::string program = RS_RUNESTAGE;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits (at most `seconds`) until the game's log holds the text.
-bool waitForLog(const TempDir& dir, const std::string& text, double seconds) {
-    for (int i = 0; i < seconds * 100; ++i) {
-        if (dir.read("save/rune_error.log").find(text) != std::string::npos) return true;
-        usleep(10000);
-    }
-    return false;
-}
-
 TEST(RunestageProgram, SigintAndSigtermEndTheRunInOrder) {
     for (int sig : {SIGINT, SIGTERM}) {
         for (bool scriptHasTheCloseBox : {false, true}) {
@@ -159,10 +93,7 @@ TEST(RunestageProgram, SigintAndSigtermEndTheRunInOrder) {
             ASSERT_GT(pid, 0);
             EXPECT_TRUE(waitForLog(dir, "ゲームを開始します", 20));
             kill(pid, sig);
-            int status = 0;
-            ASSERT_EQ(waitpid(pid, &status, 0), pid);
-            ASSERT_TRUE(WIFEXITED(status));
-            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(waitForExit(pid), 0);
             EXPECT_NE(dir.read("save/rune_error.log").find("ゲームを終了しました"),
                       std::string::npos);
         }
