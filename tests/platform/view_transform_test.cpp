@@ -82,8 +82,8 @@ TEST(ViewTransform, OddSizesAndDegenerateOutputs) {
     // Shrunk below the game's size the mapping still stays inside the game.
     ViewTransform small({640, 480}, {320, 200});
     EXPECT_EQ(small.drawRect(), (PixelRect{26, 0, 267, 200}));
-    EXPECT_EQ(small.toGame(PixelPoint{26, 0}), (PixelPoint{0, 0}));
-    EXPECT_EQ(small.toGame(PixelPoint{26 + 266, 199}), (PixelPoint{637, 477}));
+    EXPECT_EQ(small.toGame(PixelPoint{26, 0}), (PixelPoint{1, 1}));
+    EXPECT_EQ(small.toGame(PixelPoint{26 + 266, 199}), (PixelPoint{638, 478}));
     // No game or no window: nothing is drawn and points stay as they are.
     for (const ViewTransform& v : {ViewTransform(), ViewTransform({0, 480}, {640, 480}),
                                    ViewTransform({640, 480}, {0, 0})}) {

@@ -49,14 +49,13 @@ namespace {
 // Every test game's clock: starting at 1000 ms, with a fixed local time for the log.
 std::unique_ptr<platform::VirtualClock> testClock() {
     auto clock = std::make_unique<platform::VirtualClock>(1000);
-    platform::LocalTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = 6;
-    t.dayOfWeek = 0;
-    t.hour = 12;
-    t.minute = 34;
-    t.second = 56;
+    platform::LocalTime t{.year = 2026,
+                          .month = 12,
+                          .day = 6,
+                          .dayOfWeek = 0,
+                          .hour = 12,
+                          .minute = 34,
+                          .second = 56};
     clock->setLocalTime(t);
     return clock;
 }
