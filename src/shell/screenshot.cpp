@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "data/save_folder.h"
 #include "display/display.h"
@@ -53,9 +54,11 @@ std::string screenshotFileName(const platform::LocalTime& t, int sequence) {
     char name[64];
     std::snprintf(name, sizeof name, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
-    std::string out = name;
-    if (sequence > 1) out += "-" + std::to_string(sequence);
-    return out + ".png";
+    if (sequence > 1) {
+        size_t used = std::strlen(name);
+        std::snprintf(name + used, sizeof name - used, "-%d", sequence);
+    }
+    return std::string(name) + ".png";
 }
 
 std::optional<std::string> saveScreenshotToFolder(Engine& e, std::string* error) {

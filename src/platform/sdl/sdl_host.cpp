@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_host.h"
 
 #include <SDL.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 
