@@ -134,6 +134,12 @@ int SdlMessageBoxes::showHere(const MessageBoxRequest& request) {
     SDL_ShowCursor(SDL_ENABLE);
     int chosen = -1;
     int rc = SDL_ShowMessageBox(&data, &chosen);
+    if (rc != 0 && data.window) {
+        // SDL's X11 box needs the X server's core fonts; without an owner SDL may also use the
+        // desktop's own dialog program (zenity), which draws Japanese text with the desktop fonts.
+        data.window = nullptr;
+        rc = SDL_ShowMessageBox(&data, &chosen);
+    }
     SDL_ShowCursor(cursorWas);
     if (rc != 0) {
         if (echo_)
