@@ -10,6 +10,26 @@ namespace {
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// The value of an option in milliseconds of engine time (0 to 2^31 - 1), taken from the next
+// argument; false with an error when it is missing or not such a number.
+bool takeMilliseconds(const std::vector<std::string>& args, size_t& i, const char* option,
+                      int64_t& out, std::vector<std::string>& errors) {
+    if (i + 1 >= args.size()) {
+        errors.push_back(std::string(option) + " needs a number of milliseconds");
+        return false;
+    }
+    char* end = nullptr;
+    const std::string& v = args[++i];
+    long long ms = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
+        errors.push_back(std::string(option) + " needs milliseconds from 0 to 2147483647, not '" +
+                         v + "'");
+        return false;
+    }
+    out = ms;
+    return true;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -23,12 +43,31 @@ const char* usageText() {
            "\n"
            "Options of this engine:\n"
            "  --headless         no window and no sound; message boxes go to standard error\n"
+           "                     (without it a window opens; without a display that fails)\n"
            "  --virtual-clock    time advances only when the game waits (instant, repeatable)\n"
            "  --timeout SECONDS  stop with status 3 after SECONDS of real time\n"
            "  --no-simd          draw with the plain code only (the SIMD switch off)\n"
-           "  --screenshot FILE  write what the window shows, as a PNG, when the game ends\n"
+           "  --screenshot FILE  write the game picture (at the game's size), as a PNG, when\n"
+           "                     the game ends\n"
            "  --screenshot-at MS take that picture at the first presentation at or after MS\n"
            "                     milliseconds of engine time from the start instead\n"
+           "  --exit-at MS       end the run in order at MS milliseconds of engine time from\n"
+           "                     the start\n"
+           "\n"
+           "Window options:\n"
+           "  --scale N          window size: N times the game screen (1-16; default: the\n"
+           "                     largest that fits 90% of the desktop)\n"
+           "  --filter NAME      scaling: nearest, linear or sharp (default: sharp, whole\n"
+           "                     pixels first, then smoothed)\n"
+           "  --fullscreen       start in full screen\n"
+           "  --window           start in a window\n"
+           "  --vsync            present in step with the display's vertical sync\n"
+           "  --back-end KIND    software, directdraw or direct3d: the back-end the game is\n"
+           "                     told about (direct3d runs as directdraw for now)\n"
+           "\n"
+           "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
+           "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
+           "SIGTERM end the run in order without asking.\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
@@ -67,18 +106,47 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 }
                 o.screenshotPath = args[++i];
             } else if (a == "--screenshot-at") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--screenshot-at needs a number of milliseconds");
+                if (!takeMilliseconds(args, i, "--screenshot-at", o.screenshotAtMs, o.errors))
                     continue;
-                }
+            } else if (a == "--exit-at") {
+                if (!takeMilliseconds(args, i, "--exit-at", o.exitAtMs, o.errors)) continue;
+            } else if (a == "--scale") {
+                const std::string v = i + 1 < args.size() ? args[++i] : "";
                 char* end = nullptr;
-                const std::string& v = args[++i];
-                long long ms = std::strtoll(v.c_str(), &end, 10);
-                if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
-                    o.errors.push_back(
-                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
+                long n = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || !end || *end != '\0' || n < 1 || n > platform::kMaxWindowScale) {
+                    o.errors.push_back("--scale needs a whole number from 1 to " +
+                                       std::to_string(platform::kMaxWindowScale) + ", not '" + v +
+                                       "'");
                 } else {
-                    o.screenshotAtMs = ms;
+                    o.scale = static_cast<int32_t>(n);
+                }
+            } else if (a == "--filter") {
+                const std::string v = i + 1 < args.size() ? args[++i] : "";
+                if (auto f = platform::parseScaleFilter(v)) {
+                    o.app.scaleFilter = *f;
+                } else {
+                    o.errors.push_back("--filter needs nearest, linear or sharp, not '" + v + "'");
+                }
+            } else if (a == "--fullscreen" || a == "--window") {
+                int32_t mode = a == "--fullscreen" ? 1 : 0;
+                if (o.app.windowModeSetting >= 0 && o.app.windowModeSetting != mode) {
+                    o.errors.push_back("--fullscreen and --window cannot both be given");
+                }
+                o.app.windowModeSetting = mode;
+            } else if (a == "--vsync") {
+                o.vsync = true;
+            } else if (a == "--back-end") {
+                const std::string v = i + 1 < args.size() ? args[++i] : "";
+                if (v == "software") {
+                    o.app.backEndRequest = 0;
+                } else if (v == "directdraw") {
+                    o.app.backEndRequest = 1;
+                } else if (v == "direct3d") {
+                    o.app.backEndRequest = 2;
+                } else {
+                    o.errors.push_back("--back-end needs software, directdraw or direct3d, not '" +
+                                       v + "'");
                 }
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;

@@ -10,6 +10,7 @@
 #include "graphics/frame.h"
 #include "platform/process.h"
 #include "runtime/errors.h"
+#include "shell/window_events.h"
 #include "text/font_state.h"
 
 namespace rs {
@@ -63,13 +64,8 @@ void Engine::destroyMainWindow() {
     app.quitLevel = 2;
 }
 
-void EngineEvents::onCloseRequest() {
-    shell::AppState& app = engine_.app;
-    if (app.closeByScript == 1) {
-        app.closeRequested = 1;
-        return;
-    }
-    if (runtime::confirmExit(engine_)) engine_.destroyMainWindow();
+void EngineEvents::onWindowEvent(platform::WindowEvent event) {
+    shell::handleWindowEvent(engine_, event);
 }
 
 }  // namespace rs

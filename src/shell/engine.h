@@ -37,7 +37,7 @@ class Engine;
 class EngineEvents final : public platform::EventSink {
   public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
-    void onCloseRequest() override;
+    void onWindowEvent(platform::WindowEvent event) override;
 
   private:
     Engine& engine_;

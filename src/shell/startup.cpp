@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/host_file.h"
+#include "display/screen_mode.h"
 #include "platform/encoding.h"
 #include "platform/host.h"
 #include "platform/host_path.h"
@@ -70,6 +71,7 @@ bool startMainThread(Engine& e) {
 int runGame(Engine& e, const std::function<void()>& afterTurn) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
+    display::openMainWindow(e);
     // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
     text::searchStartupFont(*e.text);
     if (!startMainThread(e)) {
