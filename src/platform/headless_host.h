@@ -1,7 +1,7 @@
 // A host without a display: message boxes go to standard error as "[caption] text" in UTF-8 and
 // are answered with their default button; the window is a title and a size held in memory, always
 // in window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window
-// would show.
+// would show; the sound output is a null device unless another is set.
 #pragma once
 
 #include <iosfwd>
@@ -93,6 +93,11 @@ class HeadlessHost final : public Host {
     EventPump& events() override { return pump_; }
     Window& window() override { return window_; }
     Presenter& presenter() override { return presenter_; }
+    AudioDevice& audio() override { return *audio_; }
+
+    // Replaces the sound output (a null device at first: nothing is heard). Only before the
+    // engine opens it.
+    void setAudio(std::unique_ptr<AudioDevice> audio) { audio_ = std::move(audio); }
 
     HeadlessMessageBoxes& boxes() { return boxes_; }
     HeadlessWindow& headlessWindow() { return window_; }
@@ -104,6 +109,7 @@ class HeadlessHost final : public Host {
     NullEventPump pump_;
     HeadlessWindow window_;
     HeadlessPresenter presenter_;
+    std::unique_ptr<AudioDevice> audio_ = std::make_unique<NullAudioDevice>();
 };
 
 }  // namespace rs::platform

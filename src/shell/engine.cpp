@@ -9,6 +9,7 @@
 #include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "platform/process.h"
+#include "sound/sound_state.h"
 #include "runtime/errors.h"
 #include "text/font_state.h"
 
@@ -24,6 +25,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       text(text::createTextState()),
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
+      sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -39,6 +41,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 }
 
 Engine::~Engine() {
+    // Sound first: its streams and the output stop before anything they report to goes.
+    sound::shutdownSound(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);
