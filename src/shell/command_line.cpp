@@ -30,12 +30,18 @@ const char* usageText() {
            "  --screenshot FILE  write what the window shows, as a PNG, when the game ends\n"
            "  --screenshot-at MS take that picture at the first presentation at or after MS\n"
            "                     milliseconds of engine time from the start instead\n"
+           "  --audio-capture FILE\n"
+           "                     write everything the game's mix made, from the start to the end,\n"
+           "                     as a WAVE file (44100 Hz, 16-bit stereo; before --volume and\n"
+           "                     --mute)\n"
+           "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
+           "  --mute             play no sound (the game's sound still runs)\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
-           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the "
-           "run.\n";
+           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot or the\n"
+           "audio capture cannot be written, 2 after a fatal script error, 3 when the --timeout\n"
+           "watchdog stopped the run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
@@ -80,6 +86,27 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 } else {
                     o.screenshotAtMs = ms;
                 }
+            } else if (a == "--audio-capture") {
+                if (i + 1 >= args.size() || args[i + 1].empty()) {
+                    o.errors.push_back("--audio-capture needs a file name");
+                    continue;
+                }
+                o.audioCapturePath = args[++i];
+            } else if (a == "--volume") {
+                if (i + 1 >= args.size()) {
+                    o.errors.push_back("--volume needs a number from 0 to 100");
+                    continue;
+                }
+                char* end = nullptr;
+                const std::string& v = args[++i];
+                long volume = std::strtol(v.c_str(), &end, 10);
+                if (v.empty() || !end || *end != '\0' || volume < 0 || volume > 100) {
+                    o.errors.push_back("--volume needs a number from 0 to 100, not '" + v + "'");
+                } else {
+                    o.app.playerSound.volume = static_cast<int32_t>(volume);
+                }
+            } else if (a == "--mute") {
+                o.app.playerSound.mute = true;
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;

@@ -16,6 +16,8 @@
 #include "shell/engine.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
+#include "sound/sound_state.h"
+#include "platform/sdl/sdl_audio_device.h"
 
 #ifndef RUNESTAGE_VERSION
 #define RUNESTAGE_VERSION "0.0.0"
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
 
     // A relative -path folder or screenshot file is taken from where the program was started, as
     // a shell user means it; the game folder then becomes the current folder.
-    for (std::string* path : {&options.app.dataFolderPrefix, &options.screenshotPath}) {
+    for (std::string* path :
+         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
@@ -85,13 +88,27 @@ int main(int argc, char** argv) {
         clock = std::make_unique<rs::platform::RealClock>();
     }
     rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
+    // Sound is heard through SDL unless the run is headless.
+    if (!options.headless) host.setAudio(rs::platform::sdl::createAudioDevice());
     rs::Engine engine(host, options.app);
-    if (options.screenshotPath.empty()) return rs::shell::runGame(engine);
-
-    rs::shell::Screenshot shot(engine, options.screenshotPath, options.screenshotAtMs);
-    int status = rs::shell::runGame(engine, [&shot] { shot.afterTurn(); });
     std::string error;
-    if (!shot.write(&error)) {
+    if (!options.audioCapturePath.empty() &&
+        !rs::sound::startAudioCapture(engine, options.audioCapturePath, error)) {
+        std::fprintf(stderr, "runestage: %s\n", error.c_str());
+        return 1;
+    }
+    int status;
+    if (options.screenshotPath.empty()) {
+        status = rs::shell::runGame(engine);
+    } else {
+        rs::shell::Screenshot shot(engine, options.screenshotPath, options.screenshotAtMs);
+        status = rs::shell::runGame(engine, [&shot] { shot.afterTurn(); });
+        if (!shot.write(&error)) {
+            std::fprintf(stderr, "runestage: %s\n", error.c_str());
+            if (status == 0) status = 1;
+        }
+    }
+    if (!rs::sound::shutdownSound(engine, &error)) {
         std::fprintf(stderr, "runestage: %s\n", error.c_str());
         if (status == 0) status = 1;
     }

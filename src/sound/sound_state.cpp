@@ -1,6 +1,7 @@
 #include "sound/sound_state.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/host.h"
 #include "shell/engine.h"
@@ -111,6 +112,8 @@ void initSoundDevice(Engine& e) {
         opened = e.host.audio().startPulling(s.output, reason);
     }
     if (!opened) {
+        // The host's reason goes where the debugger output would.
+        std::fprintf(stderr, "runestage: no sound output: %s\n", reason.c_str());
         reportSoundError(e, "DirectSound初期化エラー(1)\nサウンドカードが見つかりません",
                          DsError::NoDriver);
         return;

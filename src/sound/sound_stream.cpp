@@ -49,6 +49,19 @@ bool findWaveSamples(SoundStream& s) {
     return true;
 }
 
+std::optional<PcmFormat> ringFormat(const SoundStream& s) {
+    switch (s.type) {
+        case StreamType::OggVorbis: return PcmFormat{};
+        case StreamType::Wave:
+            if (!s.waveFormat.playable()) return std::nullopt;
+            return s.waveFormat;
+        case StreamType::UnsupportedWave: break;
+    }
+    PcmFormat silent{std::clamp(s.waveFormat.channels, 1, 2), s.waveFormat.rate, 16};
+    if (!silent.playable()) silent.rate = kOutputRate;
+    return silent;
+}
+
 bool produceBlock(SoundStream& s, uint8_t* block) {
     switch (s.type) {
         case StreamType::UnsupportedWave: return false;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,11 @@ int32_t takeStreamData(SoundStream& s, std::unique_ptr<uint8_t[]> data, int32_t 
 // The format and samples of a WAVE stream; false (and the stream not playable) when the file has
 // no "fmt " or "data". Sets `duration` from the format.
 bool findWaveSamples(SoundStream& s);
+
+// The format of the stream's ring: the output format for Ogg Vorbis, the file's for WAVE (an
+// unsupported WAVE gets a playable format near its own: its ring stays silent). Nothing for a
+// PCM format no sound card plays.
+std::optional<PcmFormat> ringFormat(const SoundStream& s);
 
 // The next block of the ring as the stream makes it (32768 bytes): WAVE samples copied from the
 // read position (wrapping with `loop`, else silence after the end); Ogg Vorbis decoded. False

@@ -14,27 +14,14 @@ namespace {
 // Names are held in 2048-byte buffers.
 constexpr size_t kMaxNameBytes = 2047;
 
-// The ring of an unsupported WAVE stays silent; it only needs a format that plays, as near to
-// the file's as can be.
-PcmFormat silentFormatFor(const PcmFormat& f) {
-    PcmFormat silent{std::clamp(f.channels, 1, 2), f.rate, 16};
-    if (!silent.playable()) silent.rate = kOutputRate;
-    return silent;
-}
-
-// createStreamBuffer: the ring in the stream's format (Ogg Vorbis: the output format), silent.
+// createStreamBuffer: the ring in the stream's format, silent.
 bool createStreamBuffer(Engine& e, SoundStream& s) {
-    PcmFormat format;
-    if (s.type == StreamType::UnsupportedWave) {
-        format = silentFormatFor(s.waveFormat);
-    } else if (s.type == StreamType::Wave) {
-        format = s.waveFormat;
-        if (!format.playable()) {
-            reportSoundError(e, "buffer(2) ", DsError::BadFormat);
-            return false;
-        }
+    std::optional<PcmFormat> format = ringFormat(s);
+    if (!format) {
+        reportSoundError(e, "buffer(2) ", DsError::BadFormat);
+        return false;
     }
-    s.buffer = std::make_shared<SoundBuffer>(format, kRingBytes, true);
+    s.buffer = std::make_shared<SoundBuffer>(*format, kRingBytes, true);
     return true;
 }
 
