@@ -214,12 +214,18 @@ bool OggDecoder::restartInPass(Pass& pass) {
 bool OggDecoder::nextPacket(bool loop, Pass& pass) {
     while (ogg_stream_packetout(&stream_, &packet_) <= 0) {
         int r;
+        bool restarted = false;
         while ((r = ogg_sync_pageout(&sync_, &page_)) == 0) {
             if (readPos_ >= size_) {
                 if (!loop || !restartInPass(pass)) return false;
+                // The restart may have taken every page of a short file into the stream already:
+                // its packets come first.
+                restarted = true;
+                break;
             }
             feed(kPieceBytes);
         }
+        if (restarted) continue;
         if (r < 0) {
             if (log_) log_("Sndcopy", "error8");
             pass.hole = true;
