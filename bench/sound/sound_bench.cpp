@@ -2,7 +2,6 @@
 // libvorbisfile's ov_read of the same file, and the mixer's cost for 8 streams (fraction of one
 // core).
 #include <benchmark/benchmark.h>
-#include <vorbis/vorbisfile.h>
 
 #include <cstring>
 #include <memory>
@@ -12,6 +11,7 @@
 
 #include "snd/demo_sounds.h"
 #include "snd/ogg_encode.h"
+#include "snd/ogg_reference.h"
 #include "sound/mixer.h"
 #include "sound/sound_stream.h"
 
@@ -64,37 +64,10 @@ void BM_EngineDecodeAndRefill(benchmark::State& state) {
 }
 BENCHMARK(BM_EngineDecodeAndRefill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-struct Memory {
-    const std::string* bytes;
-    size_t at = 0;
-};
-
-size_t readMemory(void* out, size_t size, size_t count, void* source) {
-    auto* m = static_cast<Memory*>(source);
-    size_t n = std::min(size * count, m->bytes->size() - m->at);
-    std::memcpy(out, m->bytes->data() + m->at, n);
-    m->at += n;
-    return size ? n / size : 0;
-}
-
 // libvorbisfile's reader on the same bytes: ov_read into 16-bit little-endian stereo.
 void BM_VorbisfileOvRead(benchmark::State& state) {
     const std::string& ogg = threeMinutes();
-    std::vector<char> pcm(32768);
-    for (auto _ : state) {
-        Memory m{&ogg};
-        OggVorbis_File vf;
-        ov_open_callbacks(&m, &vf, nullptr, 0, ov_callbacks{readMemory, nullptr, nullptr, nullptr});
-        int section = 0;
-        int64_t total = 0;
-        for (;;) {
-            long n = ov_read(&vf, pcm.data(), static_cast<int>(pcm.size()), 0, 2, 1, &section);
-            if (n <= 0) break;
-            total += n;
-        }
-        ov_clear(&vf);
-        benchmark::DoNotOptimize(total);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(tools::vorbisfileReadAll(ogg));
     state.counters["x_realtime"] = benchmark::Counter(
         static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
         benchmark::Counter::kIsRate);

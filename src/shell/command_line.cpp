@@ -1,6 +1,7 @@
 #include "shell/command_line.h"
 
 #include <cstdlib>
+#include <optional>
 
 namespace rs::shell {
 
@@ -10,6 +11,26 @@ bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 
 // The largest value pool this engine builds (cells of 16 bytes).
 constexpr long kMaxPoolSize = 1L << 26;
+
+// The value after the option at args[i] (i then points at it); null, with `missing` noted as an
+// error, when there is none (or it is empty and must not be).
+const std::string* optionValue(const std::vector<std::string>& args, size_t& i,
+                               std::vector<std::string>& errors, const char* missing,
+                               bool nonEmpty) {
+    if (i + 1 >= args.size() || (nonEmpty && args[i + 1].empty())) {
+        errors.push_back(missing);
+        return nullptr;
+    }
+    return &args[++i];
+}
+
+// The whole decimal number `v` when it lies from `low` to `high`.
+std::optional<long long> wholeNumber(const std::string& v, long long low, long long high) {
+    char* end = nullptr;
+    long long n = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || !end || *end != '\0' || n < low || n > high) return std::nullopt;
+    return n;
+}
 
 }  // namespace
 
@@ -54,56 +75,40 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--virtual-clock") {
                 o.virtualClock = true;
             } else if (a == "--timeout") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--timeout needs a number of seconds");
-                    continue;
-                }
+                auto v = optionValue(args, i, o.errors, "--timeout needs a number of seconds", false);
+                if (!v) continue;
                 char* end = nullptr;
-                double s = std::strtod(args[++i].c_str(), &end);
+                double s = std::strtod(v->c_str(), &end);
                 if (!end || *end != '\0' || !(s > 0)) {
-                    o.errors.push_back("--timeout needs a positive number of seconds, not '" +
-                                       args[i] + "'");
+                    o.errors.push_back("--timeout needs a positive number of seconds, not '" + *v +
+                                       "'");
                 } else {
                     o.timeoutSeconds = s;
                 }
             } else if (a == "--screenshot") {
-                if (i + 1 >= args.size() || args[i + 1].empty()) {
-                    o.errors.push_back("--screenshot needs a file name");
-                    continue;
-                }
-                o.screenshotPath = args[++i];
+                if (auto v = optionValue(args, i, o.errors, "--screenshot needs a file name", true))
+                    o.screenshotPath = *v;
             } else if (a == "--screenshot-at") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--screenshot-at needs a number of milliseconds");
-                    continue;
-                }
-                char* end = nullptr;
-                const std::string& v = args[++i];
-                long long ms = std::strtoll(v.c_str(), &end, 10);
-                if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
-                    o.errors.push_back(
-                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
+                auto v = optionValue(args, i, o.errors,
+                                     "--screenshot-at needs a number of milliseconds", false);
+                if (!v) continue;
+                if (auto ms = wholeNumber(*v, 0, 0x7FFFFFFF)) {
+                    o.screenshotAtMs = *ms;
                 } else {
-                    o.screenshotAtMs = ms;
+                    o.errors.push_back(
+                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + *v + "'");
                 }
             } else if (a == "--audio-capture") {
-                if (i + 1 >= args.size() || args[i + 1].empty()) {
-                    o.errors.push_back("--audio-capture needs a file name");
-                    continue;
-                }
-                o.audioCapturePath = args[++i];
+                if (auto v =
+                        optionValue(args, i, o.errors, "--audio-capture needs a file name", true))
+                    o.audioCapturePath = *v;
             } else if (a == "--volume") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--volume needs a number from 0 to 100");
-                    continue;
-                }
-                char* end = nullptr;
-                const std::string& v = args[++i];
-                long volume = std::strtol(v.c_str(), &end, 10);
-                if (v.empty() || !end || *end != '\0' || volume < 0 || volume > 100) {
-                    o.errors.push_back("--volume needs a number from 0 to 100, not '" + v + "'");
+                auto v = optionValue(args, i, o.errors, "--volume needs a number from 0 to 100", false);
+                if (!v) continue;
+                if (auto volume = wholeNumber(*v, 0, 100)) {
+                    o.app.playerSound.volume = static_cast<int32_t>(*volume);
                 } else {
-                    o.app.playerSound.volume = static_cast<int32_t>(volume);
+                    o.errors.push_back("--volume needs a number from 0 to 100, not '" + *v + "'");
                 }
             } else if (a == "--mute") {
                 o.app.playerSound.mute = true;

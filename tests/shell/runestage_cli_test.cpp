@@ -8,36 +8,11 @@
 #include "asm/asm.h"
 #include "graphics/png_io.h"
 #include "support/golden.h"
+#include "support/program_run.h"
 #include "support/test_game.h"
 
 namespace rs::test {
 namespace {
-
-struct ProgramRun {
-    int status = -1;
-    std::string err;  // standard error (UTF-8)
-};
-
-ProgramRun runestage(const std::string& args) {
-    std::string cmd = std::string(RS_RUNESTAGE) + " " + args + " 2>&1 >/dev/null";
-    ProgramRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-// A game folder holding the first script under its UTF-8 file name.
-void writeGame(const TempDir& dir, const std::string& source) {
-    tools::AsmResult r = tools::assemble(source);
-    ASSERT_TRUE(r.ok());
-    dir.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
-    dir.write("save/.keep", "");
-}
 
 TEST(RunestageProgram, PlaysTheDemoAndLogsItsRun) {
     TempDir dir;

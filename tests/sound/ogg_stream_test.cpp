@@ -14,6 +14,14 @@ std::string playOnce(const std::string& name, int mode, int ms) {
     return openInto(1, name) + playVar(1, mode) + waitMs(ms);
 }
 
+// What a script that plays the file in `mode` for `ms` makes heard.
+std::vector<int16_t> played(const std::string& ogg, int mode, int ms) {
+    SoundGame g;
+    g.file("a.ogg", ogg);
+    g.run(playOnce("a.ogg", mode, ms));
+    return g.capture();
+}
+
 // frames [from, to) of the reference, repeated as the loop plays them.
 std::vector<int16_t> loopExpectation(const std::vector<int16_t>& ref, int64_t loopStart,
                                      int64_t loopEnd, int64_t total) {
@@ -32,10 +40,7 @@ TEST(OggStreams, LoopPointsAreSampleExactInEveryPlayMode) {
     std::vector<int16_t> ref = referenceDecode(ogg);
     ASSERT_EQ(ref.size(), 20000u * 2);
     for (int mode : {0, 1}) {
-        SoundGame g;
-        g.file("loop.ogg", ogg);
-        g.run(playOnce("loop.ogg", mode, 1000));
-        std::vector<int16_t> heard = g.capture();
+        std::vector<int16_t> heard = played(ogg, mode, 1000);
         // 1000 ms of engine time: 44100 frames, about 8 rounds of the loop.
         ASSERT_EQ(heard.size(), 44100u * 2) << mode;
         EXPECT_EQ(frames(heard, 0, 44100), loopExpectation(ref, 1000, 6000, 44100))
@@ -46,42 +51,26 @@ TEST(OggStreams, LoopPointsAreSampleExactInEveryPlayMode) {
 TEST(OggStreams, TheLengthWinsOverTheLoopEnd) {
     std::string ogg = oggChirp(
         20000, {{"LOOPSTART", "1000"}, {"LOOPEND", "9000"}, {"LOOPLENGTH", "5000"}});
-    std::vector<int16_t> ref = referenceDecode(ogg);
-    SoundGame g;
-    g.file("a.ogg", ogg);
-    g.run(playOnce("a.ogg", 0, 500));
-    EXPECT_EQ(frames(g.capture(), 0, 20000), loopExpectation(ref, 1000, 6000, 20000));
+    EXPECT_EQ(frames(played(ogg, 0, 500), 0, 20000),
+              loopExpectation(referenceDecode(ogg), 1000, 6000, 20000));
 }
 
 TEST(OggStreams, LoopEndAloneJumpsToTheStartAndLoopStartAloneDoesNothing) {
     std::string endOnly = oggChirp(20000, {{"LOOPEND", "7000"}});
     std::string startOnly = oggChirp(20000, {{"LOOPSTART", "3000"}});
-    {
-        SoundGame g;
-        g.file("a.ogg", endOnly);
-        g.run(playOnce("a.ogg", 0, 500));
-        EXPECT_EQ(frames(g.capture(), 0, 20000),
-                  loopExpectation(referenceDecode(endOnly), 0, 7000, 20000));
-    }
-    {
-        // Played once: the whole file, then silence.
-        SoundGame g;
-        g.file("a.ogg", startOnly);
-        g.run(playOnce("a.ogg", 0, 1000));
-        std::vector<int16_t> heard = g.capture();
-        EXPECT_EQ(frames(heard, 0, 20000), referenceDecode(startOnly));
-        EXPECT_EQ(frames(heard, 20000, 44100), std::vector<int16_t>((44100 - 20000) * 2, 0));
-    }
+    EXPECT_EQ(frames(played(endOnly, 0, 500), 0, 20000),
+              loopExpectation(referenceDecode(endOnly), 0, 7000, 20000));
+    // Played once: the whole file, then silence.
+    std::vector<int16_t> heard = played(startOnly, 0, 1000);
+    EXPECT_EQ(frames(heard, 0, 20000), referenceDecode(startOnly));
+    EXPECT_EQ(frames(heard, 20000, 44100), std::vector<int16_t>((44100 - 20000) * 2, 0));
 }
 
 TEST(OggStreams, WithoutLoopPointsALoopRestartsAtSampleZero) {
     std::string ogg = oggChirp(12345);
     std::vector<int16_t> ref = referenceDecode(ogg);
     ASSERT_EQ(ref.size(), 12345u * 2);
-    SoundGame g;
-    g.file("a.ogg", ogg);
-    g.run(playOnce("a.ogg", 1, 1000));
-    EXPECT_EQ(frames(g.capture(), 0, 44100), loopExpectation(ref, 0, 12345, 44100));
+    EXPECT_EQ(frames(played(ogg, 1, 1000), 0, 44100), loopExpectation(ref, 0, 12345, 44100));
 }
 
 TEST(OggStreams, LoopCommentsFollowTheNumberAndNameRules) {
@@ -90,10 +79,7 @@ TEST(OggStreams, LoopCommentsFollowTheNumberAndNameRules) {
     std::string ogg = oggChirp(20000, {{"loopStart", " +2000xyz"},
                                        {"LOOPSTART", "5"},
                                        {"LoopLength", "3000.9"}});
-    SoundGame g;
-    g.file("a.ogg", ogg);
-    g.run(playOnce("a.ogg", 0, 500));
-    EXPECT_EQ(frames(g.capture(), 0, 20000),
+    EXPECT_EQ(frames(played(ogg, 0, 500), 0, 20000),
               loopExpectation(referenceDecode(ogg), 2000, 5000, 20000));
 
     vorbis_comment c;
@@ -128,11 +114,8 @@ TEST(OggStreams, LengthIsTheLastGranuleOver44100) {
     EXPECT_EQ(frames(heard, 0, 22050), referenceDecode(slow));
     EXPECT_EQ(frames(heard, 22050, 30000), std::vector<int16_t>((30000 - 22050) * 2, 0));
     // A mono file plays its channel on both sides.
-    SoundGame m;
-    m.file("mono.ogg", mono);
-    m.run(playOnce("mono.ogg", 0, 100));
     std::vector<int16_t> ref = referenceDecode(mono);
-    EXPECT_EQ(frames(m.capture(), 0, 4410), frames(ref, 0, 4410));
+    EXPECT_EQ(frames(played(mono, 0, 100), 0, 4410), frames(ref, 0, 4410));
     EXPECT_EQ(ref[100], ref[101]);
 }
 

@@ -1,42 +1,16 @@
 // The sound options of the runestage program: captures that are the same on every run of the
 // virtual clock, the player's volume outside them, and the demo's music.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "asm/asm.h"
 #include "shell/command_line.h"
 #include "sound/sound_support.h"
+#include "support/program_run.h"
 
 namespace rs::test {
 namespace {
-
-struct ProgramRun {
-    int status = -1;
-    std::string err;
-};
-
-ProgramRun runestage(const std::string& args) {
-    std::string cmd = std::string(RS_RUNESTAGE) + " " + args + " 2>&1 >/dev/null";
-    ProgramRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-void writeGame(const TempDir& dir, const std::string& source) {
-    tools::AsmResult r = tools::assemble(source + "\n cmd end\n");
-    ASSERT_TRUE(r.ok());
-    dir.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
-    dir.write("save/.keep", "");
-}
 
 // The samples of a capture file after its 44-byte header.
 std::vector<int16_t> samplesOf(const std::string& wav) {
@@ -66,7 +40,7 @@ TEST(SoundProgram, AVirtualClockCaptureIsTheSameOnEveryRunWithSampleExactLoops) 
     TempDir dir;
     std::string ogg = oggChirp(20000, {{"LOOPSTART", "1000"}, {"LOOPLENGTH", "5000"}});
     dir.write("loop.ogg", ogg);
-    writeGame(dir, openInto(1, "loop.ogg") + playVar(1, 1) + waitMs(700));
+    writeGame(dir, openInto(1, "loop.ogg") + playVar(1, 1) + waitMs(700) + " cmd end\n");
     std::string args = "--headless --virtual-clock --timeout 60 --audio-capture '" + dir.path();
     ProgramRun first = runestage(args + "/one.wav' '" + dir.path() + "'");
     EXPECT_EQ(first.status, 0) << first.err;
@@ -92,7 +66,7 @@ TEST(SoundProgram, AVirtualClockCaptureIsTheSameOnEveryRunWithSampleExactLoops) 
 
 TEST(SoundProgram, ACaptureThatCannotBeWrittenStopsTheStart) {
     TempDir dir;
-    writeGame(dir, waitMs(10));
+    writeGame(dir, waitMs(10) + " cmd end\n");
     ProgramRun r = runestage("--headless --virtual-clock --audio-capture '" + dir.path() +
                              "/no/such/folder/x.wav' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 1);
@@ -102,7 +76,7 @@ TEST(SoundProgram, ACaptureThatCannotBeWrittenStopsTheStart) {
 TEST(SoundProgram, ARealClockCaptureCoversTheRun) {
     TempDir dir;
     dir.write("a.wav", tools::makeWave16(std::vector<int16_t>(2 * 44100, 3000), 2, 44100));
-    writeGame(dir, waitMs(200) + openInto(1, "a.wav") + playVar(1, 1) + waitMs(300));
+    writeGame(dir, waitMs(200) + openInto(1, "a.wav") + playVar(1, 1) + waitMs(300) + " cmd end\n");
     ProgramRun r = runestage("--headless --timeout 60 --audio-capture '" + dir.path() +
                              "/real.wav' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;

@@ -1,7 +1,6 @@
 #include "sound/sound_support.h"
 
 #include <gtest/gtest.h>
-#include <vorbis/vorbisfile.h>
 
 #include <cmath>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <iterator>
 
 #include "runtime/variables.h"
+#include "snd/ogg_reference.h"
 #include "sound/sample_convert.h"
 #include "sound/sound_state.h"
 
@@ -36,44 +36,17 @@ std::string oggChirp(int32_t frameCount, const tools::SoundComments& comments, i
     return ogg;
 }
 
-namespace {
-
-struct Memory {
-    const std::string* bytes;
-    size_t at = 0;
-};
-
-size_t readMemory(void* out, size_t size, size_t count, void* source) {
-    auto* m = static_cast<Memory*>(source);
-    size_t n = std::min(size * count, m->bytes->size() - m->at);
-    std::memcpy(out, m->bytes->data() + m->at, n);
-    m->at += n;
-    return size ? n / size : 0;
-}
-
-}  // namespace
-
 std::vector<int16_t> referenceDecode(const std::string& ogg, int32_t gain) {
-    Memory m{&ogg};
-    OggVorbis_File vf;
-    ov_callbacks callbacks{readMemory, nullptr, nullptr, nullptr};
-    std::vector<int16_t> out;
-    if (ov_open_callbacks(&m, &vf, nullptr, 0, callbacks) != 0) {
+    std::vector<std::vector<float>> channels = tools::vorbisfileChannels(ogg);
+    if (channels.empty()) {
         ADD_FAILURE() << "libvorbisfile cannot open the file";
-        return out;
+        return {};
     }
-    int channels = ov_info(&vf, -1)->channels;
-    for (;;) {
-        float** pcm = nullptr;
-        int section = 0;
-        long n = ov_read_float(&vf, &pcm, 4096, &section);
-        if (n <= 0) break;
-        std::vector<int16_t> piece(static_cast<size_t>(n) * 2);
-        sound::convertFrames(pcm[0], channels == 2 ? pcm[1] : pcm[0], static_cast<int32_t>(n), gain,
-                             false, piece.data());
-        out.insert(out.end(), piece.begin(), piece.end());
-    }
-    ov_clear(&vf);
+    const std::vector<float>& left = channels[0];
+    const std::vector<float>& right = channels.size() == 2 ? channels[1] : channels[0];
+    std::vector<int16_t> out(left.size() * 2);
+    sound::convertFrames(left.data(), right.data(), static_cast<int32_t>(left.size()), gain, false,
+                         out.data());
     return out;
 }
 
