@@ -1,5 +1,6 @@
 #include "sound/sample_convert.h"
 
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE2__)
@@ -9,11 +10,12 @@
 namespace rs::sound {
 
 int16_t convertExact(float x) {
-    if (std::isnan(x)) return 0;
+    // Written without branches so that loops over it vectorise. A magnitude of 1 or more
+    // becomes 1 and a not-a-number 0 before the conversion; scaling by 2^15 is exact, so the
+    // truncation sees the true product.
     float magnitude = std::fabs(x);
-    // Scaling by 2^15 is exact in floating point, so the truncation sees the true product.
-    int32_t m = magnitude >= 1.0f ? 32767 : static_cast<int32_t>(magnitude * 32768.0f);
-    if (m > 32767) m = 32767;
+    magnitude = magnitude < 1.0f ? magnitude : (magnitude >= 1.0f ? 1.0f : 0.0f);
+    int32_t m = std::min(static_cast<int32_t>(magnitude * 32768.0f), 32767);
     return static_cast<int16_t>(x < 0 ? -m : m);
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "sound/wave_layout.h"
 
@@ -93,9 +92,9 @@ bool produceBlock(SoundStream& s, uint8_t* block) {
 
 void fillBlock(SoundStream& s, int32_t index) {
     if (index == s.lastBlock || !s.buffer) return;
-    // Decoded into aligned memory, then copied into the ring under its lock.
-    std::vector<int16_t> block(kBlockBytes / 2);
-    auto* bytes = reinterpret_cast<uint8_t*>(block.data());
+    // Made in the stream's own memory, then copied into the ring under its lock.
+    if (!s.staging) s.staging = std::make_unique_for_overwrite<int16_t[]>(kBlockBytes / 2);
+    auto* bytes = reinterpret_cast<uint8_t*>(s.staging.get());
     if (produceBlock(s, bytes)) s.buffer->write(index * kBlockBytes, bytes, kBlockBytes);
     s.lastBlock = index;
 }

@@ -60,6 +60,8 @@ struct SoundStream {
     // The ring's volume and pan as the script set them.
     BufferLevels levels;
     SoundLog log;
+    // Where a block is made before it is copied into the ring.
+    std::unique_ptr<int16_t[]> staging;
 
     // Wakes the streaming thread when it is to end.
     std::mutex wakeMutex;
