@@ -52,14 +52,15 @@ void BM_EngineDecodeAndRefill(benchmark::State& state) {
         std::memcpy(data.get(), ogg.data(), ogg.size());
         sound::takeStreamData(s, std::move(data), static_cast<int32_t>(ogg.size()));
         s.simd = state.range(0) != 0;
-        s.buffer = std::make_shared<sound::SoundBuffer>(sound::PcmFormat{}, sound::kRingBytes, true);
+        s.buffer =
+            std::make_shared<sound::SoundBuffer>(sound::PcmFormat{}, sound::kRingBytes, true);
         for (int64_t block = 0; block * 8192 < kFrames; ++block)
             sound::fillBlock(s, static_cast<int32_t>(block % sound::kBlockCount));
         benchmark::DoNotOptimize(s.decoder->samplePos());
     }
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
     state.counters["file_kbps"] = static_cast<double>(ogg.size()) * 8 / kSeconds / 1000;
 }
 BENCHMARK(BM_EngineDecodeAndRefill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -68,9 +69,9 @@ BENCHMARK(BM_EngineDecodeAndRefill)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_VorbisfileOvRead(benchmark::State& state) {
     const std::string& ogg = threeMinutes();
     for (auto _ : state) benchmark::DoNotOptimize(tools::vorbisfileReadAll(ogg));
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(kSeconds) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_VorbisfileOvRead)->Unit(benchmark::kMillisecond);
 
@@ -82,8 +83,8 @@ void BM_MixEightStreams(benchmark::State& state) {
     for (int i = 0; i < 8; ++i) {
         sound::PcmFormat format;
         if (state.range(0) == 1 && i >= 4) {
-            const sound::PcmFormat others[] = {{1, 22050, 8}, {2, 22050, 16}, {2, 48000, 16},
-                                               {1, 44100, 16}};
+            const sound::PcmFormat others[] = {
+                {1, 22050, 8}, {2, 22050, 16}, {2, 48000, 16}, {1, 44100, 16}};
             format = others[i - 4];
         }
         auto ring = std::make_shared<sound::SoundBuffer>(format, sound::kRingBytes, true);

@@ -57,7 +57,8 @@ void NullAudioDevice::pull(AudioRenderer* renderer) {
             pulled_ += due;
         }
         lock.lock();
-        wake_.wait_for(lock, std::chrono::milliseconds(kPullPeriodMs), [this] { return stopping_; });
+        wake_.wait_for(lock, std::chrono::milliseconds(kPullPeriodMs),
+                       [this] { return stopping_; });
     }
 }
 

@@ -1,6 +1,6 @@
 // The one door to the host system. The engine core reaches windows, message boxes, the clock, the
-// event queue and the sound output only through these interfaces; `headless_host` implements them without a
-// display, and an SDL implementation drives a real window.
+// event queue and the sound output only through these interfaces; `headless_host` implements them
+// without a display, and an SDL implementation drives a real window.
 #pragma once
 
 #include <cstdint>

@@ -75,7 +75,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--virtual-clock") {
                 o.virtualClock = true;
             } else if (a == "--timeout") {
-                auto v = optionValue(args, i, o.errors, "--timeout needs a number of seconds", false);
+                auto v =
+                    optionValue(args, i, o.errors, "--timeout needs a number of seconds", false);
                 if (!v) continue;
                 char* end = nullptr;
                 double s = std::strtod(v->c_str(), &end);
@@ -96,14 +97,16 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                     o.screenshotAtMs = *ms;
                 } else {
                     o.errors.push_back(
-                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + *v + "'");
+                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + *v +
+                        "'");
                 }
             } else if (a == "--audio-capture") {
                 if (auto v =
                         optionValue(args, i, o.errors, "--audio-capture needs a file name", true))
                     o.audioCapturePath = *v;
             } else if (a == "--volume") {
-                auto v = optionValue(args, i, o.errors, "--volume needs a number from 0 to 100", false);
+                auto v =
+                    optionValue(args, i, o.errors, "--volume needs a number from 0 to 100", false);
                 if (!v) continue;
                 if (auto volume = wholeNumber(*v, 0, 100)) {
                     o.app.playerSound.volume = static_cast<int32_t>(*volume);

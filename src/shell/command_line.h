@@ -13,9 +13,9 @@ struct LaunchOptions {
     AppState app;  // program folder, -path prefix, pool size, -w, the player's sound
     bool headless = false;
     bool virtualClock = false;
-    double timeoutSeconds = 0;    // 0: no watchdog
-    std::string screenshotPath;   // empty: no screenshot
-    int64_t screenshotAtMs = -1;  // -1: at the end of the run
+    double timeoutSeconds = 0;     // 0: no watchdog
+    std::string screenshotPath;    // empty: no screenshot
+    int64_t screenshotAtMs = -1;   // -1: at the end of the run
     std::string audioCapturePath;  // empty: no capture
     bool showVersion = false;
     bool showHelp = false;

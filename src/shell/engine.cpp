@@ -9,8 +9,8 @@
 #include "graphics/blit.h"
 #include "graphics/frame.h"
 #include "platform/process.h"
-#include "sound/sound_state.h"
 #include "runtime/errors.h"
+#include "sound/sound_state.h"
 #include "text/font_state.h"
 
 namespace rs {

@@ -12,12 +12,12 @@
 
 #include "platform/clock.h"
 #include "platform/headless_host.h"
+#include "platform/sdl/sdl_audio_device.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
 #include "sound/sound_state.h"
-#include "platform/sdl/sdl_audio_device.h"
 
 #ifndef RUNESTAGE_VERSION
 #define RUNESTAGE_VERSION "0.0.0"

@@ -78,7 +78,8 @@ void CaptureFile::writeSilence(int64_t count) {
 bool CaptureFile::close(std::string& error) {
     if (!file_) return true;
     std::vector<uint8_t> h = header(static_cast<uint32_t>(frames_ * 4));
-    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(h.data(), 1, h.size(), file_) != h.size())
+    if (std::fseek(file_, 0, SEEK_SET) != 0 ||
+        std::fwrite(h.data(), 1, h.size(), file_) != h.size())
         failed_ = true;
     if (std::fclose(file_) != 0) failed_ = true;
     file_ = nullptr;

@@ -48,8 +48,7 @@ void BufferLevels::set(int32_t newPan, int32_t newVolume) {
 
 Mixer::Mixer() { lines_.fill(kUnityGain); }
 
-Mixer::VoiceId Mixer::add(std::shared_ptr<MixerSource> source, MixerLine line,
-                          VoiceLevels levels) {
+Mixer::VoiceId Mixer::add(std::shared_ptr<MixerSource> source, MixerLine line, VoiceLevels levels) {
     std::lock_guard<std::mutex> lock(mutex_);
     VoiceId id = nextId_++;
     voices_.push_back({id, std::move(source), line, levels});
@@ -120,7 +119,8 @@ void Mixer::render(int16_t* out, int32_t frames) {
         }
         std::erase_if(voices_, [](const Voice& v) { return !v.source; });
         for (int32_t i = 0; i < n * 2; ++i)
-            piece[i] = static_cast<int16_t>(std::clamp(sum_[static_cast<size_t>(i)], -32768, 32767));
+            piece[i] =
+                static_cast<int16_t>(std::clamp(sum_[static_cast<size_t>(i)], -32768, 32767));
         done += n;
     }
 }

@@ -80,9 +80,9 @@ void cmdMixerVolume(Engine& e, ScriptThread& t) {
 }
 
 constexpr builtins::CommandEntry kMusicCommands[] = {
-    {0x500, "midplay", cmdMidiPlay}, {0x501, "midstop", cmdMidiStop},
+    {0x500, "midplay", cmdMidiPlay},     {0x501, "midstop", cmdMidiStop},
     {0x507, "midswitch", cmdMidiSwitch}, {0x509, "cdplay", cmdCdPlay},
-    {0x50a, "cdstop", cmdCdStop}, {0x50d, "mixvolume", cmdMixerVolume},
+    {0x50a, "cdstop", cmdCdStop},        {0x50d, "mixvolume", cmdMixerVolume},
 };
 
 }  // namespace

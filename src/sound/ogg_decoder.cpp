@@ -13,6 +13,12 @@ namespace {
 // The decoder is fed pieces of at most this many bytes.
 constexpr int32_t kPieceBytes = 4096;
 
+// Every restart decodes the file again from its start. A loop shorter than a block restarts
+// many times in one block; beyond this many restarts the rest of the block is silent, so that a
+// file with a loop of a few samples cannot hold up its stream (or, on a virtual clock, the game)
+// for seconds. Loops of music last far longer than a block.
+constexpr int32_t kMaxRestartsPerBlock = 16;
+
 int32_t saturate(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
@@ -67,14 +73,15 @@ int32_t oggDuration(const uint8_t* data, int32_t size) {
 }
 
 // What one block fill keeps: frames written, whether the loop jumped in it, whether a hole in
-// the pages was met (no further page is then handed to the stream), and the frames written at the
+// the pages was met (no further page is then handed to the stream), the frames written at the
 // last restart (a second restart without output in between ends the block: the data holds
-// nothing more to play).
+// nothing more to play) and the restarts so far.
 struct OggDecoder::Pass {
     int32_t written = 0;
     bool jumped = false;
     bool hole = false;
     int32_t writtenAtRestart = -1;
+    int32_t restarts = 0;
 };
 
 OggDecoder::OggDecoder(const uint8_t* data, int32_t size, SoundLog log)
@@ -203,7 +210,8 @@ bool OggDecoder::restart() {
 }
 
 bool OggDecoder::restartInPass(Pass& pass) {
-    if (pass.writtenAtRestart == pass.written) return false;
+    if (pass.writtenAtRestart == pass.written || ++pass.restarts > kMaxRestartsPerBlock)
+        return false;
     pass.writtenAtRestart = pass.written;
     pass.hole = false;
     return restart();

@@ -18,13 +18,13 @@ using SoundLog = std::function<void(std::string_view title, std::string_view tex
 // The results of the header parse.
 enum OggHeaderCode : int32_t {
     kOggHeadersOk = 0,
-    kOggNoFirstPage = -2,      // "error1"
+    kOggNoFirstPage = -2,       // "error1"
     kOggFirstPageRefused = -3,  // "error2"
-    kOggNoFirstPacket = -4,    // "error3"
-    kOggNotVorbis = -5,        // "error4"
-    kOggEndInHeaders = -6,     // "error6"
-    kOggNoSyncBuffer = -7,     // "error7"
-    kOggHeaderHole = -8,       // "error5"
+    kOggNoFirstPacket = -4,     // "error3"
+    kOggNotVorbis = -5,         // "error4"
+    kOggEndInHeaders = -6,      // "error6"
+    kOggNoSyncBuffer = -7,      // "error7"
+    kOggHeaderHole = -8,        // "error5"
 };
 
 // The loop points of a file: sample frames, `loopEnd` -1 when the file has none.

@@ -35,7 +35,8 @@ int32_t SoundBuffer::playCursor() const {
 int32_t SoundBuffer::sampleAt(int64_t frame, int32_t channel) const {
     if (format_.channels == 1) channel = 0;
     size_t at = static_cast<size_t>(frame) * static_cast<size_t>(format_.blockAlign());
-    if (format_.bits == 8) return (static_cast<int32_t>(bytes_[at + static_cast<size_t>(channel)]) - 128) << 8;
+    if (format_.bits == 8)
+        return (static_cast<int32_t>(bytes_[at + static_cast<size_t>(channel)]) - 128) << 8;
     at += static_cast<size_t>(channel) * 2;
     return static_cast<int16_t>(bytes_[at] | bytes_[at + 1] << 8);
 }
@@ -53,7 +54,8 @@ int32_t SoundBuffer::read(int16_t* out, int32_t frames) {
         int32_t done = 0;
         while (done < frames) {
             int64_t frame = static_cast<int64_t>(position_ >> 32);
-            int32_t run = static_cast<int32_t>(std::min<int64_t>(frames - done, frameCount_ - frame));
+            int32_t run =
+                static_cast<int32_t>(std::min<int64_t>(frames - done, frameCount_ - frame));
             std::memcpy(out + static_cast<size_t>(done) * 2, bytes_.data() + frame * 4,
                         static_cast<size_t>(run) * 4);
             done += run;

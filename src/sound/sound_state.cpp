@@ -61,11 +61,21 @@ bool MixOutput::capturing() const {
 
 const char* dsErrorName(DsError code) {
     static const char* const names[] = {
-        "DSERR_ALLOCATED\n",       "DSERR_CONTROLUNAVAIL\n",     "DSERR_INVALIDPARAM\n",
-        "DSERR_INVALIDCALL\n",     "DSERR_GENERIC\n",            "DSERR_PRIOLEVELNEEDED\n",
-        "DSERR_OUTOFMEMORY\n",     "DSERR_BADFORMAT\n",          "DSERR_UNSUPPORTED\n",
-        "DSERR_NODRIVER\n",        "DSERR_ALREADYINITIALIZED\n", "DSERR_NOAGGREGATION\n",
-        "DSERR_BUFFERLOST\n",      "DSERR_OTHERAPPHASPRIO\n",    "DSERR_UNINITIALIZED\n",
+        "DSERR_ALLOCATED\n",
+        "DSERR_CONTROLUNAVAIL\n",
+        "DSERR_INVALIDPARAM\n",
+        "DSERR_INVALIDCALL\n",
+        "DSERR_GENERIC\n",
+        "DSERR_PRIOLEVELNEEDED\n",
+        "DSERR_OUTOFMEMORY\n",
+        "DSERR_BADFORMAT\n",
+        "DSERR_UNSUPPORTED\n",
+        "DSERR_NODRIVER\n",
+        "DSERR_ALREADYINITIALIZED\n",
+        "DSERR_NOAGGREGATION\n",
+        "DSERR_BUFFERLOST\n",
+        "DSERR_OTHERAPPHASPRIO\n",
+        "DSERR_UNINITIALIZED\n",
     };
     size_t i = static_cast<size_t>(code);
     return i < std::size(names) ? names[i] : "UNKNOWN\n";
@@ -106,8 +116,8 @@ void initSoundDevice(Engine& e) {
     } else {
         // What the capture missed before the device existed is silence.
         if (s.output.capturing()) {
-            s.output.captureSilence(
-                framesForMilliseconds(static_cast<int64_t>(e.host.clock().milliseconds() - s.originMs)));
+            s.output.captureSilence(framesForMilliseconds(
+                static_cast<int64_t>(e.host.clock().milliseconds() - s.originMs)));
         }
         opened = e.host.audio().startPulling(s.output, reason);
     }
@@ -153,8 +163,8 @@ void playSamples(Engine& e, const std::vector<uint8_t>& samples, bool looping, i
     s.sampleBuffer.reset();
     // A buffer smaller than a sound card takes is not made.
     if (samples.size() < kMinBufferBytes) return;
-    auto buffer = std::make_shared<SoundBuffer>(kSampleFormat, static_cast<int32_t>(samples.size()),
-                                                looping);
+    auto buffer =
+        std::make_shared<SoundBuffer>(kSampleFormat, static_cast<int32_t>(samples.size()), looping);
     buffer->write(0, samples.data(), buffer->size());
     BufferLevels levels;
     levels.set(pan, volume);
@@ -176,7 +186,8 @@ void applyPlayerSound(Engine& e) {
 
 bool shutdownSound(Engine& e, std::string* captureError) {
     SoundState& s = *e.sound;
-    advanceSound(e);
+    // A capture covers the run to its end; otherwise nobody hears the rest of a virtual clock.
+    if (s.output.capturing()) advanceSound(e);
     for (auto& slot : s.slots) {
         if (!slot) continue;
         closeStream(e, *slot);

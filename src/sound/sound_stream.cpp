@@ -65,8 +65,8 @@ bool produceBlock(SoundStream& s, uint8_t* block) {
     switch (s.type) {
         case StreamType::UnsupportedWave: return false;
         case StreamType::OggVorbis:
-            s.decoder->fillBlock(reinterpret_cast<int16_t*>(block), kBlockBytes / 4, s.loop,
-                                 s.gain, s.simd);
+            s.decoder->fillBlock(reinterpret_cast<int16_t*>(block), kBlockBytes / 4, s.loop, s.gain,
+                                 s.simd);
             return true;
         case StreamType::Wave: break;
     }

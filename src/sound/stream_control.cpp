@@ -42,8 +42,8 @@ void openStream(Engine& e, SoundStream& s, std::string_view name, int32_t gain) 
     if (size <= 0) return;
     int32_t code = takeStreamData(s, std::move(data), size);
     if (code == 0) return;
-    std::string text =
-        runtime::formatMessage("Oggデータに異常がありました\n(%s:エラーコード%d)", s.name.c_str(), code);
+    std::string text = runtime::formatMessage("Oggデータに異常がありました\n(%s:エラーコード%d)",
+                                              s.name.c_str(), code);
     platform::MessageBoxRequest box;
     box.text = text;
     box.caption = "soundエラー";

@@ -174,6 +174,16 @@ TEST(BadSoundInput, LoopPointsThatCannotPlayDoNotHang) {
     Opened b = openAndPlay("b.ogg", beyond, 700);
     EXPECT_EQ(frames(b.heard, 10000, 20000), frames(b.heard, 0, 10000));
 
+    // A loop of ten samples restarts the decoder 16 times in a block at most: then the block
+    // ends in silence instead of holding up the game.
+    std::string tiny = oggChirp(20000, {{"LOOPSTART", "100"}, {"LOOPLENGTH", "10"}});
+    std::vector<int16_t> tinyRef = referenceDecode(tiny);
+    Opened t = openAndPlay("t.ogg", tiny, 500);
+    EXPECT_EQ(frames(t.heard, 0, 110), frames(tinyRef, 0, 110));
+    for (int round = 0; round < 16; ++round)
+        EXPECT_EQ(frames(t.heard, 110 + round * 10, 120 + round * 10), frames(tinyRef, 100, 110));
+    EXPECT_EQ(frames(t.heard, 270, 8192), std::vector<int16_t>((8192 - 270) * 2, 0));
+
     sound::OggDecoder d(reinterpret_cast<const uint8_t*>(past.data()),
                         static_cast<int32_t>(past.size()), nullptr);
     ASSERT_EQ(d.parseHeaders(), 0);
@@ -197,7 +207,8 @@ TEST(BadSoundInput, DurationScanNeedsAWholePageHeader) {
                                  static_cast<int32_t>(lone.size())),
               0);
     // A granule position of -1 and a huge one.
-    std::string page = "xOggS" + std::string(2, '\0') + std::string(8, '\xff') + std::string(20, '\0');
+    std::string page =
+        "xOggS" + std::string(2, '\0') + std::string(8, '\xff') + std::string(20, '\0');
     EXPECT_EQ(sound::oggDuration(reinterpret_cast<const uint8_t*>(page.data()),
                                  static_cast<int32_t>(page.size())),
               0);
@@ -209,10 +220,10 @@ TEST(BadSoundInput, DurationScanNeedsAWholePageHeader) {
 TEST(BadSoundInput, HostileWaveFiles) {
     std::string pcm = tools::makeWave16(std::vector<int16_t>(2000, 100), 2, 44100);
     std::vector<std::string> files = {
-        "RIFF....WAVEfmt ",                             // the format cut off
-        "RIFF....WAVEfmt " + std::string(20, '\x01'),   // no samples
-        "data" + std::string(3, '\0'),                  // a size cut off
-        pcm.substr(0, pcm.size() - 1000),               // samples cut short
+        "RIFF....WAVEfmt ",                                        // the format cut off
+        "RIFF....WAVEfmt " + std::string(20, '\x01'),              // no samples
+        "data" + std::string(3, '\0'),                             // a size cut off
+        pcm.substr(0, pcm.size() - 1000),                          // samples cut short
         tools::makeWave(1, 0, 0, 16, std::string(400, '\1')),      // no channels, no rate
         tools::makeWave(1, 9, 44100, 16, std::string(400, '\1')),  // nine channels
         tools::makeWave(2, 1, 22050, 4, std::string(400, '\1')),   // ADPCM: silent

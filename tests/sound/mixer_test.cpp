@@ -54,11 +54,19 @@ TEST(SampleConversion, TheSimdCodeGivesThePlainCodesSamples) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> wide(-1.5f, 1.5f);
     std::vector<float> left, right;
-    const float specials[] = {0.0f, -0.0f, 1.0f, -1.0f, 2e-5f, -2e-5f, 3.0517578e-05f,
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              1.0f,
+                              -1.0f,
+                              2e-5f,
+                              -2e-5f,
+                              3.0517578e-05f,
                               std::numeric_limits<float>::denorm_min(),
                               std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity(),
-                              std::numeric_limits<float>::quiet_NaN(), 0.99999994f, -0.99999994f};
+                              std::numeric_limits<float>::quiet_NaN(),
+                              0.99999994f,
+                              -0.99999994f};
     for (float f : specials) {
         left.push_back(f);
         right.push_back(-f);
@@ -72,7 +80,8 @@ TEST(SampleConversion, TheSimdCodeGivesThePlainCodesSamples) {
     sound::convertFrames(left.data(), right.data(), n, 1, false, plain.data());
     sound::convertFrames(left.data(), right.data(), n, 1, true, simd.data());
     EXPECT_EQ(plain, simd);
-    for (int32_t i = 0; i < n; ++i) ASSERT_EQ(plain[2 * static_cast<size_t>(i)], convertExact(left[static_cast<size_t>(i)]));
+    for (int32_t i = 0; i < n; ++i)
+        ASSERT_EQ(plain[2 * static_cast<size_t>(i)], convertExact(left[static_cast<size_t>(i)]));
 }
 
 TEST(Mix, TheVirtualClockMakes441FramesEvery10Milliseconds) {
@@ -166,8 +175,8 @@ class RecordingDevice final : public platform::AudioDevice {
 };
 
 TEST(Mix, ThePlayersVolumeComesAfterTheCapture) {
-    for (auto [volume, mute, gain] : {std::tuple{100, false, 1.0}, std::tuple{50, false, 0.25},
-                                      std::tuple{100, true, 0.0}}) {
+    for (auto [volume, mute, gain] :
+         {std::tuple{100, false, 1.0}, std::tuple{50, false, 0.25}, std::tuple{100, true, 0.0}}) {
         SoundGame g;
         auto device = std::make_unique<RecordingDevice>();
         RecordingDevice* recording = device.get();

@@ -2,6 +2,7 @@
 // compared sample by sample with libvorbisfile's decoding of the same file.
 #include <gtest/gtest.h>
 
+#include "data/archive_test_util.h"
 #include "sound/ogg_decoder.h"
 #include "sound/sound_state.h"
 #include "sound/sound_support.h"
@@ -49,8 +50,8 @@ TEST(OggStreams, LoopPointsAreSampleExactInEveryPlayMode) {
 }
 
 TEST(OggStreams, TheLengthWinsOverTheLoopEnd) {
-    std::string ogg = oggChirp(
-        20000, {{"LOOPSTART", "1000"}, {"LOOPEND", "9000"}, {"LOOPLENGTH", "5000"}});
+    std::string ogg =
+        oggChirp(20000, {{"LOOPSTART", "1000"}, {"LOOPEND", "9000"}, {"LOOPLENGTH", "5000"}});
     EXPECT_EQ(frames(played(ogg, 0, 500), 0, 20000),
               loopExpectation(referenceDecode(ogg), 1000, 6000, 20000));
 }
@@ -76,9 +77,8 @@ TEST(OggStreams, WithoutLoopPointsALoopRestartsAtSampleZero) {
 TEST(OggStreams, LoopCommentsFollowTheNumberAndNameRules) {
     // Names in any case, the first comment of a name, blanks and a sign before the digits,
     // the number ending at the first other character.
-    std::string ogg = oggChirp(20000, {{"loopStart", " +2000xyz"},
-                                       {"LOOPSTART", "5"},
-                                       {"LoopLength", "3000.9"}});
+    std::string ogg =
+        oggChirp(20000, {{"loopStart", " +2000xyz"}, {"LOOPSTART", "5"}, {"LoopLength", "3000.9"}});
     EXPECT_EQ(frames(played(ogg, 0, 500), 0, 20000),
               loopExpectation(referenceDecode(ogg), 2000, 5000, 20000));
 
@@ -103,13 +103,12 @@ TEST(OggStreams, LengthIsTheLastGranuleOver44100) {
     SoundGame g;
     g.file("slow.ogg", slow);
     g.file("mono.ogg", mono);
-    g.run(openInto(1, "slow.ogg") + openInto(3, "mono.ogg") + remainInto(2, 1) +
-          remainInto(4, 3) + playVar(1, 0) + waitMs(300) + remainInto(5, 1) + waitMs(1000) +
-          remainInto(6, 1));
-    EXPECT_EQ(g.global(2), 500);   // 22050 x 1000 / 44100
-    EXPECT_EQ(g.global(4), 680);   // 30000 x 1000 / 44100, rounded down
-    EXPECT_EQ(g.global(5), 200);   // counting down from the play
-    EXPECT_EQ(g.global(6), 0);     // and no lower
+    g.run(openInto(1, "slow.ogg") + openInto(3, "mono.ogg") + remainInto(2, 1) + remainInto(4, 3) +
+          playVar(1, 0) + waitMs(300) + remainInto(5, 1) + waitMs(1000) + remainInto(6, 1));
+    EXPECT_EQ(g.global(2), 500);  // 22050 x 1000 / 44100
+    EXPECT_EQ(g.global(4), 680);  // 30000 x 1000 / 44100, rounded down
+    EXPECT_EQ(g.global(5), 200);  // counting down from the play
+    EXPECT_EQ(g.global(6), 0);    // and no lower
     std::vector<int16_t> heard = g.capture();
     EXPECT_EQ(frames(heard, 0, 22050), referenceDecode(slow));
     EXPECT_EQ(frames(heard, 22050, 30000), std::vector<int16_t>((30000 - 22050) * 2, 0));
@@ -161,6 +160,17 @@ TEST(OggStreams, PlayingAPlayingStreamStartsItAgainFromTheDecoder) {
     std::vector<int16_t> heard = g.capture();
     EXPECT_EQ(frames(heard, 44100, 66150), frames(ref, 21 * 8192, 21 * 8192 + 22050));
     EXPECT_EQ(g.e.sound->mixer.voiceCount(), 0);  // all closed at the end
+}
+
+TEST(OggStreams, StreamsComeFromArchivesToo) {
+    std::string ogg = oggChirp(6000, {{"LOOPEND", "3000"}});
+    SoundGame g;
+    writeArchive(g.game.dir(), "bgm", {{"title.ogg", bytesOf(ogg)}});
+    g.run(openInto(1, "bgm\\\\title.ogg") + playVar(1, 0) + waitMs(200));
+    std::vector<int16_t> ref = referenceDecode(ogg);
+    std::vector<int16_t> heard = g.capture();
+    EXPECT_EQ(frames(heard, 0, 3000), frames(ref, 0, 3000));
+    EXPECT_EQ(frames(heard, 3000, 6000), frames(ref, 0, 3000));
 }
 
 }  // namespace

@@ -83,8 +83,10 @@ TEST(SoundCommands, WavePlayReplacesStopsAndRefuses) {
     g.file("b.wav", levelWave(2000, 44100));
     // a, then b replacing it, then void stopping b; an integer is refused with a box.
     g.run(wavePlay("a.wav", 0) + waitMs(100) + callInto(1, "waveremain", {}) +
-          wavePlay("b.wav", 0) + waitMs(100) + " void\n push 0\n push 0\n push 0\n push 0\n"
-          " cmd waveplay\n ;\n" + callInto(2, "waveremain", {}) + waitMs(100) +
+          wavePlay("b.wav", 0) + waitMs(100) +
+          " void\n push 0\n push 0\n push 0\n push 0\n"
+          " cmd waveplay\n ;\n" +
+          callInto(2, "waveremain", {}) + waitMs(100) +
           " push 5\n push 0\n push 0\n push 0\n push 0\n cmd waveplay\n ;\n");
     EXPECT_EQ(g.global(1), 900);  // (44 + 176400) x 1000 / 176400 = 1000, 100 ms gone
     EXPECT_EQ(g.global(2), 0);    // no WAVE any more
@@ -113,8 +115,8 @@ TEST(SoundCommands, LevelsAreDecibelsOfAttenuationAndPanAttenuatesTheFarSide) {
     };
     // 16384 x 10^(v / 2000), in the mixer's 1/65536 steps.
     const std::vector<Row> rows = {
-        {0, 0, 16384, 16384},      {-600, 0, 8211, 8211},     {-10000, 0, 0, 0},
-        {0, -10000, 16384, 0},     {0, 2000, 1638, 16384},    {-600, -600, 8211, 4115},
+        {0, 0, 16384, 16384},     {-600, 0, 8211, 8211},  {-10000, 0, 0, 0},
+        {0, -10000, 16384, 0},    {0, 2000, 1638, 16384}, {-600, -600, 8211, 4115},
         {100, 0, 16384, 16384},    // out of range: refused, full level stays
         {0, 20000, 16384, 16384},  // the same for the pan
     };
@@ -143,9 +145,9 @@ TEST(SoundCommands, TheMixSaturates) {
     SoundGame g;
     g.file("a.wav", levelWave(30000));
     g.file("b.wav", levelWave(-30000));
-    g.run(openInto(1, "a.wav") + openInto(2, "a.wav") + openInto(3, "b.wav") + openInto(4, "b.wav") +
-          playVar(1, 1) + playVar(2, 1) + waitMs(10) + call("sndstop", {0}) + call("sndstop", {1}) +
-          playVar(3, 1) + playVar(4, 1) + waitMs(10));
+    g.run(openInto(1, "a.wav") + openInto(2, "a.wav") + openInto(3, "b.wav") +
+          openInto(4, "b.wav") + playVar(1, 1) + playVar(2, 1) + waitMs(10) + call("sndstop", {0}) +
+          call("sndstop", {1}) + playVar(3, 1) + playVar(4, 1) + waitMs(10));
     std::vector<int16_t> heard = g.capture();
     EXPECT_EQ(heard[0], 32767);
     EXPECT_EQ(heard[2 * 441], -32768);
@@ -214,10 +216,11 @@ TEST(SoundCommands, MusicWithoutASequencerAndMoviesThatDoNotPlay) {
           callInto(2, "midswitch", {7}) + callInto(3, "midswitch", {1}) + call("midstop", {}) +
           callInto(4, "midswitch", {1}) + callInto(5, "mixvolume", {1, 100}) +
           call("cdplay", {2, 1}) + call("cdstop", {}) + callInto(6, "moviestatus", {}) +
-          callInto(7, "moviemode", {}) + " pushs \"op.mpg\"\n push -1\n push 0\n push 0\n"
-          " push 0\n push 0\n cmd movie\n ;\n" + call("movieseek", {-1, -1}) +
-          call("movievolume", {0}) + callInto(8, "time", {}) + call("moviestop", {}) +
-          callInto(9, "time", {}));
+          callInto(7, "moviemode", {}) +
+          " pushs \"op.mpg\"\n push -1\n push 0\n push 0\n"
+          " push 0\n push 0\n cmd movie\n ;\n" +
+          call("movieseek", {-1, -1}) + call("movievolume", {0}) + callInto(8, "time", {}) +
+          call("moviestop", {}) + callInto(9, "time", {}));
     EXPECT_EQ(g.global(1), 1);  // a missing file changes nothing
     EXPECT_EQ(g.global(2), 0);  // the piece exists but cannot play: the switch turns off
     EXPECT_EQ(g.global(3), 0);  // turning it on replays the piece, which fails again

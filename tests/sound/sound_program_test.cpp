@@ -26,9 +26,12 @@ TEST(SoundProgram, CommandLineOptions) {
     EXPECT_EQ(o.audioCapturePath, "mix.wav");
     EXPECT_EQ(o.app.playerSound.volume, 35);
     EXPECT_TRUE(o.app.playerSound.mute);
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--audio-capture"}, {"--volume"}, {"--volume", "101"}, {"--volume", "-1"},
-             {"--volume", "loud"}, {"--volume", ""}}) {
+    for (const auto& bad : std::vector<std::vector<std::string>>{{"--audio-capture"},
+                                                                 {"--volume"},
+                                                                 {"--volume", "101"},
+                                                                 {"--volume", "-1"},
+                                                                 {"--volume", "loud"},
+                                                                 {"--volume", ""}}) {
         EXPECT_EQ(shell::parseCommandLine(bad).errors.size(), 1u) << bad.back();
     }
     std::string help = shell::usageText();

@@ -30,8 +30,8 @@ std::vector<float> chirp(int32_t frames, int channels, int rate) {
 
 std::string oggChirp(int32_t frameCount, const tools::SoundComments& comments, int channels,
                      int rate) {
-    std::string ogg = tools::encodeOggVorbis(chirp(frameCount, channels, rate), channels, rate,
-                                             comments);
+    std::string ogg =
+        tools::encodeOggVorbis(chirp(frameCount, channels, rate), channels, rate, comments);
     EXPECT_FALSE(ogg.empty());
     return ogg;
 }

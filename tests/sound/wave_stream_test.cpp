@@ -28,8 +28,8 @@ TEST(WaveStreams, PcmAtTheOutputFormatIsCopiedThenTurnsToSilence) {
     SoundGame g;
     g.file("a.wav", wave);
     // The length counts the whole file: (44 + 40000) x 1000 / 176400 = 227 ms.
-    g.run(openInto(1, "a.wav") + remainInto(2, 1) + playVar(1, 0) + remainInto(3, 1) +
-          waitMs(200) + remainInto(4, 1) + waitMs(100) + remainInto(5, 1));
+    g.run(openInto(1, "a.wav") + remainInto(2, 1) + playVar(1, 0) + remainInto(3, 1) + waitMs(200) +
+          remainInto(4, 1) + waitMs(100) + remainInto(5, 1));
     EXPECT_EQ(g.global(2), -1);  // unknown before the first play
     EXPECT_EQ(g.global(3), 227);
     EXPECT_EQ(g.global(4), 27);
@@ -59,7 +59,9 @@ TEST(WaveStreams, OtherRatesAndDepthsAreConvertedByLinearInterpolation) {
     g.file("a.wav", tools::makeWave(1, 1, 22050, 8, data));
     g.run(playScript("a.wav", 0, 50));
     std::vector<int16_t> heard = g.capture();
-    auto sample = [&](int i) { return (static_cast<int>(static_cast<uint8_t>(data[static_cast<size_t>(i)])) - 128) << 8; };
+    auto sample = [&](int i) {
+        return (static_cast<int>(static_cast<uint8_t>(data[static_cast<size_t>(i)])) - 128) << 8;
+    };
     for (int i = 0; i < 398; ++i) {
         int s0 = sample(i / 2);
         int expected = (i % 2) ? s0 + (((sample(i / 2 + 1) - s0) * 32768) >> 16) : s0;

@@ -19,8 +19,8 @@ double frequencyOf(int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) 
 // Adds a note: a tone with a few harmonics, a short attack and an exponential decay that has died
 // away before `frames` end (so the loop joins without a click), placed between the sides by
 // `pan` (0 left, 1 right).
-void addNote(std::vector<float>& out, int start, int frames, int midiNote, double level,
-             double pan, double brightness) {
+void addNote(std::vector<float>& out, int start, int frames, int midiNote, double level, double pan,
+             double brightness) {
     const double f = frequencyOf(midiNote);
     const double attack = 0.005 * kRate;
     for (int i = 0; i < frames; ++i) {

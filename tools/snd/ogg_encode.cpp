@@ -52,7 +52,7 @@ std::string encodeOggVorbis(const std::vector<float>& interleaved, int channels,
 
     const size_t frames = interleaved.size() / static_cast<size_t>(channels);
     const size_t step = 1024;
-    for (size_t at = 0;; ) {
+    for (size_t at = 0;;) {
         size_t n = std::min(step, frames - at);
         if (n == 0) {
             vorbis_analysis_wrote(&dsp, 0);  // the end

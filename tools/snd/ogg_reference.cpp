@@ -53,7 +53,8 @@ int64_t vorbisfileReadAll(const std::string& ogg) {
     std::vector<char> pcm(32768);
     int64_t total = 0;
     int section = 0;
-    for (long n; (n = ov_read(&vf, pcm.data(), static_cast<int>(pcm.size()), 0, 2, 1, &section)) > 0;)
+    for (long n;
+         (n = ov_read(&vf, pcm.data(), static_cast<int>(pcm.size()), 0, 2, 1, &section)) > 0;)
         total += n;
     ov_clear(&vf);
     return total;

@@ -110,7 +110,8 @@ bool describeSound(const std::string& name, const std::string& bytes, std::ostre
             out << "loop: none (LOOPSTART " << loops.start << ")\n";
         } else {
             out << "loop: jumps at sample " << loops.end << " back to sample " << loops.start;
-            if (s.decoder->loopPoints().end < 0) out << " (not played: the start is not before the end)";
+            if (s.decoder->loopPoints().end < 0)
+                out << " (not played: the start is not before the end)";
             out << "\n";
         }
     } else {
