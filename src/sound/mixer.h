@@ -27,7 +27,7 @@ constexpr int32_t kMixerLineCount = 4;
 
 // A sound the mixer plays. `read` is called by whichever thread renders the mix (the device's,
 // or the main thread on a virtual clock), never by two at once, and never after the voice was
-// removed.
+// removed. It runs under the mixer's lock: it must not call the mixer.
 class MixerSource {
   public:
     virtual ~MixerSource() = default;
