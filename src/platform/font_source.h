@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/font_catalog.h"
+
 namespace rs::platform {
 
 // A font as text drawing asks for it. `height` is the cell height in pixels (ascent plus
@@ -83,5 +85,8 @@ class FontSource {
 
 // The host's fonts through fontconfig (the list) and FreeType (the glyphs).
 std::unique_ptr<FontSource> createSystemFontSource();
+
+// The installed Japanese faces as fontconfig lists them.
+FontCatalog installedFontCatalog();
 
 }  // namespace rs::platform

@@ -333,4 +333,6 @@ std::unique_ptr<FontSource> createSystemFontSource() {
     return std::make_unique<FreeTypeFontSource>();
 }
 
+FontCatalog installedFontCatalog() { return FontCatalog(listInstalledFaces()); }
+
 }  // namespace rs::platform
