@@ -9,7 +9,10 @@ cd "$(dirname "$0")/.."
 hours=${1:-1}
 build=${RS_SOAK_BUILD:-build-rel}
 scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DRS_BUILD_TESTS=OFF >/dev/null
+# An existing build folder is used as it is configured (reconfiguring would rebuild it all).
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DRS_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" -j"$(nproc)" --target runestage demo >/dev/null
 
 tmp=$(mktemp -d)
