@@ -53,6 +53,10 @@ const char* usageText() {
            "                     milliseconds of engine time from the start instead\n"
            "  --exit-at MS       end the run in order at MS milliseconds of engine time from\n"
            "                     the start\n"
+           "  --input FILE       replay the input events of FILE (one a line, at engine times;\n"
+           "                     the format is in the README); the player's own input is\n"
+           "                     ignored until the file is played out\n"
+           "  --record-input FILE  write every input event of the run to FILE in that format\n"
            "\n"
            "Window options:\n"
            "  --scale N          window size: N times the game screen (1-16; default: the\n"
@@ -65,11 +69,13 @@ const char* usageText() {
            "  --back-end KIND    software, directdraw or direct3d: the back-end the game is\n"
            "                     told about (direct3d runs as directdraw for now)\n"
            "\n"
-           "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
-           "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
-           "SIGTERM end the run in order without asking.\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
+           "\n"
+           "Keys: the keyboard, the mouse and the first two game pads are the game's, except\n"
+           "Alt+Enter (full screen on/off) and Alt+S (a screenshot into the save folder's\n"
+           "screenshots folder). The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
+           "SIGTERM end the run in order without asking.\n"
            "\n"
            "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
            "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the "
@@ -105,6 +111,12 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                     continue;
                 }
                 o.screenshotPath = args[++i];
+            } else if (a == "--input" || a == "--record-input") {
+                if (i + 1 >= args.size() || args[i + 1].empty()) {
+                    o.errors.push_back(a + " needs a file name");
+                    continue;
+                }
+                (a == "--input" ? o.inputPath : o.recordInputPath) = args[++i];
             } else if (a == "--screenshot-at") {
                 if (!takeMilliseconds(args, i, "--screenshot-at", o.screenshotAtMs, o.errors))
                     continue;

@@ -30,6 +30,9 @@ struct TextState;
 namespace display {
 class DisplayState;
 }
+namespace shell {
+struct InputState;
+}
 
 class Engine;
 
@@ -38,6 +41,7 @@ class EngineEvents final : public platform::EventSink {
   public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
     void onWindowEvent(platform::WindowEvent event) override;
+    void onInputEvent(const platform::InputEvent& event) override;
 
   private:
     Engine& engine_;
@@ -67,6 +71,8 @@ class Engine {
     std::unique_ptr<rs::display::DisplayState> display;
     // Open script files, the once-per-run save failure flag and the save folder.
     std::unique_ptr<data::ScriptFiles> files;
+    // The keyboard, mouse, pads, typed characters and input method; replay and recording.
+    std::unique_ptr<shell::InputState> input;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

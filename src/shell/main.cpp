@@ -18,6 +18,7 @@
 #include "platform/stop_signals.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
+#include "shell/input_log.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
 
@@ -37,10 +38,18 @@ void startWatchdog(double seconds) {
     }).detach();
 }
 
+// Replayed and recorded input, made ready before any window opens.
+struct InputFiles {
+    std::vector<rs::shell::TimedInput> replay;
+    std::unique_ptr<rs::shell::InputRecorder> recorder;
+};
+
 // The run over a host: the game, the planned end and the screenshot.
-int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
+int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options, InputFiles& input) {
     rs::Engine engine(host, options.app);
     uint32_t start = engine.engineTime();
+    if (!input.replay.empty()) rs::shell::startReplay(engine, std::move(input.replay));
+    if (input.recorder) rs::shell::startRecording(engine, std::move(input.recorder));
     std::optional<rs::shell::Screenshot> shot;
     if (!options.screenshotPath.empty())
         shot.emplace(engine, options.screenshotPath, options.screenshotAtMs);
@@ -83,7 +92,8 @@ int main(int argc, char** argv) {
 
     // A relative -path folder or screenshot file is taken from where the program was started, as
     // a shell user means it; the game folder then becomes the current folder.
-    for (std::string* path : {&options.app.dataFolderPrefix, &options.screenshotPath}) {
+    for (std::string* path : {&options.app.dataFolderPrefix, &options.screenshotPath,
+                              &options.inputPath, &options.recordInputPath}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
@@ -100,6 +110,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", resolved);
         return 1;
     }
+    // A replay file that cannot be read, or a recording that cannot be made, stops the start.
+    InputFiles input;
+    std::string inputError;
+    if (!options.inputPath.empty() &&
+        !rs::shell::readInputFile(options.inputPath, input.replay, &inputError)) {
+        std::fprintf(stderr, "runestage: %s\n", inputError.c_str());
+        return 1;
+    }
+    if (!options.recordInputPath.empty()) {
+        input.recorder = rs::shell::InputRecorder::open(options.recordInputPath, &inputError);
+        if (!input.recorder) {
+            std::fprintf(stderr, "runestage: %s\n", inputError.c_str());
+            return 1;
+        }
+    }
     if (options.timeoutSeconds > 0) startWatchdog(options.timeoutSeconds);
     rs::platform::installStopSignalHandlers();
 
@@ -112,7 +137,7 @@ int main(int argc, char** argv) {
     if (options.headless) {
         options.app.windowScale = options.scale > 0 ? options.scale : 1;
         rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
-        return play(host, options);
+        return play(host, options, input);
     }
     options.app.windowScale = options.scale;  // 0: the largest that fits
     namespace sdl = rs::platform::sdl;
@@ -133,5 +158,5 @@ int main(int argc, char** argv) {
                      error.c_str());
         return 1;
     }
-    return play(*host, options);
+    return play(*host, options, input);
 }
