@@ -60,7 +60,7 @@ class HeadlessWindow final : public Window {
 
     void setTitle(std::string_view cp932Title) override { title_ = cp932Title; }
     void setIcon(WindowIcon icon) override { icon_ = icon; }
-    void showCursor() override {}
+    void showCursor() override { cursorHidden_ = false; }
     SizeInPixels desktopSize() const override { return kDesktop; }
     PixelRect usableArea() const override { return {0, 0, kDesktop.width, kDesktop.height}; }
     PixelRect virtualScreen() const override { return usableArea(); }

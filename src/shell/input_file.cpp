@@ -204,8 +204,9 @@ class LineReader {
         if (i >= meaningful()) return fail(std::string("the event ends before its ") + what);
         auto v = integerOf(words_[i]);
         if (!v || *v < lo || *v > hi)
-            return fail(std::string(what) + " " + shown(words_[i]) + " is not a number from " +
-                        std::to_string(lo) + " to " + std::to_string(hi));
+            return fail("the " + std::string(what) + " " + shown(words_[i]) +
+                        " is not a number from " + std::to_string(lo) + " to " +
+                        std::to_string(hi));
         out = static_cast<int32_t>(*v);
         return true;
     }
@@ -224,7 +225,7 @@ class LineReader {
             ++n;
         }
         if (i >= meaningful()) return fail(std::string("the event ends before its ") + what);
-        return fail(std::string(what) + " " + shown(words_[i]) + " is not " + list);
+        return fail("the " + std::string(what) + " " + shown(words_[i]) + " is not " + list);
     }
     bool end(size_t i) {
         if (i < meaningful()) return fail("unexpected " + shown(words_[i]) + " after the event");
@@ -247,7 +248,7 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
     auto add = [&](const InputEvent& e) { out.push_back({time, e}); };
     int32_t a = 0, b = 0, c = 0, d = 0;
     if (sameWord(kind, "key")) {
-        if (!r.choice(2, {"down", "up"}, "the key's", a)) return false;
+        if (!r.choice(2, {"down", "up"}, "direction", a)) return false;
         if (r.meaningful() <= 3) return r.fail("the event ends before its key");
         auto key = virtualKeyFromName(r.word(3));
         if (!key)
@@ -258,10 +259,10 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
         return true;
     }
     if (sameWord(kind, "mouse")) {
-        if (!r.choice(2, {"move", "down", "up"}, "the mouse event", a)) return false;
+        if (!r.choice(2, {"move", "down", "up"}, "mouse event", a)) return false;
         size_t at = 3;
         if (a > 0) {
-            if (!r.choice(3, {"left", "right", "middle"}, "the button", b)) return false;
+            if (!r.choice(3, {"left", "right", "middle"}, "button", b)) return false;
             at = 4;
         }
         if (!r.number(at, kIntMin, kIntMax, "x", c) ||
@@ -275,7 +276,7 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
         return true;
     }
     if (sameWord(kind, "wheel") || sameWord(kind, "hwheel")) {
-        if (!r.number(2, kIntMin, kIntMax, "the delta", a) || !r.end(3)) return false;
+        if (!r.number(2, kIntMin, kIntMax, "delta", a) || !r.end(3)) return false;
         add(InputEvent::wheel(sameWord(kind, "hwheel"), a));
         return true;
     }
@@ -290,24 +291,24 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
         return true;
     }
     if (sameWord(kind, "pad")) {
-        if (!r.number(2, 0, platform::kPadCount - 1, "the pad", a) ||
-            !r.choice(3, {"axis", "button"}, "the pad event", b))
+        if (!r.number(2, 0, platform::kPadCount - 1, "pad", a) ||
+            !r.choice(3, {"axis", "button"}, "pad event", b))
             return false;
         if (b == 0) {
-            if (!r.number(4, 0, platform::kPadPovItem, "the axis", c) ||
-                !r.number(5, 0, platform::kAxisMax, "the position", d) || !r.end(6))
+            if (!r.number(4, 0, platform::kPadPovItem, "axis", c) ||
+                !r.number(5, 0, platform::kAxisMax, "position", d) || !r.end(6))
                 return false;
             add(InputEvent::padAxis(a, c, d));
         } else {
-            if (!r.number(4, 0, platform::kPadButtonCount - 1, "the button", c) ||
-                !r.choice(5, {"down", "up"}, "the button's", d) || !r.end(6))
+            if (!r.number(4, 0, platform::kPadButtonCount - 1, "button", c) ||
+                !r.choice(5, {"down", "up"}, "direction", d) || !r.end(6))
                 return false;
             add(InputEvent::padButton(a, c, d == 0));
         }
         return true;
     }
     if (sameWord(kind, "focus")) {
-        if (!r.choice(2, {"in", "out"}, "the focus", a) || !r.end(3)) return false;
+        if (!r.choice(2, {"in", "out"}, "focus", a) || !r.end(3)) return false;
         add(InputEvent::of(a == 0 ? InputKind::FocusIn : InputKind::FocusOut));
         return true;
     }
@@ -369,7 +370,7 @@ bool parseInputText(std::string_view text, std::vector<TimedInput>& out, InputFi
             if (r.count() == 0 || r.word(0)[0] == '#') continue;
         }
         int32_t time = 0;
-        if (!r.number(0, 0, kIntMax, "the time", time)) {
+        if (!r.number(0, 0, kIntMax, "time", time)) {
             error.message += " (milliseconds of engine time from the start)";
             return false;
         }
