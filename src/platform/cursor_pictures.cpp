@@ -103,10 +103,10 @@ Shape shapeFor(int32_t shape) {
             return {"magnifier",
                     {13, 13},
                     {ring({13.5, 13.5}, 8.5, 1.5), capsule({20, 20}, {28, 28}, 2.4)}};
-        case 6: return {"left", {3, 16}, {polygon(leftArrow())}};
-        case 7: return {"right", {28, 16}, {polygon(turned(leftArrow(), 2))}};
-        case 8: return {"up", {16, 3}, {polygon(turned(leftArrow(), 1))}};
-        case 9: return {"down", {16, 28}, {polygon(turned(leftArrow(), 3))}};
+        case 6: return {"left", {1, 16}, {polygon(leftArrow())}};
+        case 7: return {"right", {30, 16}, {polygon(turned(leftArrow(), 2))}};
+        case 8: return {"up", {16, 1}, {polygon(turned(leftArrow(), 1))}};
+        case 9: return {"down", {16, 30}, {polygon(turned(leftArrow(), 3))}};
         case 10:
             return {"text",
                     {16, 16},
