@@ -287,7 +287,10 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
         if (out.size() + codes->size() > kMaxInputEvents)
             return r.fail("the file holds more than " + std::to_string(kMaxInputEvents) +
                           " events");
-        for (uint16_t code : *codes) add(InputEvent::character(code));
+        // Control characters come from keys (Enter, Tab, Backspace, Escape), not from text.
+        for (uint16_t code : *codes) {
+            if (code >= 0x20 && code != 0x7F) add(InputEvent::character(code));
+        }
         return true;
     }
     if (sameWord(kind, "pad")) {
@@ -418,7 +421,7 @@ std::string formatInputLine(uint32_t time, const InputEvent& ev) {
         case InputKind::KeyUp: return t + "key up " + key(ev.code);
         case InputKind::Character: {
             auto text = platform::characterCodeToUtf8(static_cast<uint16_t>(ev.code));
-            if (ev.code <= 0 || ev.code > 0xFFFF || !text) return "";
+            if (ev.code < 0x20 || ev.code == 0x7F || ev.code > 0xFFFF || !text) return "";
             return t + "text " + *text;
         }
         case InputKind::PointerMove: return t + "mouse move" + at(ev);

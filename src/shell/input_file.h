@@ -6,7 +6,8 @@
 //   T mouse down|up left|right|middle X Y
 //   T wheel DELTA                120 a notch, positive away from the user
 //   T hwheel DELTA               positive to the right
-//   T text UTF8-TEXT             everything after "text " to the end of the line, spaces too
+//   T text UTF8-TEXT             typed characters: everything after "text " to the end of the
+//                                line, spaces too (control characters are typed by keys)
 //   T pad N axis K VALUE         pad 0 or 1; K 0-5 the X, Y, Z, R, U, V axes (0-65535, 32768 at
 //                                rest), 6 the point of view (hundredths of degrees, 65535 centred)
 //   T pad N button K down|up     K 0-31

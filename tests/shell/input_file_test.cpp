@@ -91,6 +91,11 @@ TEST(InputFile, EveryKindOfLine) {
     // An empty text types nothing.
     EXPECT_TRUE(parsed("3 text\n3 text \n").empty());
     EXPECT_EQ(parsed("3 text  \n"), (std::vector<TimedInput>{{3, InputEvent::character(' ')}}));
+    // Control characters are typed by keys, not by text.
+    EXPECT_EQ(parsed("3 text \ta\x7F\x1B\rb\n"),
+              (std::vector<TimedInput>{{3, InputEvent::character('a')},
+                                       {3, InputEvent::character('b')}}));
+    EXPECT_EQ(shell::formatInputLine(3, InputEvent::character('\r')), "");
 }
 
 TEST(InputFile, KeyNamesAndNumbersName256Keys) {
