@@ -11,7 +11,7 @@ namespace rs::shell {
 
 struct LaunchOptions {
     // Program folder, -path prefix, pool size, -w; the filter, the screen mode and the back-end
-    // asked for.
+    // asked for; the player's sound.
     AppState app;
     bool headless = false;
     bool virtualClock = false;
@@ -23,6 +23,7 @@ struct LaunchOptions {
     std::string recordInputPath;  // --record-input: the player's events written to this file
     int32_t scale = 0;            // --scale; 0: not given
     bool vsync = false;
+    std::string audioCapturePath;  // empty: no capture
     bool showVersion = false;
     bool showHelp = false;
     std::vector<std::string> errors;    // what could not be understood, one line each

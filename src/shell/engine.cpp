@@ -12,6 +12,7 @@
 #include "runtime/errors.h"
 #include "shell/input.h"
 #include "shell/input_log.h"
+#include "sound/sound_state.h"
 #include "text/font_state.h"
 
 namespace rs {
@@ -27,6 +28,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
       input(std::make_unique<shell::InputState>()),
+      sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -44,6 +46,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 }
 
 Engine::~Engine() {
+    // Sound first: its streams and the output stop before anything they report to goes.
+    sound::shutdownSound(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);

@@ -33,6 +33,9 @@ class DisplayState;
 namespace shell {
 struct InputState;
 }
+namespace sound {
+struct SoundState;
+}
 
 class Engine;
 
@@ -73,6 +76,8 @@ class Engine {
     std::unique_ptr<data::ScriptFiles> files;
     // The keyboard, mouse, pads, typed characters and input method; replay and recording.
     std::unique_ptr<shell::InputState> input;
+    // Sound streams, the mixer and the sound output.
+    std::unique_ptr<sound::SoundState> sound;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;
