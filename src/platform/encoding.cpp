@@ -18,6 +18,7 @@ class Converter {
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    void reset() { iconv(cd_, nullptr, nullptr, nullptr, nullptr); }
 
     // Converts as much as possible; on an unconvertible sequence calls `onError`, which returns
     // how many input bytes to skip and appends its replacement. A zero skip stops conversion.
@@ -136,9 +137,16 @@ size_t utf8SequenceLength(std::string_view s) {
 
 }  // namespace
 
-std::optional<std::vector<uint16_t>> cp932CharacterCodes(std::string_view utf8) {
+struct Cp932CharacterEncoder::Impl {
+    Converter conv{"CP932", "UTF-8"};
+};
+
+Cp932CharacterEncoder::Cp932CharacterEncoder() : impl_(std::make_unique<Impl>()) {}
+Cp932CharacterEncoder::~Cp932CharacterEncoder() = default;
+
+std::optional<std::vector<uint16_t>> Cp932CharacterEncoder::codes(std::string_view utf8) {
     std::vector<uint16_t> codes;
-    Converter conv("CP932", "UTF-8");
+    Converter& conv = impl_->conv;
     if (!conv.ok()) return std::nullopt;
     while (!utf8.empty()) {
         size_t n = utf8SequenceLength(utf8);
@@ -147,7 +155,12 @@ std::optional<std::vector<uint16_t>> cp932CharacterCodes(std::string_view utf8) 
         bool converted = conv.convert(utf8.substr(0, n), out,
                                       [](std::string_view, std::string&) -> size_t { return 0; });
         utf8.remove_prefix(n);
-        if (!converted || out.empty() || out.size() > 2) continue;
+        if (!converted) {
+            // Back to the initial state after the refused character.
+            conv.reset();
+            continue;
+        }
+        if (out.empty() || out.size() > 2) continue;
         auto lead = static_cast<uint8_t>(out[0]);
         uint16_t code = out.size() == 2
                             ? static_cast<uint16_t>(lead << 8 | static_cast<uint8_t>(out[1]))
@@ -155,6 +168,10 @@ std::optional<std::vector<uint16_t>> cp932CharacterCodes(std::string_view utf8) 
         if (code != 0) codes.push_back(code);
     }
     return codes;
+}
+
+std::optional<std::vector<uint16_t>> cp932CharacterCodes(std::string_view utf8) {
+    return Cp932CharacterEncoder().codes(utf8);
 }
 
 std::optional<std::string> characterCodeToUtf8(uint16_t code) {

@@ -107,9 +107,10 @@ const std::array<std::string, 256>& generatedNames() {
         std::array<std::string, 256> n;
         for (int32_t c = 'A'; c <= 'Z'; ++c) n[static_cast<size_t>(c)] = std::string(1, char(c));
         for (int32_t i = 0; i < 24; ++i)
-            n[static_cast<size_t>(vk::kF1 + i)] = "F" + std::to_string(i + 1);
+            n[static_cast<size_t>(vk::kF1 + i)] = std::string("F").append(std::to_string(i + 1));
         for (int32_t i = 0; i < 10; ++i)
-            n[static_cast<size_t>(vk::kNumpad0 + i)] = "NUMPAD" + std::to_string(i);
+            n[static_cast<size_t>(vk::kNumpad0 + i)] =
+                std::string("NUMPAD").append(std::to_string(i));
         for (const KeyName& k : kKeyNames) {
             std::string& slot = n[static_cast<size_t>(k.key)];
             if (slot.empty()) slot = k.name;
@@ -167,7 +168,9 @@ std::optional<int64_t> integerOf(std::string_view w) {
 // One line being read: its words, and where the error goes.
 class LineReader {
   public:
-    LineReader(std::string_view line, InputFileError& error) : line_(line), error_(error) {
+    LineReader(std::string_view line, InputFileError& error,
+               platform::Cp932CharacterEncoder& encoder)
+        : line_(line), error_(error), encoder_(encoder) {
         size_t i = 0;
         while (i < line.size()) {
             while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
@@ -180,6 +183,7 @@ class LineReader {
     }
 
     size_t count() const { return words_.size(); }
+    platform::Cp932CharacterEncoder& encoder() { return encoder_; }
     std::string_view word(size_t i) const { return words_[i]; }
     // The text after word i and the one blank that follows it.
     std::string_view restAfter(size_t i) const {
@@ -235,6 +239,7 @@ class LineReader {
   private:
     std::string_view line_;
     InputFileError& error_;
+    platform::Cp932CharacterEncoder& encoder_;
     std::vector<std::string_view> words_;
     std::vector<size_t> ends_;
 };
@@ -282,7 +287,7 @@ bool parseEvent(LineReader& r, uint32_t time, std::vector<TimedInput>& out) {
     }
     if (sameWord(kind, "text")) {
         std::string_view text = r.restAfter(1);
-        auto codes = platform::cp932CharacterCodes(text);
+        auto codes = r.encoder().codes(text);
         if (!codes) return r.fail("the text is not valid UTF-8");
         if (out.size() + codes->size() > kMaxInputEvents)
             return r.fail("the file holds more than " + std::to_string(kMaxInputEvents) +
@@ -355,6 +360,7 @@ bool parseInputText(std::string_view text, std::vector<TimedInput>& out, InputFi
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     int64_t lineNumber = 0;
     uint32_t lastTime = 0;
+    platform::Cp932CharacterEncoder encoder;
     while (!text.empty()) {
         ++lineNumber;
         size_t eol = text.find('\n');
@@ -367,7 +373,7 @@ bool parseInputText(std::string_view text, std::vector<TimedInput>& out, InputFi
                 "the line is longer than " + std::to_string(kMaxInputLineBytes) + " bytes";
             return false;
         }
-        LineReader r(line, error);
+        LineReader r(line, error, encoder);
         if (r.meaningful() == 0) {
             // Blank or a comment; a line whose first word is a comment is a comment.
             if (r.count() == 0 || r.word(0)[0] == '#') continue;
@@ -413,7 +419,7 @@ std::string formatInputLine(uint32_t time, const InputEvent& ev) {
         return n ? std::string(n) : std::to_string(k);
     };
     auto at = [&](const InputEvent& e) {
-        return " " + std::to_string(e.x) + " " + std::to_string(e.y);
+        return std::string(" ").append(std::to_string(e.x)).append(" ").append(std::to_string(e.y));
     };
     static const char* const kButtons[] = {"left", "right", "middle"};
     switch (ev.kind) {

@@ -167,7 +167,7 @@ void SdlInput::text(const char* utf8, EventSink& sink) {
     // reach the game.
     SDL_Keymod mod = SDL_GetModState();
     if ((mod & KMOD_ALT) && !(mod & KMOD_CTRL)) return;
-    auto codes = cp932CharacterCodes(utf8);
+    auto codes = encoder_.codes(utf8);
     if (!codes) return;
     for (uint16_t c : *codes) sink.onInputEvent(InputEvent::character(c));
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/encoding.h"
 #include "platform/host.h"
 #include "platform/sdl/sdl_pads.h"
 
@@ -45,6 +46,7 @@ class SdlInput {
     // KMOD_CAPS, KMOD_NUM and KMOD_SCROLL as the engine has them.
     uint16_t locks_ = 0;
     bool composing_ = false;
+    Cp932CharacterEncoder encoder_;
     // Wheel movement below one Windows unit, carried to the next event.
     double wheelRest_ = 0;
     double hwheelRest_ = 0;
