@@ -23,77 +23,6 @@ using platform::MouseButton;
 using platform::WindowEvent;
 using shell::TimedInput;
 
-// A script that waits 10 ms a turn, pumps the events once more in the middle of the turn, and
-// shows what it reads: the turn, key A, the pointer, a typed character, the X reading, whether
-// the window is active and the left latch's current click.
-const char* kReader = R"(.var turn 1
-.var k 2
-.var x 3
-.var y 4
-.var c 5
-.var j 6
-.var a 7
-.var l 8
- var turn
- push 0
- =
- ;
-loop:
- push 10
- cmd wait
- ;
- cmd doevents
- ;
- var k
- push 321
- cmd input
- =
- ;
- var x
- push 0
- cmd mouse
- =
- ;
- var y
- push 1
- cmd mouse
- =
- ;
- var c
- cmd inkey
- =
- ;
- var j
- push 0
- cmd input
- =
- ;
- var a
- push -1
- cmd mouse
- =
- ;
- var l
- push 257
- cmd mouse
- =
- ;
- push -1
- push 0
- push 0
- push 0
- push 0
- push 0
- push 0
- pushs "\{turn} k\{k} p\{x},\{y} c\{c} j\{j} a\{a} l\{l}"
- cmd print
- ;
- var turn
- ++
- ;
- jump loop
-)";
-
 // The script-visible input state after a turn.
 std::string snapshot(const Engine& e) {
     const shell::InputState& in = *e.input;
@@ -159,7 +88,7 @@ TEST(InputReplay, EventsArriveAtTheFirstPumpAtOrAfterTheirTimeInFileOrder) {
 
 TEST(InputReplay, TheReplayDecidesFocusAndMayCloseTheWindow) {
     InputGame g;
-    g.game.load(kReader);
+    g.game.load(kInputReader);
     shell::startReplay(g.e, {{15, InputEvent::key(true, vk::kRight)},
                              {25, InputEvent::of(InputKind::FocusOut)},
                              {45, InputEvent::of(InputKind::FocusIn)},
@@ -178,7 +107,7 @@ TEST(InputReplay, TheReplayDecidesFocusAndMayCloseTheWindow) {
 // Runs the reader script for `turns` turns, posting `live[i]` before turn i; the texts shown.
 std::vector<std::string> playLive(InputGame& g, const std::vector<std::vector<InputEvent>>& live,
                                   std::vector<std::string>& snapshots) {
-    g.game.load(kReader);
+    g.game.load(kInputReader);
     for (const auto& events : live) {
         for (const InputEvent& ev : events) g.host.headlessEvents().post(ev);
         g.game.run(1);
@@ -295,7 +224,7 @@ TEST(InputRecording, EventsOfALaterPumpAtTheSameTimeWaitForTheNextTime) {
 }
 
 // A game folder holding the reader script.
-void writeReader(const TempDir& dir) { writeGame(dir, kReader); }
+void writeReader(const TempDir& dir) { writeGame(dir, kInputReader); }
 
 TEST(InputProgram, InputAndRecordInputAsAPlayerUsesThem) {
     TempDir dir;

@@ -11,6 +11,77 @@
 
 namespace rs::test {
 
+// A script that waits 10 ms a turn, pumps the events once more in the middle of the turn, and
+// shows what it reads: the turn, key A, the pointer, a typed character, the X reading, whether
+// the window is active and the left latch's current click.
+inline constexpr const char* kInputReader = R"(.var turn 1
+.var k 2
+.var x 3
+.var y 4
+.var c 5
+.var j 6
+.var a 7
+.var l 8
+ var turn
+ push 0
+ =
+ ;
+loop:
+ push 10
+ cmd wait
+ ;
+ cmd doevents
+ ;
+ var k
+ push 321
+ cmd input
+ =
+ ;
+ var x
+ push 0
+ cmd mouse
+ =
+ ;
+ var y
+ push 1
+ cmd mouse
+ =
+ ;
+ var c
+ cmd inkey
+ =
+ ;
+ var j
+ push 0
+ cmd input
+ =
+ ;
+ var a
+ push -1
+ cmd mouse
+ =
+ ;
+ var l
+ push 257
+ cmd mouse
+ =
+ ;
+ push -1
+ push 0
+ push 0
+ push 0
+ push 0
+ push 0
+ push 0
+ pushs "\{turn} k\{k} p\{x},\{y} c\{c} j\{j} a\{a} l\{l}"
+ cmd print
+ ;
+ var turn
+ ++
+ ;
+ jump loop
+)";
+
 struct InputGame {
     TestGame game;
     Engine& e = game.engine();

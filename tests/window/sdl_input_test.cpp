@@ -12,6 +12,7 @@
 #include "display/scene_support.h"
 #include "platform/sdl/sdl_input.h"
 #include "shell/input.h"
+#include "shell/input_support.h"
 #include "support/program_run.h"
 #include "window/window_game.h"
 
@@ -30,18 +31,6 @@ class InputWindow : public WindowGame {
     }
     int32_t key(int32_t k) { return run("input", {256 + k}); }
 
-    void pushKey(bool down, SDL_Scancode scancode, SDL_Keycode keycode, Uint16 mod = KMOD_NONE,
-                 bool repeat = false, Uint32 windowId = 0) {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.windowID = windowId ? windowId : window().id();
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.repeat = repeat;
-        e.key.keysym.scancode = scancode;
-        e.key.keysym.sym = keycode;
-        e.key.keysym.mod = mod;
-        SDL_PushEvent(&e);
-    }
     void pushText(const std::string& utf8) {
         SDL_Event e{};
         e.type = SDL_TEXTINPUT;
@@ -476,63 +465,19 @@ TEST(SdlPads, VirtualPadsAreJoysticksZeroAndOneWithHotPlugging) {
 
 TEST(WindowInput, AReplayInAWindowShowsWhatAHeadlessRunShows) {
     TempDir dir;
-    writeGame(dir, R"(.var i 1
-.var k 2
-.var x 3
-.var c 4
- var i
- push 0
- =
- ;
-loop:
- push 10
- cmd wait
- ;
- var k
- push 321
- cmd input
- =
- ;
- var x
- push 0
- cmd mouse
- =
- ;
- var c
- cmd inkey
- =
- ;
- push -1
- push 0
- push 0
- push 0
- push 0
- push 0
- push 0
- pushs "\{i} k\{k} x\{x} c\{c}"
- cmd print
- ;
- var i
- ++
- ;
- pushl loop
- var i
- push 8
- <
- cmd nifgoto
- cmd end
-)");
+    writeGame(dir, kInputReader);
     // The last event lies after the end, so the replay decides the input for the whole run.
     dir.write("in.txt", u8(u8"12 key down A\n22 mouse move 33 44\n31 text 花\n"
                            u8"45 key up A\n99999 close\n"));
-    std::string args =
-        "--virtual-clock --timeout 60 --input '" + dir.path() + "/in.txt' '" + dir.path() + "'";
+    std::string args = "--virtual-clock --timeout 60 --exit-at 95 --input '" + dir.path() +
+                       "/in.txt' '" + dir.path() + "'";
     ProgramRun window = runestage(args);
     ProgramRun headless = runestage("--headless " + args);
     EXPECT_EQ(window.status, 0) << window.err;
     EXPECT_EQ(headless.status, 0) << headless.err;
     EXPECT_EQ(window.err, headless.err);
-    EXPECT_NE(headless.err.find(u8(u8"[情報] 1 k1 x0 c0\n[情報] 2 k1 x33 c35284\n")),
+    EXPECT_NE(headless.err.find(u8(u8"[情報] 1 k1 p0,0 c0 j0 a1 l0\n"
+                                   u8"[情報] 2 k1 p33,44 c35284 j0 a1 l0\n")),
               std::string::npos)
         << headless.err;
 }
