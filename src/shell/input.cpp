@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/display.h"
+#include "platform/cursor_pictures.h"
 #include "platform/host.h"
 #include "shell/engine.h"
 #include "shell/input_log.h"
@@ -288,7 +289,7 @@ void ReleaseHeldKeys(InputState& input) {
 }
 
 void SetCursorShape(Engine& e, int32_t shape) {
-    if (shape < 0 || shape > 13) return;
+    if (shape < 0 || shape > platform::kLastOwnCursor) return;
     e.input->cursorShape = shape;
     e.host.window().setCursorShape(shape);
 }

@@ -121,7 +121,7 @@ void onActivation(Engine& e, bool active);
 
 // The typed-character queue: the oldest character and the rest shifted down (0 when empty).
 int32_t takeCharacter(InputState& input);
-// Click latches: `which` 0 left, 1 right, 2 middle.
+// Takes the current click of a latch: its entry is emptied and the next one becomes current.
 void advanceLatch(ClickLatch& latch);
 
 // The composition window at the game point (x, y), mapped to the window; placed again whenever

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/cursor_pictures.h"
 #include "platform/host.h"
 
 struct SDL_Window;
@@ -67,7 +68,7 @@ class SdlWindow final : public Window {
     SDL_Renderer* renderer_ = nullptr;
     bool shown_ = false;
     // The cursors made so far, by shape.
-    std::array<SDL_Cursor*, 14> cursors_{};
+    std::array<SDL_Cursor*, kLastOwnCursor + 1> cursors_{};
     int32_t cursorShape_ = 0;
     std::optional<PixelRect> textInputRect_;
 };
