@@ -156,8 +156,6 @@ TEST(InputRecording, ARecordingReplaysToTheSameInputAtTheSameTurns) {
     }
     EXPECT_EQ(recordedTexts, replayedTexts);
     EXPECT_EQ(recordedSnapshots, replayedSnapshots);
-    // The events reached the script: key A from turn 3 on (held back from the mid-turn pump to
-    // the next pump at a later time), the click, the character.
     // The events reached the script: key A, posted while the turn at 10 ran, was held back from
     // that turn's second pump to the next pump at a later time (11); then the click, the
     // characters and the pad.
