@@ -17,6 +17,7 @@ const CommandTable& commandTable() {
         registerMathCommands(t);
         registerStringCommands(t);
         registerTimingCommands(t);
+        registerInputCommands(t);
         registerFileCommands(t);
         registerScriptCommands(t);
         text::registerPrintCommands(t);

@@ -60,5 +60,6 @@ void registerMathCommands(CommandTable& table);
 void registerStringCommands(CommandTable& table);
 void registerTimingCommands(CommandTable& table);
 void registerFileCommands(CommandTable& table);
+void registerInputCommands(CommandTable& table);
 
 }  // namespace rs::builtins

@@ -6,6 +6,7 @@
 #include "platform/host.h"
 #include "runtime/errors.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 
 namespace rs::display {
 
@@ -74,6 +75,8 @@ void updateView(Engine& e) {
                                               e.app.scaleFilter);
     e.app.clientOffsetX = e.display->view.drawRect().x;
     e.app.clientOffsetY = e.display->view.drawRect().y;
+    // The composition window stays at its game point.
+    shell::updateCompositionWindow(e);
 }
 
 void placeWindow(Engine& e) {

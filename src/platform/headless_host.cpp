@@ -17,9 +17,13 @@ void HeadlessEventPump::pump(EventSink& sink) {
     if (takeStopSignal()) queue_.push_back(WindowEvent::Stop);
     // An event handler may post more; they are delivered in the same pump.
     while (!queue_.empty()) {
-        WindowEvent event = queue_.front();
+        auto event = queue_.front();
         queue_.pop_front();
-        sink.onWindowEvent(event);
+        if (auto* w = std::get_if<WindowEvent>(&event)) {
+            sink.onWindowEvent(*w);
+        } else {
+            sink.onInputEvent(std::get<InputEvent>(event));
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/host.h"
@@ -35,15 +36,17 @@ class HeadlessMessageBoxes final : public MessageBoxPresenter {
     std::vector<Shown> shown_;
 };
 
-// Delivers the window events posted to it (tests, recorded input) at the next pump, in order.
+// Delivers the window and input events posted to it (tests stand in for a player here) at the
+// next pump, in order. Pointer positions are client pixels, as a window would report them.
 class HeadlessEventPump final : public EventPump {
   public:
     void pump(EventSink& sink) override;
     void post(WindowEvent event) { queue_.push_back(event); }
+    void post(const InputEvent& event) { queue_.push_back(event); }
     bool empty() const { return queue_.empty(); }
 
   private:
-    std::deque<WindowEvent> queue_;
+    std::deque<std::variant<WindowEvent, InputEvent>> queue_;
 };
 
 // The window of a headless run: a title, an icon, a place and a size held in memory, on a fixed
@@ -58,7 +61,7 @@ class HeadlessWindow final : public Window {
 
     void setTitle(std::string_view cp932Title) override { title_ = cp932Title; }
     void setIcon(WindowIcon icon) override { icon_ = icon; }
-    void showCursor() override {}
+    void showCursor() override { cursorHidden_ = false; }
     SizeInPixels desktopSize() const override { return kDesktop; }
     PixelRect usableArea() const override { return {0, 0, kDesktop.width, kDesktop.height}; }
     PixelRect virtualScreen() const override { return usableArea(); }
@@ -70,6 +73,14 @@ class HeadlessWindow final : public Window {
     bool fullScreen() const override { return fullScreen_; }
     void setOpacity(int32_t alpha) override { opacity_ = alpha; }
     std::optional<PixelPoint> cursorPosition() const override { return cursor_; }
+    void setCursorHidden(bool hidden) override { cursorHidden_ = hidden; }
+    void setCursorShape(int32_t shape) override { cursorShape_ = shape; }
+    // The pointer goes there, as a pointer moved by the system would.
+    void warpPointer(PixelPoint client) override {
+        cursor_ = client;
+        ++warps_;
+    }
+    void setTextInputRect(const PixelRect& client) override { textInputRect_ = client; }
 
     const std::string& title() const { return title_; }
     WindowIcon icon() const { return icon_; }
@@ -81,6 +92,10 @@ class HeadlessWindow final : public Window {
         refuseFullScreen_ = refuse;
     }
     void setCursorPosition(std::optional<PixelPoint> p) { cursor_ = p; }
+    bool cursorHidden() const { return cursorHidden_; }
+    int32_t cursorShape() const { return cursorShape_; }
+    int32_t warps() const { return warps_; }
+    const std::optional<PixelRect>& textInputRect() const { return textInputRect_; }
 
   private:
     std::string title_;
@@ -91,6 +106,10 @@ class HeadlessWindow final : public Window {
     bool refuseFullScreen_ = false;
     bool fullScreen_ = false;
     std::optional<PixelPoint> cursor_;
+    bool cursorHidden_ = false;
+    int32_t cursorShape_ = 0;
+    int32_t warps_ = 0;
+    std::optional<PixelRect> textInputRect_;
 };
 
 // Keeps the picture a window would show: every transfer copies the rectangle into it.

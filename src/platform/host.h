@@ -10,6 +10,7 @@
 
 #include "platform/audio_device.h"
 #include "platform/clock.h"
+#include "platform/input_events.h"
 #include "platform/presenter.h"
 #include "platform/view_transform.h"
 
@@ -69,6 +70,8 @@ class EventSink {
   public:
     virtual ~EventSink() = default;
     virtual void onWindowEvent(WindowEvent event) = 0;
+    // Keys, characters, the pointer, the wheel and the pads (pointer positions in client pixels).
+    virtual void onInputEvent(const InputEvent& event) = 0;
 };
 
 class EventPump {
@@ -130,6 +133,16 @@ class Window {
     // The mouse pointer relative to the client area's upper-left corner, also outside it; none
     // when the host does not know it.
     virtual std::optional<PixelPoint> cursorPosition() const { return std::nullopt; }
+
+    // The mouse cursor over the client area: hidden or shown, and its shape (0 the arrow, 1 the
+    // wait cursor, 2-13 the engine's own cursors, platform/cursor_pictures.h).
+    virtual void setCursorHidden(bool hidden) = 0;
+    virtual void setCursorShape(int32_t shape) = 0;
+    // Moves the pointer to this client pixel.
+    virtual void warpPointer(PixelPoint client) = 0;
+    // Where the input method shows what is being composed: this client rectangle (the
+    // composition appears at its upper-left corner, the candidates below it).
+    virtual void setTextInputRect(const PixelRect& client) = 0;
 };
 
 class Host {

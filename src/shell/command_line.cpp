@@ -58,6 +58,10 @@ const char* usageText() {
            "                     what is missing; exit 0 when the game can start, else 1\n"
            "  --stats            write resident memory and value-pool use to standard\n"
            "                     error every minute of engine time and at the end\n"
+           "  --input FILE       replay the input events of FILE (one a line, at engine times;\n"
+           "                     the format is in the README); the player's own input is\n"
+           "                     ignored until the file is played out\n"
+           "  --record-input FILE  write every input event of the run to FILE in that format\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
@@ -80,8 +84,9 @@ const char* usageText() {
            "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
            "  --mute             play no sound (the game's sound still runs)\n"
            "\n"
-           "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
-           "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
+           "Keys: the keyboard, the mouse and the first two game pads are the game's, except\n"
+           "Alt+Enter (full screen on/off) and Alt+S (a screenshot into the save folder's\n"
+           "screenshots folder). The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
            "SIGTERM end the run in order without asking.\n"
            "\n"
            "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot or the\n"
@@ -114,6 +119,10 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--screenshot") {
                 if (auto v = optionValue(args, i, o.errors, "--screenshot needs a file name", true))
                     o.screenshotPath = *v;
+            } else if (a == "--input" || a == "--record-input") {
+                std::string missing = a + " needs a file name";
+                if (auto v = optionValue(args, i, o.errors, missing.c_str(), true))
+                    (a == "--input" ? o.inputPath : o.recordInputPath) = *v;
             } else if (a == "--screenshot-at" || a == "--exit-at") {
                 std::string missing = a + " needs a number of milliseconds";
                 auto v = optionValue(args, i, o.errors, missing.c_str(), false);

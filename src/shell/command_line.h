@@ -19,6 +19,8 @@ struct LaunchOptions {
     std::string screenshotPath;   // empty: no screenshot
     int64_t screenshotAtMs = -1;  // -1: at the end of the run
     int64_t exitAtMs = -1;        // -1: no planned end
+    std::string inputPath;        // --input: events replayed from this file
+    std::string recordInputPath;  // --record-input: the player's events written to this file
     int32_t scale = 0;            // --scale; 0: not given
     bool vsync = false;
     std::string audioCapturePath;  // empty: no capture

@@ -10,7 +10,8 @@
 #include "graphics/frame.h"
 #include "platform/process.h"
 #include "runtime/errors.h"
-#include "shell/window_events.h"
+#include "shell/input.h"
+#include "shell/input_log.h"
 #include "sound/sound_state.h"
 #include "text/font_state.h"
 
@@ -26,6 +27,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       text(text::createTextState()),
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
+      input(std::make_unique<shell::InputState>()),
       sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
@@ -37,6 +39,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
     if (app.hasMmx < 0)
         app.hasMmx =
             (app.simdAllowed && graphics::detectSimd() != graphics::SimdLevel::None) ? 1 : 0;
+    // Replays and recordings count their times from here.
+    input->log->start = engineTime();
     pool.setExhaustedHandler([this] { runtime::poolWarning(*this); });
     frames->listener = display.get();
 }
@@ -57,7 +61,10 @@ Engine::~Engine() {
 }
 
 void Engine::pumpMessages() {
-    host.events().pump(events_);
+    {
+        shell::InputPump input(*this);
+        host.events().pump(events_);
+    }
     // Background image loads that finished report their changes here, on the main thread.
     graphics::reportFinishedLoads(*frames);
 }
@@ -69,7 +76,11 @@ void Engine::destroyMainWindow() {
 }
 
 void EngineEvents::onWindowEvent(platform::WindowEvent event) {
-    shell::handleWindowEvent(engine_, event);
+    shell::onHostWindowEvent(engine_, event);
+}
+
+void EngineEvents::onInputEvent(const platform::InputEvent& event) {
+    shell::onHostInput(engine_, event);
 }
 
 }  // namespace rs

@@ -30,6 +30,9 @@ struct TextState;
 namespace display {
 class DisplayState;
 }
+namespace shell {
+struct InputState;
+}
 namespace sound {
 struct SoundState;
 }
@@ -41,6 +44,7 @@ class EngineEvents final : public platform::EventSink {
   public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
     void onWindowEvent(platform::WindowEvent event) override;
+    void onInputEvent(const platform::InputEvent& event) override;
 
   private:
     Engine& engine_;
@@ -70,6 +74,8 @@ class Engine {
     std::unique_ptr<rs::display::DisplayState> display;
     // Open script files, the once-per-run save failure flag and the save folder.
     std::unique_ptr<data::ScriptFiles> files;
+    // The keyboard, mouse, pads, typed characters and input method; replay and recording.
+    std::unique_ptr<shell::InputState> input;
     // Sound streams, the mixer and the sound output.
     std::unique_ptr<sound::SoundState> sound;
 

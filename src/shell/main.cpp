@@ -23,6 +23,7 @@
 #include "shell/command_line.h"
 #include "shell/engine.h"
 #include "shell/game_check.h"
+#include "shell/input_log.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
 #include "sound/sound_state.h"
@@ -66,9 +67,14 @@ int checkFolder(const rs::shell::LaunchOptions& options) {
     std::fputs(report.text.c_str(), stdout);
     return report.canStart ? 0 : 1;
 }
+// Replayed and recorded input, made ready before any window opens.
+struct InputFiles {
+    std::vector<rs::shell::TimedInput> replay;
+    std::unique_ptr<rs::shell::InputRecorder> recorder;
+};
 
 // The run over a host: the game, the planned end, the screenshot and the sound capture.
-int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
+int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options, InputFiles& input) {
     rs::Engine engine(host, options.app);
     std::string error;
     if (!options.audioCapturePath.empty() &&
@@ -77,6 +83,8 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
         return 1;
     }
     uint32_t start = engine.engineTime();
+    if (!input.replay.empty()) rs::shell::startReplay(engine, std::move(input.replay));
+    if (input.recorder) rs::shell::startRecording(engine, std::move(input.recorder));
     std::optional<rs::shell::Screenshot> shot;
     if (!options.screenshotPath.empty())
         shot.emplace(engine, options.screenshotPath, options.screenshotAtMs);
@@ -132,7 +140,8 @@ int main(int argc, char** argv) {
     // A relative -path folder or screenshot file is taken from where the program was started, as
     // a shell user means it; the game folder then becomes the current folder.
     for (std::string* path :
-         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath}) {
+         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath,
+          &options.inputPath, &options.recordInputPath}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
@@ -150,6 +159,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", resolved);
         return 1;
     }
+    // A replay file that cannot be read, or a recording that cannot be made, stops the start.
+    InputFiles input;
+    std::string inputError;
+    if (!options.inputPath.empty() &&
+        !rs::shell::readInputFile(options.inputPath, input.replay, &inputError)) {
+        std::fprintf(stderr, "runestage: %s\n", inputError.c_str());
+        return 1;
+    }
+    if (!options.recordInputPath.empty()) {
+        input.recorder = rs::shell::InputRecorder::open(options.recordInputPath, &inputError);
+        if (!input.recorder) {
+            std::fprintf(stderr, "runestage: %s\n", inputError.c_str());
+            return 1;
+        }
+    }
     if (options.timeoutSeconds > 0) startWatchdog(options.timeoutSeconds);
     rs::platform::installStopSignalHandlers();
 
@@ -162,7 +186,7 @@ int main(int argc, char** argv) {
     if (options.headless) {
         options.app.windowScale = options.scale > 0 ? options.scale : 1;
         rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
-        return play(host, options);
+        return play(host, options, input);
     }
     options.app.windowScale = options.scale;  // 0: the largest that fits
     namespace sdl = rs::platform::sdl;
@@ -183,5 +207,5 @@ int main(int argc, char** argv) {
                      error.c_str());
         return 1;
     }
-    return play(*host, options);
+    return play(*host, options, input);
 }

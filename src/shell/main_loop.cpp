@@ -5,6 +5,7 @@
 #include "runtime/interpreter.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 #include "sound/sound_state.h"
 
 namespace rs::shell {
@@ -42,15 +43,8 @@ void runChain(Engine& e, uint32_t now) {
     }
 }
 
-void updateMousePosition(Engine& e) {
-    if (auto p = e.host.window().cursorPosition()) {
-        platform::PixelPoint g = e.display->view.toGame(*p);
-        e.app.mouseX = g.x;
-        e.app.mouseY = g.y;
-    }
-}
-
 bool mainLoopTurn(Engine& e) {
+    RefreshMouseButtons(*e.input);
     ScriptThread* main = e.threads.at(0);
     if (!main) return false;
     uint32_t now = e.engineTime();
@@ -77,7 +71,7 @@ bool mainLoopTurn(Engine& e) {
             e.host.clock().idle();
         }
     }
-    updateMousePosition(e);
+    // The pump also reads the pointer's place (the mouse position in game pixels).
     e.pumpMessages();
     return e.app.quitLevel == 0;
 }

@@ -14,6 +14,7 @@
 #include "runtime/script_loader.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 #include "shell/main_loop.h"
 #include "text/font_state.h"
 
@@ -71,6 +72,8 @@ bool startMainThread(Engine& e) {
 int runGame(Engine& e, const std::function<void()>& afterTurn) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
+    // Keys held when the game starts do not reach it.
+    ReleaseHeldKeys(*e.input);
     display::openMainWindow(e);
     // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
     text::searchStartupFont(*e.text);

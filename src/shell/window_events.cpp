@@ -7,6 +7,7 @@
 #include "display/screen_mode.h"
 #include "runtime/errors.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 #include "shell/screenshot.h"
 
 namespace rs::shell {
@@ -76,8 +77,14 @@ void handleWindowEvent(Engine& e, WindowEvent event) {
         case WindowEvent::Maximised: display::maximiseWindow(e); break;
         case WindowEvent::Restored: onRestored(e); break;
         case WindowEvent::Resized: onResized(e); break;
-        case WindowEvent::FocusGained: display::onFocusGained(e); break;
-        case WindowEvent::FocusLost: e.app.windowActive = 0; break;
+        case WindowEvent::FocusGained:
+            display::onFocusGained(e);
+            onActivation(e, true);
+            break;
+        case WindowEvent::FocusLost:
+            e.app.windowActive = 0;
+            onActivation(e, false);
+            break;
         case WindowEvent::ToggleFullScreen: display::toggleFullScreen(e); break;
         case WindowEvent::Screenshot: onScreenshotKey(e); break;
         case WindowEvent::Stop: onStop(e); break;

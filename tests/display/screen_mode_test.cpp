@@ -220,7 +220,7 @@ TEST(ScreenModes, TheMouseIsMappedThroughTheView) {
     g.run("screen", {640, 480, 0, 4});
     auto mouseAt = [&g](PixelPoint client) {
         g.window.setCursorPosition(client);
-        shell::updateMousePosition(g.e);
+        g.e.pumpMessages();
         return PixelPoint{g.e.app.mouseX, g.e.app.mouseY};
     };
     EXPECT_EQ(mouseAt({13, 7}), (PixelPoint{6, 3}));
@@ -231,7 +231,7 @@ TEST(ScreenModes, TheMouseIsMappedThroughTheView) {
     EXPECT_EQ(mouseAt({10, 0}), (PixelPoint{-102, 0}));
     // Without a pointer position the mouse stays where it was.
     g.window.setCursorPosition(std::nullopt);
-    shell::updateMousePosition(g.e);
+    g.e.pumpMessages();
     EXPECT_EQ(g.e.app.mouseX, -102);
 }
 

@@ -216,7 +216,7 @@ TEST(SdlWindow, TheMouseMapsBackToGamePixelsAtScalesOneToFour) {
             for (PixelPoint in : {w, PixelPoint{w.x + k - 1, w.y + k - 1}}) {
                 SDL_WarpMouseInWindow(g.window().handle(), in.x, in.y);
                 SDL_PumpEvents();
-                shell::updateMousePosition(g.engine());
+                g.engine().pumpMessages();
                 EXPECT_EQ((PixelPoint{g.engine().app.mouseX, g.engine().app.mouseY}), p)
                     << in.x << "," << in.y;
             }

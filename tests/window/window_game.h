@@ -47,15 +47,22 @@ class WindowGame {
         e.window.event = static_cast<Uint8>(id);
         SDL_PushEvent(&e);
     }
+    // A key event in the game's window (or in the window `windowId`) with these modifiers held.
+    void pushKey(bool down, SDL_Scancode scancode, SDL_Keycode keycode, Uint16 mod = KMOD_NONE,
+                 bool repeat = false, Uint32 windowId = 0) {
+        SDL_Event e{};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.windowID = windowId ? windowId : window().id();
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.repeat = repeat;
+        e.key.keysym.scancode = scancode;
+        e.key.keysym.sym = keycode;
+        e.key.keysym.mod = mod;
+        SDL_PushEvent(&e);
+    }
     // A key press in the game's window with these modifiers held.
     void sendKey(SDL_Keycode key, Uint16 modifiers) {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.windowID = window().id();
-        e.key.state = SDL_PRESSED;
-        e.key.keysym.sym = key;
-        e.key.keysym.mod = modifiers;
-        SDL_PushEvent(&e);
+        pushKey(true, SDL_GetScancodeFromKey(key), key, modifiers);
     }
     // Lets the window system's own events arrive and the engine handle them.
     void settle() {

@@ -48,6 +48,10 @@ void SdlEventPump::pump(EventSink& sink) {
     boxes_.showPending();
     if (takeStopSignal()) sink.onWindowEvent(WindowEvent::Stop);
     uint32_t id = window_.id();
+    if (!pumped_) {
+        pumped_ = true;
+        input_.syncLockKeys(sink);
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == boxWakeEventType()) {
@@ -60,7 +64,12 @@ void SdlEventPump::pump(EventSink& sink) {
             sink.onWindowEvent(WindowEvent::Expose);
             continue;
         }
-        if (auto e = translateEvent(event, id)) sink.onWindowEvent(*e);
+        input_.translate(event, sink);
+        if (auto e = translateEvent(event, id)) {
+            sink.onWindowEvent(*e);
+            // Lock keys switched in another window.
+            if (*e == WindowEvent::FocusGained) input_.syncLockKeys(sink);
+        }
     }
 }
 

@@ -1,11 +1,14 @@
 // The event pump on SDL2: SDL's window events, the engine's Alt hotkeys and the stop signals
-// become window events for the engine; boxes other threads asked for are shown here.
+// become window events for the engine, keys, text, the mouse and the pads input events (the
+// keys of a hotkey too, as a Windows game sees a key pressed with Alt); boxes other threads
+// asked for are shown here.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "platform/host.h"
+#include "platform/sdl/sdl_input.h"
 
 union SDL_Event;
 
@@ -26,15 +29,19 @@ std::optional<WindowEvent> translateEvent(const SDL_Event& event, uint32_t windo
 class SdlEventPump final : public EventPump {
   public:
     SdlEventPump(SdlWindow& window, SdlPresenter& presenter, SdlMessageBoxes& boxes)
-        : window_(window), presenter_(presenter), boxes_(boxes) {}
+        : window_(window), presenter_(presenter), boxes_(boxes), input_(window) {}
     void pump(EventSink& sink) override;
     // On the real clock the wait ends early when an event arrives; a virtual clock just moves.
     void waitFor(Clock& clock, uint32_t ms) override;
+
+    SdlInput& input() { return input_; }
 
   private:
     SdlWindow& window_;
     SdlPresenter& presenter_;
     SdlMessageBoxes& boxes_;
+    SdlInput input_;
+    bool pumped_ = false;
 };
 
 }  // namespace rs::platform::sdl

@@ -13,6 +13,10 @@ bool SdlVideo::start(std::string* error) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // SIGINT and SIGTERM are the engine's (platform/stop_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The input method shows what is being composed in its own window, placed where the game
+    // asks (as a Windows input method does), rather than leaving the drawing to the game.
+    SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "1");
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
     // The window class the desktop groups the window by.
     setenv("SDL_VIDEO_X11_WMCLASS", "RuneStage", 0);
     // Without a Wayland session there is nothing for SDL's Wayland probe to find but noise.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/cursor_pictures.h"
 #include "platform/encoding.h"
 #include "platform/window_icon.h"
 
@@ -48,10 +49,15 @@ std::unique_ptr<SdlWindow> SdlWindow::create(const SdlWindowOptions& options, st
         if (error) *error = std::string("SDL could not create a renderer: ") + SDL_GetError();
         return nullptr;
     }
+    // Typed text always arrives, whether or not the game opened its input method.
+    SDL_StartTextInput();
     return w;
 }
 
 SdlWindow::~SdlWindow() {
+    for (SDL_Cursor* c : cursors_) {
+        if (c) SDL_FreeCursor(c);
+    }
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
 }
@@ -168,6 +174,53 @@ std::optional<PixelPoint> SdlWindow::cursorPosition() const {
     double k = pixelsPerPoint();
     return PixelPoint{static_cast<int32_t>(std::lround((gx - wx) * k)),
                       static_cast<int32_t>(std::lround((gy - wy) * k))};
+}
+
+void SdlWindow::setCursorHidden(bool hidden) { SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE); }
+
+void SdlWindow::setCursorShape(int32_t shape) {
+    if (shape < 0 || shape >= static_cast<int32_t>(cursors_.size())) return;
+    SDL_Cursor*& cursor = cursors_[static_cast<size_t>(shape)];
+    if (!cursor) {
+        if (shape < kFirstOwnCursor) {
+            cursor = SDL_CreateSystemCursor(shape == 0 ? SDL_SYSTEM_CURSOR_ARROW
+                                                       : SDL_SYSTEM_CURSOR_WAIT);
+        } else {
+            CursorPicture c = cursorPicture(shape);
+            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(
+                c.picture.pixels.data(), c.picture.width, c.picture.height, 32, c.picture.width * 4,
+                SDL_PIXELFORMAT_ARGB8888);
+            if (s) {
+                cursor = SDL_CreateColorCursor(s, c.hotSpot.x, c.hotSpot.y);
+                SDL_FreeSurface(s);
+            }
+        }
+    }
+    if (!cursor) return;
+    SDL_SetCursor(cursor);
+    cursorShape_ = shape;
+}
+
+namespace {
+
+// A client pixel in SDL's window points, kept to what a window system can address.
+int clientPoint(int32_t pixels, double k) {
+    return static_cast<int>(std::clamp(std::lround(pixels / k), -32768L, 32767L));
+}
+
+}  // namespace
+
+void SdlWindow::warpPointer(PixelPoint client) {
+    double k = pixelsPerPoint();
+    SDL_WarpMouseInWindow(window_, clientPoint(client.x, k), clientPoint(client.y, k));
+}
+
+void SdlWindow::setTextInputRect(const PixelRect& client) {
+    double k = pixelsPerPoint();
+    SDL_Rect r{clientPoint(client.x, k), clientPoint(client.y, k), clientPoint(client.width, k),
+               clientPoint(client.height, k)};
+    SDL_SetTextInputRect(&r);
+    textInputRect_ = client;
 }
 
 }  // namespace rs::platform::sdl

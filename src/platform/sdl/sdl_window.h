@@ -2,13 +2,16 @@
 // pixels; SDL's window calls take points, which differ on a HiDPI desktop.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
+#include "platform/cursor_pictures.h"
 #include "platform/host.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
+struct SDL_Cursor;
 
 namespace rs::platform::sdl {
 
@@ -43,6 +46,10 @@ class SdlWindow final : public Window {
     bool fullScreen() const override;
     void setOpacity(int32_t alpha) override;
     std::optional<PixelPoint> cursorPosition() const override;
+    void setCursorHidden(bool hidden) override;
+    void setCursorShape(int32_t shape) override;
+    void warpPointer(PixelPoint client) override;
+    void setTextInputRect(const PixelRect& client) override;
 
     SDL_Window* handle() const { return window_; }
     SDL_Renderer* renderer() const { return renderer_; }
@@ -51,12 +58,19 @@ class SdlWindow final : public Window {
     std::string titleUtf8() const;
     // Pixels per point (1 except on HiDPI desktops).
     double pixelsPerPoint() const;
+    // The last composition rectangle (client pixels) and cursor shape set.
+    const std::optional<PixelRect>& textInputRect() const { return textInputRect_; }
+    int32_t cursorShape() const { return cursorShape_; }
 
   private:
     SdlWindow() = default;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     bool shown_ = false;
+    // The cursors made so far, by shape.
+    std::array<SDL_Cursor*, kLastOwnCursor + 1> cursors_{};
+    int32_t cursorShape_ = 0;
+    std::optional<PixelRect> textInputRect_;
 };
 
 }  // namespace rs::platform::sdl
