@@ -98,9 +98,9 @@ void software(benchmark::State& st, Change c) {
             w.presenter().transfer({s.screen->pixels, kW, kH}, {d.left, d.top, d.right, d.bottom});
         s.layer.dirty.reset();
     }
-    st.counters["upload_bytes"] = benchmark::Counter(
-        static_cast<double>((w.presenter().uploadedPixels() - before) * 4),
-        benchmark::Counter::kAvgIterations);
+    st.counters["upload_bytes"] =
+        benchmark::Counter(static_cast<double>((w.presenter().uploadedPixels() - before) * 4),
+                           benchmark::Counter::kAvgIterations);
 }
 
 void gpu(benchmark::State& st, Change c) {
@@ -137,12 +137,12 @@ void BM_SoftwareSmallSpriteRedrawn(benchmark::State& st) {
 }
 void BM_GpuSmallSpriteRedrawn(benchmark::State& st) { gpu(st, Change::SmallMoveAndRedraw); }
 
-BENCHMARK(BM_SoftwareEverySprite)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GpuEverySprite)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SoftwareSmallSpriteMoved)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GpuSmallSpriteMoved)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SoftwareSmallSpriteRedrawn)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GpuSmallSpriteRedrawn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoftwareEverySprite)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GpuEverySprite)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SoftwareSmallSpriteMoved)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GpuSmallSpriteMoved)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SoftwareSmallSpriteRedrawn)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GpuSmallSpriteRedrawn)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -162,9 +162,7 @@ TEST(GpuComposer, OnlyChangedFramesAreUploaded) {
     EXPECT_EQ(headless.scenes(), 2);
     EXPECT_EQ(headless.uploads(), 2);
     // Drawing into frame 2 uploads it alone.
-    graphics::Frame& disc = *g.e.frames->at(2);
-    graphics::putPixel(disc, 8, 8, 0xFFFFFFFFu);
-    graphics::frameChanged(*g.e.frames, disc, 8, 8);
+    g.drawIntoDisc();
     g.present();
     EXPECT_EQ(headless.uploads(), 3);
     EXPECT_EQ(headless.uploadedBytes(), (64 * 48 + 16 * 16 * 2) * 4);
@@ -244,12 +242,9 @@ TEST(GpuComposer, TheWaveDrawsRowStripsEveryTurn) {
         EXPECT_FLOAT_EQ(q.corners[3].v, (row + 1) / 48.0f);
     }
     // The software composer's picture of the same scene, exactly: the rows are unscaled.
-    s.composeAll(1.5f);
     platform::ReferenceGpu gpu;
     gpu.draw(std::move(list));
-    graphics::Image software = s.image();
-    for (uint32_t& p : software.pixels) p |= 0xFF000000u;
-    EXPECT_TRUE(imageOf(gpu.target()) == software);
+    EXPECT_TRUE(imageOf(gpu.target()) == softwarePicture(s, 1.5f));
 
     // While the wave is on every turn draws the scene, though nothing else changed.
     int64_t scenes = headless.scenes();

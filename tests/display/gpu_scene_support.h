@@ -83,6 +83,14 @@ inline PictureDifference expectNearSoftware(const std::string& scene, const grap
     return d;
 }
 
+// The software composer's picture of the whole scene at time t, opaque as a window shows it.
+inline graphics::Image softwarePicture(Scene& s, float t = 0) {
+    s.composeAll(t);
+    graphics::Image image = s.image();
+    for (uint32_t& p : image.pixels) p |= 0xFF000000u;
+    return image;
+}
+
 // Opaque pixels of every colour but pure green, without alpha.
 inline std::unique_ptr<graphics::Frame> noisePicture(int32_t w, int32_t h, uint32_t seed) {
     auto f = graphics::createFrame(w, h, 32, 0);
@@ -160,6 +168,12 @@ struct GpuGame {
     void present() {
         e.sceneChanged = 1;
         display::present(e);
+    }
+    // A white pixel drawn into the disc's middle, reported as a drawing command reports it.
+    void drawIntoDisc() {
+        graphics::Frame& disc = *e.frames->at(2);
+        graphics::putPixel(disc, 8, 8, 0xFFFFFFFFu);
+        graphics::frameChanged(*e.frames, disc, 8, 8);
     }
     uint32_t textureOf(int32_t slot) const {
         return display::GpuTextures::idOf(*e.frames->at(slot));

@@ -92,9 +92,7 @@ TEST(SdlGpu, OpaqueUnscaledScenesAreIdentical) {
         SCOPED_TRACE(scene.name);
         auto s = goldenBaseScene();
         scene.build(*s);
-        s->composeAll();
-        graphics::Image software = s->image();
-        for (uint32_t& p : software.pixels) p |= 0xFF000000u;
+        graphics::Image software = softwarePicture(*s);
         graphics::Image shown = g.draw(s->gpuList());
         EXPECT_TRUE(shown == software) << describe(pictureDifference(shown, software));
     }
@@ -151,9 +149,9 @@ TEST(SdlGpu, BlendModesFollowTheirFormulas) {
             }
             auto expected = static_cast<int32_t>(std::lround(std::clamp(r, 0.0, 1.0) * 255));
             auto got = static_cast<int32_t>((shown >> (8 * ch)) & 0xFF);
-            EXPECT_NEAR(got, expected, 2) << std::hex << "target " << c.target << " colour "
-                                          << c.colour << std::dec << " mode " << c.mode
-                                          << " opacity " << c.opacity << " channel " << ch;
+            EXPECT_NEAR(got, expected, 2)
+                << std::hex << "target " << c.target << " colour " << c.colour << std::dec
+                << " mode " << c.mode << " opacity " << c.opacity << " channel " << ch;
         }
     }
 }
@@ -172,9 +170,7 @@ TEST(SdlGpu, OnlyChangedFramesAreUploaded) {
     g.run("spmove2", {1, 30, 20});
     g.present();
     EXPECT_EQ(gpu.uploads(), 2);
-    graphics::Frame& disc = *g.e.frames->at(2);
-    graphics::putPixel(disc, 8, 8, 0xFFFFFFFFu);
-    graphics::frameChanged(*g.e.frames, disc, 8, 8);
+    g.drawIntoDisc();
     g.present();
     EXPECT_EQ(gpu.uploads(), 3);
     EXPECT_EQ(w.presenter().picture().pixels[(20 + 8) * 64 + 30 + 8], 0xFFFFFFFFu);

@@ -33,8 +33,8 @@ TEST(WindowProgram, TheDemoInAWindowShowsWhatAHeadlessRunShows) {
           std::string("--fullscreen --filter sharp"), std::string("--back-end software")}) {
         SCOPED_TRACE(mode);
         ProgramRun r =
-            runestage("--virtual-clock --timeout 120 --exit-at 3200 --back-end directdraw " +
-                      mode + " --screenshot '" + shot + "' '" + dir.path() + "'");
+            runestage("--virtual-clock --timeout 120 --exit-at 3200 --back-end directdraw " + mode +
+                      " --screenshot '" + shot + "' '" + dir.path() + "'");
         EXPECT_EQ(r.status, 0) << r.err;
         auto image = graphics::readPng(shot);
         ASSERT_TRUE(image);
@@ -68,9 +68,10 @@ TEST(WindowProgram, TheDemoOnTheGpuShowsWhatTheReferenceGpuShows) {
     ASSERT_TRUE(software);
     PictureDifference s = neighbourhoodDifference(*gpu, *software);
     EXPECT_LE(s.meanChannel, 0.3) << describe(s);
-    std::printf("demo on the GPU: against the reference GPU %s; against the software composer "
-                "%s\n",
-                describe(d).c_str(), describe(s).c_str());
+    std::printf(
+        "demo on the GPU: against the reference GPU %s; against the software composer "
+        "%s\n",
+        describe(d).c_str(), describe(s).c_str());
     // The picture is taken from the game-size target whatever the window shows.
     for (const std::string& mode :
          {std::string("--scale 3 --filter linear"), std::string("--fullscreen --filter sharp")}) {
@@ -83,11 +84,13 @@ TEST(WindowProgram, TheDemoOnTheGpuShowsWhatTheReferenceGpuShows) {
 
 TEST(WindowProgram, KindTwoNeedsARendererWithCustomBlends) {
     TempDir dir;
-    writeGame(dir, ".var r 1\n var r\n push 64\n push 48\n push 0\n push 4\n cmd screen\n =\n ;\n"
-                   " push -1\n push 0\n push 0\n push 0\n push 0\n push 0\n push 0\n"
-                   " pushs \"\\{r}\"\n cmd print\n ;\n cmd end\n");
+    writeGame(dir,
+              ".var r 1\n var r\n push 64\n push 48\n push 0\n push 4\n cmd screen\n =\n ;\n"
+              " push -1\n push 0\n push 0\n push 0\n push 0\n push 0\n push 0\n"
+              " pushs \"\\{r}\"\n cmd print\n ;\n cmd end\n");
     auto kind = [&](const std::string& options) {
-        ProgramRun r = runestage("--virtual-clock --timeout 60 " + options + " '" + dir.path() + "'");
+        ProgramRun r =
+            runestage("--virtual-clock --timeout 60 " + options + " '" + dir.path() + "'");
         EXPECT_EQ(r.status, 0) << r.err;
         return r.err;
     };
