@@ -24,6 +24,7 @@ double channelOf(uint32_t p, int ch) {
 
 // Bilinear sample at (u, v), texel centres at (i + 0.5) / size, clamped at the edges.
 Rgba sample(const TextureImage& t, double u, double v) {
+    if (!std::isfinite(u) || !std::isfinite(v)) u = v = 0;
     double s = u * t.width - 0.5;
     double r = v * t.height - 0.5;
     double fx = std::floor(s), fy = std::floor(r);
