@@ -40,7 +40,9 @@ class SdlPresenter final : public Presenter {
 
     // Draws the picture into the window again (after an expose or a size change).
     void redraw();
-    // The renderer lost its textures (a device reset): the whole picture is uploaded again.
+    // The renderer lost its textures (a device reset): the whole picture is uploaded again; with
+    // kind 2 every texture is dropped and the loss counted, so that the engine uploads its frames
+    // again and draws the scene anew.
     void restoreTextures();
     // Draws the picture as the window shows it and reads the whole client area back from the
     // renderer: what the player sees, borders included.
