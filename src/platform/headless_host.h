@@ -1,7 +1,8 @@
 // A host without a display: message boxes go to standard error as "[caption] text" in UTF-8 and
 // are answered with their default button; the window is a title and a size held in memory, in
 // window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window would
-// show; window events come only from what is posted to the event pump.
+// show; window events come only from what is posted to the event pump; the sound output is a
+// null device unless another is set.
 #pragma once
 
 #include <deque>
@@ -155,6 +156,11 @@ class HeadlessHost final : public Host {
     EventPump& events() override { return pump_; }
     Window& window() override { return window_; }
     Presenter& presenter() override { return presenter_; }
+    AudioDevice& audio() override { return *audio_; }
+
+    // Replaces the sound output (a null device at first: nothing is heard). Only before the
+    // engine opens it.
+    void setAudio(std::unique_ptr<AudioDevice> audio) { audio_ = std::move(audio); }
 
     HeadlessMessageBoxes& boxes() { return boxes_; }
     HeadlessEventPump& headlessEvents() { return pump_; }
@@ -167,6 +173,7 @@ class HeadlessHost final : public Host {
     HeadlessEventPump pump_;
     HeadlessWindow window_;
     HeadlessPresenter presenter_;
+    std::unique_ptr<AudioDevice> audio_ = std::make_unique<NullAudioDevice>();
 };
 
 }  // namespace rs::platform

@@ -1,6 +1,6 @@
-// The one door to the host system. The engine core reaches windows, message boxes, the clock and
-// the event queue only through these interfaces; `headless_host` implements them without a
-// display, and an SDL implementation drives a real window.
+// The one door to the host system. The engine core reaches windows, message boxes, the clock, the
+// event queue and the sound output only through these interfaces; `headless_host` implements them
+// without a display, and an SDL implementation drives a real window.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/presenter.h"
 #include "platform/view_transform.h"
@@ -140,6 +141,8 @@ class Host {
     virtual Window& window() = 0;
     // The back-end that shows the composed screen in the window.
     virtual Presenter& presenter() = 0;
+    // The sound output; the engine opens it on the first play request.
+    virtual AudioDevice& audio() = 0;
 };
 
 }  // namespace rs::platform

@@ -9,6 +9,13 @@
 
 namespace rs::shell {
 
+// The player's sound settings: they scale the game's mix as it is heard (an audio capture keeps
+// the mix before them). Set by --volume and --mute, and by the [sound] section of the settings.
+struct PlayerSound {
+    int32_t volume = 100;  // 0-100
+    bool mute = false;
+};
+
 struct AppState {
     // The main window exists until it is destroyed (a fatal script error, the player closing it).
     bool mainWindow = true;
@@ -52,6 +59,9 @@ struct AppState {
     // False with --no-simd: the switch stays off and the blits run their plain code only.
     bool simdAllowed = true;
     int32_t cpuClockKHz = 33000;
+    // The registry value "MV_Mode", which scripts read with the movie mode command.
+    int32_t movieMode = 0;
+    PlayerSound playerSound;
 
     // The window: 1 from its creation until it loses the focus, then 1 again when it regains it.
     int32_t windowActive = 1;

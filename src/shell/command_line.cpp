@@ -1,6 +1,7 @@
 #include "shell/command_line.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "runtime/value.h"
 
@@ -10,24 +11,24 @@ namespace {
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
-// The value of an option in milliseconds of engine time (0 to 2^31 - 1), taken from the next
-// argument; false with an error when it is missing or not such a number.
-bool takeMilliseconds(const std::vector<std::string>& args, size_t& i, const char* option,
-                      int64_t& out, std::vector<std::string>& errors) {
-    if (i + 1 >= args.size()) {
-        errors.push_back(std::string(option) + " needs a number of milliseconds");
-        return false;
+// The value after the option at args[i] (i then points at it); null, with `missing` noted as an
+// error, when there is none (or it is empty and must not be).
+const std::string* optionValue(const std::vector<std::string>& args, size_t& i,
+                               std::vector<std::string>& errors, const char* missing,
+                               bool nonEmpty) {
+    if (i + 1 >= args.size() || (nonEmpty && args[i + 1].empty())) {
+        errors.push_back(missing);
+        return nullptr;
     }
+    return &args[++i];
+}
+
+// The whole decimal number `v` when it lies from `low` to `high`.
+std::optional<long long> wholeNumber(const std::string& v, long long low, long long high) {
     char* end = nullptr;
-    const std::string& v = args[++i];
-    long long ms = std::strtoll(v.c_str(), &end, 10);
-    if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
-        errors.push_back(std::string(option) + " needs milliseconds from 0 to 2147483647, not '" +
-                         v + "'");
-        return false;
-    }
-    out = ms;
-    return true;
+    long long n = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || !end || *end != '\0' || n < low || n > high) return std::nullopt;
+    return n;
 }
 
 }  // namespace
@@ -53,6 +54,8 @@ const char* usageText() {
            "                     milliseconds of engine time from the start instead\n"
            "  --exit-at MS       end the run in order at MS milliseconds of engine time from\n"
            "                     the start\n"
+           "  --version          print the version and exit\n"
+           "  --help             print this text and exit\n"
            "\n"
            "Window options:\n"
            "  --scale N          window size: N times the game screen (1-16; default: the\n"
@@ -66,15 +69,21 @@ const char* usageText() {
            "                     told about; direct3d draws the sprites on the GPU, where\n"
            "                     the renderer allows it (default: the configuration's)\n"
            "\n"
+           "Sound options:\n"
+           "  --audio-capture FILE\n"
+           "                     write everything the game's mix made, from the start to the end,\n"
+           "                     as a WAVE file (44100 Hz, 16-bit stereo; before --volume and\n"
+           "                     --mute)\n"
+           "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
+           "  --mute             play no sound (the game's sound still runs)\n"
+           "\n"
            "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
            "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
            "SIGTERM end the run in order without asking.\n"
-           "  --version          print the version and exit\n"
-           "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
-           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the "
-           "run.\n";
+           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot or the\n"
+           "audio capture cannot be written, 2 after a fatal script error, 3 when the --timeout\n"
+           "watchdog stopped the run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
@@ -88,46 +97,48 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--virtual-clock") {
                 o.virtualClock = true;
             } else if (a == "--timeout") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--timeout needs a number of seconds");
-                    continue;
-                }
+                auto v =
+                    optionValue(args, i, o.errors, "--timeout needs a number of seconds", false);
+                if (!v) continue;
                 char* end = nullptr;
-                double s = std::strtod(args[++i].c_str(), &end);
+                double s = std::strtod(v->c_str(), &end);
                 if (!end || *end != '\0' || !(s > 0)) {
-                    o.errors.push_back("--timeout needs a positive number of seconds, not '" +
-                                       args[i] + "'");
+                    o.errors.push_back("--timeout needs a positive number of seconds, not '" + *v +
+                                       "'");
                 } else {
                     o.timeoutSeconds = s;
                 }
             } else if (a == "--screenshot") {
-                if (i + 1 >= args.size() || args[i + 1].empty()) {
-                    o.errors.push_back("--screenshot needs a file name");
-                    continue;
-                }
-                o.screenshotPath = args[++i];
-            } else if (a == "--screenshot-at") {
-                if (!takeMilliseconds(args, i, "--screenshot-at", o.screenshotAtMs, o.errors))
-                    continue;
-            } else if (a == "--exit-at") {
-                if (!takeMilliseconds(args, i, "--exit-at", o.exitAtMs, o.errors)) continue;
-            } else if (a == "--scale") {
-                const std::string v = i + 1 < args.size() ? args[++i] : "";
-                char* end = nullptr;
-                long n = std::strtol(v.c_str(), &end, 10);
-                if (v.empty() || !end || *end != '\0' || n < 1 || n > platform::kMaxWindowScale) {
-                    o.errors.push_back("--scale needs a whole number from 1 to " +
-                                       std::to_string(platform::kMaxWindowScale) + ", not '" + v +
-                                       "'");
+                if (auto v = optionValue(args, i, o.errors, "--screenshot needs a file name", true))
+                    o.screenshotPath = *v;
+            } else if (a == "--screenshot-at" || a == "--exit-at") {
+                std::string missing = a + " needs a number of milliseconds";
+                auto v = optionValue(args, i, o.errors, missing.c_str(), false);
+                if (!v) continue;
+                if (auto ms = wholeNumber(*v, 0, 0x7FFFFFFF)) {
+                    (a == "--exit-at" ? o.exitAtMs : o.screenshotAtMs) = *ms;
                 } else {
-                    o.scale = static_cast<int32_t>(n);
+                    o.errors.push_back(a + " needs milliseconds from 0 to 2147483647, not '" + *v +
+                                       "'");
+                }
+            } else if (a == "--scale") {
+                std::string range =
+                    "--scale needs a whole number from 1 to " + std::to_string(platform::kMaxWindowScale);
+                auto v = optionValue(args, i, o.errors, range.c_str(), false);
+                if (!v) continue;
+                if (auto n = wholeNumber(*v, 1, platform::kMaxWindowScale)) {
+                    o.scale = static_cast<int32_t>(*n);
+                } else {
+                    o.errors.push_back(range + ", not '" + *v + "'");
                 }
             } else if (a == "--filter") {
-                const std::string v = i + 1 < args.size() ? args[++i] : "";
-                if (auto f = platform::parseScaleFilter(v)) {
+                auto v = optionValue(args, i, o.errors, "--filter needs nearest, linear or sharp",
+                                     false);
+                if (!v) continue;
+                if (auto f = platform::parseScaleFilter(*v)) {
                     o.app.scaleFilter = *f;
                 } else {
-                    o.errors.push_back("--filter needs nearest, linear or sharp, not '" + v + "'");
+                    o.errors.push_back("--filter needs nearest, linear or sharp, not '" + *v + "'");
                 }
             } else if (a == "--fullscreen" || a == "--window") {
                 int32_t mode = a == "--fullscreen" ? 1 : 0;
@@ -138,17 +149,34 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--vsync") {
                 o.vsync = true;
             } else if (a == "--back-end") {
-                const std::string v = i + 1 < args.size() ? args[++i] : "";
-                if (v == "software") {
+                auto v = optionValue(args, i, o.errors,
+                                     "--back-end needs software, directdraw or direct3d", false);
+                if (!v) continue;
+                if (*v == "software") {
                     o.app.backEndRequest = 0;
-                } else if (v == "directdraw") {
+                } else if (*v == "directdraw") {
                     o.app.backEndRequest = 1;
-                } else if (v == "direct3d") {
+                } else if (*v == "direct3d") {
                     o.app.backEndRequest = 2;
                 } else {
                     o.errors.push_back("--back-end needs software, directdraw or direct3d, not '" +
-                                       v + "'");
+                                       *v + "'");
                 }
+            } else if (a == "--audio-capture") {
+                if (auto v =
+                        optionValue(args, i, o.errors, "--audio-capture needs a file name", true))
+                    o.audioCapturePath = *v;
+            } else if (a == "--volume") {
+                auto v =
+                    optionValue(args, i, o.errors, "--volume needs a number from 0 to 100", false);
+                if (!v) continue;
+                if (auto volume = wholeNumber(*v, 0, 100)) {
+                    o.app.playerSound.volume = static_cast<int32_t>(*volume);
+                } else {
+                    o.errors.push_back("--volume needs a number from 0 to 100, not '" + *v + "'");
+                }
+            } else if (a == "--mute") {
+                o.app.playerSound.mute = true;
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;

@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "runtime/errors.h"
 #include "shell/window_events.h"
+#include "sound/sound_state.h"
 #include "text/font_state.h"
 
 namespace rs {
@@ -25,6 +26,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       text(text::createTextState()),
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
+      sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -40,6 +42,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 }
 
 Engine::~Engine() {
+    // Sound first: its streams and the output stop before anything they report to goes.
+    sound::shutdownSound(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);

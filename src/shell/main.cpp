@@ -20,6 +20,7 @@
 #include "shell/engine.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
+#include "sound/sound_state.h"
 
 #ifndef RUNESTAGE_VERSION
 #define RUNESTAGE_VERSION "0.0.0"
@@ -37,9 +38,15 @@ void startWatchdog(double seconds) {
     }).detach();
 }
 
-// The run over a host: the game, the planned end and the screenshot.
+// The run over a host: the game, the planned end, the screenshot and the sound capture.
 int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
     rs::Engine engine(host, options.app);
+    std::string error;
+    if (!options.audioCapturePath.empty() &&
+        !rs::sound::startAudioCapture(engine, options.audioCapturePath, error)) {
+        std::fprintf(stderr, "runestage: %s\n", error.c_str());
+        return 1;
+    }
     uint32_t start = engine.engineTime();
     std::optional<rs::shell::Screenshot> shot;
     if (!options.screenshotPath.empty())
@@ -51,8 +58,11 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
         if (options.exitAtMs >= 0 && elapsed >= options.exitAtMs && engine.app.quitLevel == 0)
             engine.app.quitLevel = 1;
     });
-    std::string error;
     if (shot && !shot->write(&error)) {
+        std::fprintf(stderr, "runestage: %s\n", error.c_str());
+        if (status == 0) status = 1;
+    }
+    if (!rs::sound::shutdownSound(engine, &error)) {
         std::fprintf(stderr, "runestage: %s\n", error.c_str());
         if (status == 0) status = 1;
     }
@@ -83,7 +93,8 @@ int main(int argc, char** argv) {
 
     // A relative -path folder or screenshot file is taken from where the program was started, as
     // a shell user means it; the game folder then becomes the current folder.
-    for (std::string* path : {&options.app.dataFolderPrefix, &options.screenshotPath}) {
+    for (std::string* path :
+         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;

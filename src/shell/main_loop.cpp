@@ -5,6 +5,7 @@
 #include "runtime/interpreter.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "sound/sound_state.h"
 
 namespace rs::shell {
 
@@ -53,6 +54,9 @@ bool mainLoopTurn(Engine& e) {
     ScriptThread* main = e.threads.at(0);
     if (!main) return false;
     uint32_t now = e.engineTime();
+    // On a virtual clock the mix catches up with the clock before the scripts of the turn run:
+    // what they start sounds from this moment.
+    sound::advanceSound(e);
     bool ran = false;
     if (timeBefore(main->wake_time, now) && e.app.quitLevel == 0) {
         runChain(e, now);

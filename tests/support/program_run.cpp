@@ -56,9 +56,9 @@ void writeGame(const TempDir& dir, const std::string& source) {
 }
 
 void copyDemo(const TempDir& dir) {
-    std::string demo = std::string(RS_DEMO_DIR) + "/obj/" + u8(u8"雪花ノ記憶.o");
-    std::string cmd = "mkdir -p '" + dir.path() + "/obj' '" + dir.path() + "/save' && cp '" + demo +
-                      "' '" + dir.path() + "/obj/'";
+    // The script, its music and sound effect, and a fresh save folder.
+    std::string cmd = "cp -r '" + std::string(RS_DEMO_DIR) + "/.' '" + dir.path() +
+                      "/' && rm -rf '" + dir.path() + "/save' && mkdir -p '" + dir.path() + "/save'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_host.h"
 
+#include "platform/sdl/sdl_audio_device.h"
+
 #include <SDL.h>
 
 #include <cstdlib>
@@ -55,6 +57,7 @@ std::unique_ptr<SdlHost> SdlHost::create(std::unique_ptr<Clock> clock,
     if (!host->window_) return nullptr;
     host->presenter_ = std::make_unique<SdlPresenter>(*host->window_, options.filter, options.kind);
     host->boxes_ = std::make_unique<SdlMessageBoxes>(options.boxEcho, options.boxAnswer);
+    host->audio_ = createAudioDevice();
     host->boxes_->setOwner(host->window_.get());
     host->events_ =
         std::make_unique<SdlEventPump>(*host->window_, *host->presenter_, *host->boxes_);

@@ -54,7 +54,7 @@ class SdlHost final : public Host {
     EventPump& events() override { return *events_; }
     Window& window() override { return *window_; }
     Presenter& presenter() override { return *presenter_; }
-    // (The sound output joins here as the host's audio door.)
+    AudioDevice& audio() override { return *audio_; }
 
     SdlWindow& sdlWindow() { return *window_; }
     SdlPresenter& sdlPresenter() { return *presenter_; }
@@ -69,6 +69,8 @@ class SdlHost final : public Host {
     std::unique_ptr<SdlPresenter> presenter_;
     std::unique_ptr<SdlMessageBoxes> boxes_;
     std::unique_ptr<SdlEventPump> events_;
+    // The sound output (SDL's audio subsystem, opened on the first play request).
+    std::unique_ptr<AudioDevice> audio_;
 };
 
 }  // namespace rs::platform::sdl
