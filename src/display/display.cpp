@@ -99,13 +99,60 @@ bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t heigh
     return !out.empty();
 }
 
+namespace {
+
+// The presentation has been made: the rectangle starts empty again.
+void presented(Engine& e, DisplayState& d) {
+    d.sprites.dirty.reset();
+    e.sceneChanged = 0;
+    ++d.presentations;
+    d.lastPresentTime = e.engineTime();
+}
+
+// Back-end kind 2: after a change the whole scene is drawn again by the presenter; a turn in which
+// nothing changed presents nothing.
+void presentDirect3D(Engine& e, DisplayState& d, const graphics::Frame& screen) {
+    platform::Presenter& presenter = e.host.presenter();
+    if (presenter.textureLosses() != d.gpu.lossesSeen) {
+        d.gpu.lossesSeen = presenter.textureLosses();
+        graphics::releaseAllSurfaces(*e.frames);
+        d.gpu.forgetScratch();
+    }
+    d.sprites.widenForWave(screen.width);
+    if (d.sprites.dirty.empty()) return;
+    d.sprites.markScreen(screen.width, screen.height);
+    platform::DrawList list;
+    GpuComposer c{d.sprites,
+                  *e.frames,
+                  d.gpu,
+                  presenter.textureLimits(),
+                  screen.width,
+                  screen.height,
+                  static_cast<float>(e.engineTime()) / 1000.0f};
+    graphics::ComposeResult result = composeDirect3D(c, list);
+    if (e.app.moviePlaying) list.movie = d.movieRect;
+    presenter.drawScene(std::move(list));
+    if (result == graphics::ComposeResult::SpriteLinkLoop) {
+        e.host.window().setTitle(kLinkLoopTitle);
+        return;
+    }
+    presented(e, d);
+}
+
+}  // namespace
+
 void present(Engine& e) {
     DisplayState& d = *e.display;
     if (!d.display) return;
+    if (e.app.moviePlaying && d.movieRect.x < 0) return;
     graphics::Frame& screen = *d.display->screen;
     d.sprites.dirty.clip(screen.width, screen.height);
     if (e.app.quitLevel > 0) return;
     if (e.sceneChanged == 0) return;
+    if (e.host.presenter().kind() == platform::BackEndKind::Direct3D) {
+        presentDirect3D(e, d, screen);
+        return;
+    }
 
     graphics::BlitContext blit;
     blit.mmx = e.app.hasMmx > 0;
@@ -121,10 +168,7 @@ void present(Engine& e) {
         platform::ScreenPixels pixels{screen.pixels, screen.width, screen.height};
         e.host.presenter().transfer(pixels, platform::ScreenRect{r.left, r.top, r.right, r.bottom});
     }
-    d.sprites.dirty.reset();
-    e.sceneChanged = 0;
-    ++d.presentations;
-    d.lastPresentTime = e.engineTime();
+    presented(e, d);
 }
 
 void markWholeScreen(Engine& e) {

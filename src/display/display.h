@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/gpu_composer.h"
 #include "display/screen_mode.h"
 #include "graphics/frame.h"
 #include "graphics/sprite_layer.h"
@@ -51,6 +52,11 @@ class DisplayState final : public graphics::FrameChangeListener {
     // Window or full screen, and where the picture lies in the window.
     ScreenModeState mode;
     platform::ViewTransform view;
+    // Back-end kind 2: the textures the presenter holds for the frames.
+    GpuTextures gpu;
+    // The rectangle of the game screen a playing movie covers (while the application state says
+    // that one plays); x < 0 means centred at the movie's own size, and then nothing is presented.
+    platform::PixelRect movieRect;
     // Presentations so far and the engine time of the last one.
     int64_t presentations = 0;
     uint32_t lastPresentTime = 0;
@@ -78,10 +84,12 @@ void destroyDisplay(Engine& e);
 // The whole screen is to be drawn again and shown at the next presentation (a repaint).
 void markWholeScreen(Engine& e);
 
-// Present: clips the dirty rectangle to the screen; unless the program is stopping or the scene
-// did not change, composes the scene and transfers the dirty rectangle to the window, then
-// empties the rectangle and clears sceneChanged. The wave's time is the engine clock's, so runs
-// on a virtual clock are repeatable.
+// Present: nothing while a movie centred at its own size plays; clips the dirty rectangle to the
+// screen; unless the program is stopping or the scene did not change, composes the scene and
+// shows it, then empties the rectangle and clears sceneChanged. Back-end kinds 0 and 1 compose in
+// software and transfer the dirty rectangle to the window; kind 2 draws the whole scene through
+// the presenter's draw list, when anything changed at all (the wave counts as a change while it
+// is on). The wave's time is the engine clock's, so runs on a virtual clock are repeatable.
 void present(Engine& e);
 
 // The rectangle a presentation transfers: the dirty rectangle inside the screen, or nothing.

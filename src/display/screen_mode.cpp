@@ -187,9 +187,9 @@ void startBackEnd(Engine& e) {
     platform::BackEndKind kind = e.app.backEndRequest >= 0
                                      ? static_cast<platform::BackEndKind>(e.app.backEndRequest)
                                      : presenter.kind();
-    if (kind == platform::BackEndKind::Direct3D) {
-        runtime::appendErrorLog(e, "初期化中の警告",
-                                "Direct3Dの表示はまだありません\nDirectDrawを使用します");
+    if (kind == platform::BackEndKind::Direct3D && !presenter.drawsScenes()) {
+        runtime::appendErrorLog(e, "初期化中の警告(0)",
+                                "Direct3Dに相当する描画機能がありません\nDirectDrawを使用します");
         kind = platform::BackEndKind::DirectDraw;
     }
     presenter.setKind(kind);

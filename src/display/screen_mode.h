@@ -72,7 +72,7 @@ void onFocusGained(Engine& e);
 // The back-end kind the configuration asks for.
 platform::BackEndKind configuredBackEnd(const shell::AppState& app);
 // StartBackEnd: the kind that runs: --back-end over the host's choice; kind 2 (the GPU composer)
-// runs as kind 1 and says so in the error log.
+// only where the presenter can draw scenes, else kind 1 with an entry in the error log.
 void startBackEnd(Engine& e);
 // Start-up of the window: caption and icon, the back-end, the start mode, the window placed for
 // the default screen and painted with the plain background.

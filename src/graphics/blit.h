@@ -108,6 +108,22 @@ void blendScaled(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy,
                  int32_t sh, Frame& dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
                  int32_t alpha);
 
+// A rectangle within a placement: offsets from its upper-left corner and a size.
+struct PartRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t w = 0;
+    int32_t h = 0;
+};
+// What the composer's masked drawing of a sprite (acmcopy of the sprite over the screen, its
+// scaled form when the placement of w x h differs from the source rectangle's size; the mask read
+// at the source rectangle) does to the screen, as a picture to be alpha-blended over it: the
+// source's colour with the mask weight as alpha. Unscaled, pixels outside the source frame or the
+// mask get alpha 0; scaled, both are sampled as acmcopyScaled samples them. Only the part `part`
+// of the placement is made, rows top down into `out` (part.w * part.h pixels).
+void maskedOverlay(FrameRect src, const Frame& mask, int32_t w, int32_t h, PartRect part,
+                   MaskCurve curve, uint32_t* out);
+
 void modcopy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, const Frame& map,
              int32_t mx, int32_t my, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
              int32_t strength);

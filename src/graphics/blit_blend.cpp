@@ -277,6 +277,29 @@ void acmcopyScaled(const BlitContext& c, FrameRect src1, FrameRect src2, FrameRe
     c.reportRect(dst, dx, dy, dw, dh);
 }
 
+void maskedOverlay(FrameRect src, const Frame& mask, int32_t w, int32_t h, PartRect part,
+                   MaskCurve curve, uint32_t* out) {
+    if (!src.frame) return;
+    uint8_t table[256];
+    maskCurve(curve, table);
+    bool scaled = w != src.w || h != src.h;
+    for (int32_t j = 0; j < part.h; ++j) {
+        int32_t pj = part.y + j;
+        for (int32_t i = 0; i < part.w; ++i) {
+            int32_t pi = part.x + i;
+            int32_t x = src.x + (scaled ? nearest(pi, src.w, w) : pi);
+            int32_t y = src.y + (scaled ? nearest(pj, src.h, h) : pj);
+            uint32_t texel = 0;
+            // Unscaled, acmcopy draws only where the source and the mask both have the pixel.
+            if (scaled || (src.frame->contains(x, y) && mask.contains(x, y))) {
+                uint32_t m = table[detail::indexByte(mask, x, y)];
+                texel = m << 24 | (getColour(*src.frame, x, y) & 0x00FFFFFFu);
+            }
+            *out++ = texel;
+        }
+    }
+}
+
 void pscopydiv(const BlitContext& c, const Frame& base, int32_t x1, int32_t y1, const Frame& layer,
                int32_t x2, int32_t y2, Frame& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
                int32_t opacity) {

@@ -190,29 +190,11 @@ void drawMasked(Composer& c, const Frame& src, const Frame& mask, const Sprite& 
     }
 }
 
-// The first sprite with the wave: every display row is drawn on its own, shifted sideways. Rows
-// that land above or below the screen draw nothing and are skipped, unless the sprite wraps
-// vertically or is turned.
+// The first sprite with the wave: every display row is drawn on its own, shifted sideways.
 void drawWave(Composer& c, const Sprite& s, const Frame& source) {
-    int64_t first = 0;
-    int64_t last = s.height;
-    if (!(s.attributes & spriteattr::kWrapY) && s.angle == 0) {
-        int64_t top = int64_t{s.y} + c.layer.offsetOf(s).y;
-        first = std::max<int64_t>(first, -top);
-        last = std::min<int64_t>(last, c.screen.height - top);
-    }
-    for (auto row = static_cast<int32_t>(first); row < last; ++row) {
-        SpriteRect r;
-        r.x = int64_t{s.x} + waveShift(c.layer.wave, row, c.time);
-        r.y = int64_t{s.y} + row;
-        r.width = s.width;
-        r.height = 1;
-        r.srcX = s.srcX;
-        r.srcY = toInt(s.srcY + int64_t{s.srcHeight} * row / s.height);
-        r.srcWidth = s.srcWidth;
-        r.srcHeight = s.srcHeight / s.height;
-        drawSpriteRect(c, s, source, r, Manner::First);
-    }
+    WaveRows rows = waveRows(c.layer, s, c.screen.height);
+    for (int32_t row = rows.first; row < rows.last; ++row)
+        drawSpriteRect(c, s, source, waveRowRect(c.layer.wave, s, row, c.time), Manner::First);
 }
 
 }  // namespace
@@ -227,6 +209,30 @@ int32_t waveShift(const WaveParams& w, int32_t row, float t) {
     return static_cast<int32_t>(std::clamp(shift, -2e9f, 2e9f));
 }
 
+WaveRows waveRows(const SpriteLayer& layer, const Sprite& s, int32_t screenHeight) {
+    int64_t first = 0;
+    int64_t last = s.height;
+    if (!(s.attributes & spriteattr::kWrapY) && s.angle == 0) {
+        int64_t top = int64_t{s.y} + layer.offsetOf(s).y;
+        first = std::max<int64_t>(first, -top);
+        last = std::min<int64_t>(last, screenHeight - top);
+    }
+    return {toInt(first), toInt(std::max(first, last))};
+}
+
+SpriteRect waveRowRect(const WaveParams& wave, const Sprite& s, int32_t row, float t) {
+    SpriteRect r;
+    r.x = int64_t{s.x} + waveShift(wave, row, t);
+    r.y = int64_t{s.y} + row;
+    r.width = s.width;
+    r.height = 1;
+    r.srcX = s.srcX;
+    r.srcY = toInt(s.srcY + int64_t{s.srcHeight} * row / s.height);
+    r.srcWidth = s.srcWidth;
+    r.srcHeight = s.srcHeight / s.height;
+    return r;
+}
+
 void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const SpriteRect& r,
                     Manner manner) {
     const SpriteLayer& layer = c.layer;
@@ -234,13 +240,8 @@ void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const Spr
     int64_t x = r.x + o.x;
     int64_t y = r.y + o.y;
 
-    // Opacity of the sprite within group 0 and its own group; a group alpha above 255 cannot make
-    // a sprite more than opaque.
-    int64_t a = int64_t{layer.groups[0].groupAlpha} * s.opacity() / 255;
-    if (s.group() != 0)
-        a = int64_t{layer.groups[static_cast<size_t>(s.group())].groupAlpha} * a / 255;
-    if (a <= 0) return;
-    auto opacity = static_cast<int32_t>(std::min<int64_t>(a, 255));
+    int32_t opacity = layer.opacityOf(s);
+    if (opacity <= 0) return;
 
     WrapCopies copies = wrapCopies(x, y, s.attributes, c.screen.width, c.screen.height);
     if (s.maskFrame >= 0) {
@@ -270,12 +271,7 @@ void drawSprite(Composer& c, const Sprite& s, const Frame& source, Manner manner
 ComposeResult composeSoftware(Composer& c, bool sceneChanged) {
     SpriteLayer& layer = c.layer;
     const WaveParams& wave = layer.wave;
-    if (wave.amplitude != 0 && wave.top < wave.bottom) {
-        layer.dirty.left = 0;
-        layer.dirty.right = c.screen.width - 1;
-        layer.dirty.top = std::min(layer.dirty.top, wave.top);
-        layer.dirty.bottom = std::max(layer.dirty.bottom, wave.bottom);
-    }
+    layer.widenForWave(c.screen.width);
     if (!sceneChanged) return ComposeResult::Present;
     std::memset(c.screen.pixels, 0,
                 static_cast<size_t>(c.screen.rowBytes()) * static_cast<size_t>(c.screen.height));

@@ -54,4 +54,15 @@ void drawSpriteRect(Composer& c, const Sprite& s, const Frame& source, const Spr
 // The wave's horizontal shift of display row r at time t (seconds).
 int32_t waveShift(const WaveParams& w, int32_t row, float t);
 
+// The display rows of the first sprite the wave draws: rows that land above or below the screen
+// draw nothing and are left out, unless the sprite wraps vertically or is turned.
+struct WaveRows {
+    int32_t first = 0;
+    int32_t last = 0;  // one past the last
+};
+WaveRows waveRows(const SpriteLayer& layer, const Sprite& s, int32_t screenHeight);
+// The placement of display row `row` with the wave: one row high, shifted sideways, showing
+// source row srcY + srcHeight * row / height with a source height of srcHeight / height.
+SpriteRect waveRowRect(const WaveParams& wave, const Sprite& s, int32_t row, float t);
+
 }  // namespace rs::graphics

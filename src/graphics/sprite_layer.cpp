@@ -70,6 +70,21 @@ ScreenPoint SpriteLayer::offsetOf(const Sprite& s) const {
     return p;
 }
 
+// A group alpha above 255 cannot make a sprite more than opaque.
+int32_t SpriteLayer::opacityOf(const Sprite& s) const {
+    int64_t a = int64_t{groups[0].groupAlpha} * s.opacity() / 255;
+    if (s.group() != 0) a = int64_t{groups[static_cast<size_t>(s.group())].groupAlpha} * a / 255;
+    return static_cast<int32_t>(std::clamp<int64_t>(a, 0, 255));
+}
+
+void SpriteLayer::widenForWave(int32_t width) {
+    if (wave.amplitude == 0 || wave.top >= wave.bottom) return;
+    dirty.left = 0;
+    dirty.right = width - 1;
+    dirty.top = std::min(dirty.top, wave.top);
+    dirty.bottom = std::max(dirty.bottom, wave.bottom);
+}
+
 void SpriteLayer::markRectangle(int64_t x, int64_t y, int64_t w, int64_t h, float angle) {
     if (angle == 0) {
         dirty.mark(x, y);

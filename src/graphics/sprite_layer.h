@@ -119,6 +119,12 @@ class SpriteLayer {
 
     // Group 0's offsets plus, for groups 1-15, the sprite's own group's.
     ScreenPoint offsetOf(const Sprite& s) const;
+    // The opacity the sprite is drawn with: its own times group 0's alpha and, for groups 1-15,
+    // its group's alpha (each / 255, toward zero), at most 255; 0 or less draws nothing.
+    int32_t opacityOf(const Sprite& s) const;
+    // While the wave is on, the rows it moves are redrawn at every composition: the dirty
+    // rectangle is widened to the screen's width and to rows waveTop and waveBottom.
+    void widenForWave(int32_t width);
     // Marks what the sprite covers on the screen: its rectangle (x, y)-(x + width, y + height)
     // moved by the offsets, or with an angle the rotated corners with a margin of 2 pixels; a
     // wrapping sprite's copies too.

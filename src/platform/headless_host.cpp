@@ -40,6 +40,22 @@ void HeadlessPresenter::transfer(const ScreenPixels& screen, const ScreenRect& r
     copyScreenRect(picture_, screen, rect);
 }
 
+void HeadlessPresenter::paintBlack(int32_t width, int32_t height) {
+    picture_ = blackPicture(width, height);
+    gpu_.resize(width, height);
+}
+
+void HeadlessPresenter::drawScene(DrawList&& list) {
+    uploads_ += static_cast<int64_t>(list.uploads.size());
+    uploadedBytes_ += uploadBytes(list);
+    bool present = list.present;
+    if (present) lastMovie_ = list.movie;
+    gpu_.draw(std::move(list));
+    if (!present) return;
+    ++scenes_;
+    picture_ = gpu_.target();
+}
+
 HeadlessHost::HeadlessHost(std::unique_ptr<Clock> clock, std::ostream* boxOut)
     : clock_(std::move(clock)), boxes_(boxOut) {}
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/host.h"
+#include "platform/reference_gpu.h"
 
 namespace rs::platform {
 
@@ -112,18 +113,21 @@ class HeadlessWindow final : public Window {
     std::optional<PixelRect> textInputRect_;
 };
 
-// Keeps the picture a window would show: every transfer copies the rectangle into it.
+// Keeps the picture a window would show: every transfer copies the rectangle into it. Back-end
+// kind 2 runs on a reference GPU drawn in software.
 class HeadlessPresenter final : public Presenter {
   public:
     BackEndKind kind() const override { return kind_; }
     void setKind(BackEndKind kind) override { kind_ = kind; }
-    void paintBlack(int32_t width, int32_t height) override {
-        picture_ = blackPicture(width, height);
-    }
+    void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
     // There is nothing to paint: the picture stays as it is.
     void paintBackground() override { ++backgrounds_; }
     Picture picture() const override { return picture_; }
+    bool drawsScenes() override { return drawsScenes_; }
+    TextureLimits textureLimits() const override { return limits_; }
+    void drawScene(DrawList&& list) override;
+    uint32_t textureLosses() const override { return losses_; }
 
     // The number of transfers so far.
     int64_t transfers() const { return transfers_; }
@@ -132,12 +136,34 @@ class HeadlessPresenter final : public Presenter {
     // How often the plain background was painted.
     int64_t backgrounds() const { return backgrounds_; }
 
+    // Tests: a presenter that cannot draw scenes, other texture limits, a lost device.
+    void setDrawsScenes(bool on) { drawsScenes_ = on; }
+    void setTextureLimits(const TextureLimits& limits) { limits_ = limits; }
+    void loseTextures() {
+        gpu_.loseTextures();
+        ++losses_;
+    }
+    // Scenes drawn, texture uploads and their bytes, and the last list's movie rectangle.
+    int64_t scenes() const { return scenes_; }
+    int64_t uploads() const { return uploads_; }
+    int64_t uploadedBytes() const { return uploadedBytes_; }
+    const std::optional<PixelRect>& lastMovie() const { return lastMovie_; }
+    const ReferenceGpu& gpu() const { return gpu_; }
+
   private:
     BackEndKind kind_ = BackEndKind::Software;
     Picture picture_;
     int64_t transfers_ = 0;
     int64_t backgrounds_ = 0;
     ScreenRect lastRect_;
+    ReferenceGpu gpu_;
+    bool drawsScenes_ = true;
+    TextureLimits limits_;
+    uint32_t losses_ = 0;
+    int64_t scenes_ = 0;
+    int64_t uploads_ = 0;
+    int64_t uploadedBytes_ = 0;
+    std::optional<PixelRect> lastMovie_;
 };
 
 class HeadlessHost final : public Host {

@@ -1,10 +1,13 @@
-// The presentation back-end: how the composed screen buffer reaches the window. The engine
-// composes the scene in software into its screen buffer and hands the changed rectangle to the
-// presenter, which copies it into what the window shows.
+// The presentation back-end: how the composed scene reaches the window. With back-end kinds 0 and
+// 1 the engine composes the scene in software into its screen buffer and hands the changed
+// rectangle to the presenter, which copies it into what the window shows. With kind 2 the engine
+// hands the presenter a draw list (platform/draw_list.h) and the presenter draws the scene itself.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "platform/draw_list.h"
 
 namespace rs::platform {
 
@@ -51,6 +54,17 @@ class Presenter {
     // The game picture at the game's resolution, as the window shows it before any scaling
     // (empty before the first paintBlack).
     virtual Picture picture() const = 0;
+
+    // Back-end kind 2. True when the presenter can draw draw lists: textured quads with every
+    // blend of QuadBlend into a target texture.
+    virtual bool drawsScenes() = 0;
+    virtual TextureLimits textureLimits() const = 0;
+    // Does the list's texture work and, when it presents, draws the scene as the game picture and
+    // shows it in the window. The texels are taken from the list.
+    virtual void drawScene(DrawList&& list) = 0;
+    // How often the device lost its textures so far: after a change every texture is to be
+    // uploaded again.
+    virtual uint32_t textureLosses() const = 0;
 };
 
 // The picture of a screen painted black.

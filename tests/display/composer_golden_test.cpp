@@ -1,12 +1,9 @@
-// Golden pictures of composed scenes over a gradient background: priorities with ties, offset
-// groups and their alpha, wrapping, scaling, rotation, the blend modes, masks and the wave.
+// Golden pictures of the software composer for the golden scenes (display/golden_scenes.h).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
-#include "display/scene_support.h"
+#include "display/golden_scenes.h"
 #include "support/golden.h"
 
 namespace rs::test {
@@ -14,110 +11,9 @@ namespace {
 
 using namespace graphics;
 
-constexpr int32_t kW = 128;
-constexpr int32_t kH = 96;
-
-// Frames: 1 background, 2 and 3 discs, 4 a keyed chequer, 5 a small gradient, 6 a mask ramp.
-std::unique_ptr<Scene> baseScene() {
-    auto s = std::make_unique<Scene>(kW, kH, 16);
-    s->add(1, gradientPicture(kW, kH));
-    s->add(2, discPicture(32, 0xE04030));
-    s->add(3, discPicture(24, 0x30C0F0));
-    s->add(4, keyedPicture(28, 20));
-    s->add(5, gradientPicture(24, 16));
-    s->add(6, rampMask(32, 32));
-    s->show(0, 1, 0, 0, 0);
-    return s;
-}
-
-int32_t opacity(int32_t a) { return spriteattr::kHasOpacity | a << 8; }
-int32_t group(int32_t g) { return g << 4; }
-int32_t mode(int32_t m) { return m << 16; }
-
-struct GoldenScene {
-    const char* name;
-    std::function<void(Scene&)> build;
-    float time = 0;
-};
-
 TEST(ComposerGolden, Scenes) {
-    std::vector<GoldenScene> scenes = {
-        {"priorities",
-         [](Scene& s) {
-             s.show(1, 2, 20, 20, 5);
-             s.show(2, 3, 36, 28, 5);  // same priority, listed later: on top
-             s.show(3, 4, 10, 30, 3);  // lower priority: below both
-             s.show(4, 2, 70, 40, 9);
-             s.show(5, 4, 60, 30, 9, opacity(255));
-         }},
-        {"offset_groups",
-         [](Scene& s) {
-             s.layer.groups[0] = {4, -3, 255};
-             s.layer.groups[1] = {20, 10, 160};
-             s.layer.groups[2] = {-8, 30, 255};
-             s.show(1, 2, 10, 10, 1);
-             s.show(2, 2, 10, 10, 2, group(1));
-             s.show(3, 3, 60, 10, 3, group(2));
-             s.show(4, 4, 90, 60, 4, group(3));  // group 3 keeps alpha 0: not shown
-             s.show(5, 5, 90, 20, 5, group(1) | opacity(128));
-         }},
-        {"wrapping",
-         [](Scene& s) {
-             s.show(1, 2, -12, 40, 1, spriteattr::kWrapX);
-             s.show(2, 4, 110, 84, 2, spriteattr::kWrapX | spriteattr::kWrapY);
-             s.show(3, 3, 50, -10, 3, spriteattr::kWrapY);
-         }},
-        {"scaling",
-         [](Scene& s) {
-             Sprite& a = s.show(1, 2, 4, 4, 1);
-             a.width = 64, a.height = 48;
-             Sprite& b = s.show(2, 4, 70, 10, 2, opacity(140));
-             b.width = 50, b.height = 14;
-             Sprite& c = s.show(3, 5, 80, 50, 3);
-             c.srcX = 4, c.srcY = 2, c.srcWidth = 12, c.srcHeight = 8, c.width = 40, c.height = 40;
-             Sprite& d = s.show(4, 3, 40, 70, 4, opacity(255));
-             d.width = 12, d.height = 12;
-         }},
-        {"rotation",
-         [](Scene& s) {
-             Sprite& a = s.show(1, 5, 10, 10, 1);
-             a.angle = 0.5f;
-             Sprite& b = s.show(2, 2, 50, 20, 2);
-             b.angle = -1.2f;
-             b.width = 48, b.height = 40;
-             Sprite& c = s.show(3, 3, 90, 50, 3, mode(1) | opacity(200));
-             c.angle = 2.0f;
-             Sprite& d = s.show(4, 4, 20, 60, 4, spriteattr::kWrapX);
-             d.angle = 3.14159265f;
-         }},
-        {"blend_modes",
-         [](Scene& s) {
-             const int32_t modes[] = {0, 1, 7, 8, 2};
-             for (int32_t i = 0; i < 5; ++i) {
-                 s.show(1 + i, 2, 2 + i * 25, 8, 1, mode(modes[i]) | opacity(i == 0 ? 120 : 255));
-                 s.show(6 + i, 5, 6 + i * 25, 52, 1, mode(modes[i]) | opacity(180));
-             }
-         }},
-        {"masks",
-         [](Scene& s) {
-             Sprite& a = s.show(1, 5, 10, 10, 1);
-             a.maskFrame = 6, a.maskParam1 = 0, a.maskParam2 = 0, a.maskParam3 = 1;
-             Sprite& b = s.show(2, 4, 50, 20, 2, mode(1) | spriteattr::kWrapX);
-             b.maskFrame = 6, b.maskParam1 = -60, b.maskParam2 = 40, b.maskParam3 = 3;
-             b.angle = 0.7f;  // not turned: masked drawing ignores the angle
-             Sprite& c = s.show(3, 2, 70, 40, 3);
-             c.width = 56, c.height = 48;
-             c.maskFrame = 6, c.maskParam3 = 2;
-         }},
-        {"wave",
-         [](Scene& s) {
-             s.layer.wave = {6, 10, 80, 2.0943334f, 1.57075f, 0.13089584f};
-             s.show(1, 3, 52, 36, 1);
-         },
-         2.5f},
-    };
-    for (const GoldenScene& g : scenes) {
-        auto s = baseScene();
+    for (const GoldenScene& g : goldenScenes()) {
+        auto s = goldenBaseScene();
         g.build(*s);
         EXPECT_EQ(s->composeAll(g.time), ComposeResult::Present);
         expectMatchesGolden(s->image(), std::string("scene_") + g.name);

@@ -9,6 +9,7 @@
 
 #include "builtins/dispatcher.h"
 #include "display/display.h"
+#include "display/gpu_composer.h"
 #include "graphics/composer.h"
 #include "graphics/frame.h"
 #include "graphics/png_io.h"
@@ -121,6 +122,15 @@ struct Scene {
         return graphics::composeSoftware(c, true);
     }
     graphics::Image image() const { return graphics::imageFromFrame(*screen); }
+
+    // The GPU composer's draw list of the whole scene at time t.
+    platform::DrawList gpuList(float t = 0, platform::TextureLimits limits = {}) {
+        platform::DrawList list;
+        display::GpuComposer c{layer, *frames, gpu, limits, screen->width, screen->height, t};
+        display::composeDirect3D(c, list);
+        return list;
+    }
+    display::GpuTextures gpu;
 };
 
 // Runs command `name` on thread 0 of the engine with integer (and real) arguments in script

@@ -337,7 +337,7 @@ TEST(WindowProcedure, AltSSavesScreenshotsNumberedWithinTheSecond) {
     EXPECT_EQ(shell::screenshotFileName(t, 12), "20270102-030405-12.png");
 }
 
-TEST(BackEnd, Direct3DRunsAsDirectDrawAndSaysSoInTheLog) {
+TEST(BackEnd, Direct3DRunsWhereThePresenterDrawsScenes) {
     shell::AppState app;
     EXPECT_EQ(display::configuredBackEnd(app), platform::BackEndKind::Direct3D);
     app.useDirect3D = 0;
@@ -345,16 +345,26 @@ TEST(BackEnd, Direct3DRunsAsDirectDrawAndSaysSoInTheLog) {
     app.useDirectX = -1;
     EXPECT_EQ(display::configuredBackEnd(app), platform::BackEndKind::Software);
 
+    // The headless presenter draws scenes on its reference GPU.
     ModeGame g;
     g.e.app.backEndRequest = 2;
     display::startBackEnd(g.e);
-    EXPECT_EQ(g.presenter.kind(), platform::BackEndKind::DirectDraw);
-    EXPECT_NE(g.game.log().find("初期化中の警告\r\nDirect3Dの表示はまだありません\r\n"
+    EXPECT_EQ(g.presenter.kind(), platform::BackEndKind::Direct3D);
+    EXPECT_EQ(g.game.log(), "");
+    EXPECT_EQ(g.run("screen", {64, 48, 0, 4}), 2);
+    EXPECT_EQ(g.e.display->display->screen->placement, 1);
+
+    // A presenter that cannot: DirectDraw, and the log says so.
+    ModeGame d;
+    d.presenter.setDrawsScenes(false);
+    d.e.app.backEndRequest = 2;
+    display::startBackEnd(d.e);
+    EXPECT_EQ(d.presenter.kind(), platform::BackEndKind::DirectDraw);
+    EXPECT_NE(d.game.log().find("初期化中の警告(0)\r\nDirect3Dに相当する描画機能がありません\r\n"
                                 "DirectDrawを使用します\r\n"),
               std::string::npos);
-    EXPECT_TRUE(g.game.boxes().empty());
-    EXPECT_EQ(g.run("screen", {64, 48, 0, 4}), 1);
-    EXPECT_EQ(g.e.display->display->screen->placement, 1);
+    EXPECT_TRUE(d.game.boxes().empty());
+    EXPECT_EQ(d.run("screen", {64, 48, 0, 4}), 1);
 
     // Without a request the host's kind stays: a headless run reports the software back-end.
     ModeGame s;

@@ -1,6 +1,6 @@
-// The host a player uses: a real window on SDL2 with the software presentation, SDL's event queue
-// and SDL's message boxes, over the clock it is given. Creating it starts SDL's video; without a
-// display that fails with a message naming the cause.
+// The host a player uses: a real window on SDL2 with its presentation (software or GPU), SDL's
+// event queue and SDL's message boxes, over the clock it is given. Creating it starts SDL's video;
+// without a display that fails with a message naming the cause.
 #pragma once
 
 #include <iosfwd>

@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "platform/sdl/sdl_gpu_scene.h"
 #include "platform/sdl/sdl_window.h"
 
 namespace rs::platform::sdl {
@@ -18,7 +20,10 @@ void destroy(SDL_Texture*& t) {
 }  // namespace
 
 SdlPresenter::SdlPresenter(SdlWindow& window, ScaleFilter filter, BackEndKind kind)
-    : window_(window), filter_(filter), kind_(kind) {}
+    : window_(window),
+      filter_(filter),
+      kind_(kind),
+      gpu_(std::make_unique<SdlGpuScene>(window.renderer())) {}
 
 SdlPresenter::~SdlPresenter() {
     destroy(prescaled_);
@@ -71,6 +76,47 @@ SDL_Texture* SdlPresenter::prescaled(int32_t factor) {
     return prescaled_;
 }
 
+bool SdlPresenter::drawsFromTarget() const {
+    return kind_ == BackEndKind::Direct3D && gpu_->target();
+}
+
+// Draws the picture (`factor` times its size in `source`) into the view's rectangle; a playing
+// movie's rectangle is left out, the parts around it drawn each on its own.
+void SdlPresenter::copyPicture(SDL_Texture* source, int32_t factor) {
+    SDL_Renderer* r = window_.renderer();
+    const PixelRect& d = view_.drawRect();
+    int32_t gw = picture_.width, gh = picture_.height;
+    int32_t mx0 = 0, my0 = 0, mx1 = 0, my1 = 0;
+    if (movie_) {
+        mx0 = std::clamp(movie_->x, 0, gw);
+        my0 = std::clamp(movie_->y, 0, gh);
+        mx1 =
+            static_cast<int32_t>(std::clamp<int64_t>(int64_t{movie_->x} + movie_->width, mx0, gw));
+        my1 =
+            static_cast<int32_t>(std::clamp<int64_t>(int64_t{movie_->y} + movie_->height, my0, gh));
+    }
+    if (mx0 == mx1 || my0 == my1) {
+        SDL_Rect dst{d.x, d.y, d.width, d.height};
+        SDL_RenderCopy(r, source, nullptr, &dst);
+        return;
+    }
+    auto to = [](int32_t origin, int32_t size, int32_t n, int32_t total) {
+        return origin + static_cast<int32_t>(int64_t{n} * size / total);
+    };
+    auto piece = [&](int32_t x, int32_t y, int32_t w, int32_t h) {
+        if (w <= 0 || h <= 0) return;
+        SDL_Rect src{x * factor, y * factor, w * factor, h * factor};
+        int32_t x0 = to(d.x, d.width, x, gw), x1 = to(d.x, d.width, x + w, gw);
+        int32_t y0 = to(d.y, d.height, y, gh), y1 = to(d.y, d.height, y + h, gh);
+        SDL_Rect dst{x0, y0, x1 - x0, y1 - y0};
+        SDL_RenderCopy(r, source, &src, &dst);
+    };
+    piece(0, 0, gw, my0);
+    piece(0, my1, gw, gh - my1);
+    piece(0, my0, mx0, my1 - my0);
+    piece(mx1, my0, gw - mx1, my1 - my0);
+}
+
 void SdlPresenter::draw(bool present) {
     SDL_Renderer* r = window_.renderer();
     SDL_SetRenderTarget(r, nullptr);
@@ -79,8 +125,10 @@ void SdlPresenter::draw(bool present) {
     view_ = ViewTransform({picture_.width, picture_.height}, {ow, oh}, filter_);
     SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
     SDL_RenderClear(r);
-    if (texture_ && !view_.drawRect().empty()) {
-        SDL_Texture* source = texture_;
+    SDL_Texture* base = drawsFromTarget() ? gpu_->target() : texture_;
+    if (base && !view_.drawRect().empty()) {
+        SDL_Texture* source = base;
+        int32_t factor = 1;
         SDL_ScaleMode mode = SDL_ScaleModeNearest;
         // At an integer scale every filter shows the same pixels: nearest, exactly.
         if (!view_.integerScale() && filter_ != ScaleFilter::Nearest) {
@@ -90,25 +138,52 @@ void SdlPresenter::draw(bool present) {
                 step = prescaled(view_.prescale());
             if (step) {
                 // Sharp: whole pixels repeated into the prescaled texture, then interpolated.
-                SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+                SDL_SetTextureScaleMode(base, SDL_ScaleModeNearest);
                 SDL_SetRenderTarget(r, step);
-                SDL_RenderCopy(r, texture_, nullptr, nullptr);
+                SDL_RenderCopy(r, base, nullptr, nullptr);
                 SDL_SetRenderTarget(r, nullptr);
                 source = step;
+                factor = view_.prescale();
             }
         }
         SDL_SetTextureScaleMode(source, mode);
-        const PixelRect& d = view_.drawRect();
-        SDL_Rect dst{d.x, d.y, d.width, d.height};
-        SDL_RenderCopy(r, source, nullptr, &dst);
+        copyPicture(source, factor);
     }
     if (present) SDL_RenderPresent(r);
 }
 
 void SdlPresenter::paintBlack(int32_t width, int32_t height) {
     picture_ = blackPicture(width, height);
-    if (picture_.width > 0 && picture_.height > 0)
+    if (kind_ == BackEndKind::Direct3D && drawsScenes()) {
+        gpu_->clear(picture_.width, picture_.height);
+        readBack_.reset();
+    } else if (picture_.width > 0 && picture_.height > 0) {
         upload({0, 0, picture_.width - 1, picture_.height - 1});
+    }
+    draw(true);
+}
+
+Picture SdlPresenter::picture() const {
+    if (!drawsFromTarget()) return picture_;
+    if (!readBack_) readBack_ = gpu_->readTarget();
+    return *readBack_;
+}
+
+bool SdlPresenter::drawsScenes() { return gpu_->supported(); }
+
+TextureLimits SdlPresenter::textureLimits() const { return gpu_->limits(); }
+
+void SdlPresenter::drawScene(DrawList&& list) {
+    if (!drawsScenes()) return;
+    bool present = list.present;
+    if (present) {
+        movie_ = list.movie;
+        if (picture_.width != list.width || picture_.height != list.height)
+            picture_ = blackPicture(list.width, list.height);
+    }
+    gpu_->draw(std::move(list));
+    if (!present) return;
+    readBack_.reset();
     draw(true);
 }
 
@@ -133,7 +208,11 @@ void SdlPresenter::restoreTextures() {
     destroy(prescaled_);
     destroy(texture_);
     textureWidth_ = textureHeight_ = 0;
-    if (picture_.width > 0 && picture_.height > 0)
+    // Kind 2 draws its scene anew: the engine uploads every frame again after the loss.
+    gpu_->lose();
+    ++losses_;
+    readBack_.reset();
+    if (kind_ != BackEndKind::Direct3D && picture_.width > 0 && picture_.height > 0)
         upload({0, 0, picture_.width - 1, picture_.height - 1});
 }
 

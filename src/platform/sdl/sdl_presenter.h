@@ -1,10 +1,13 @@
-// The software presentation on SDL2 (back-end kinds 0 and 1): the engine composes the scene into
-// its screen buffer; each transfer copies the changed rectangle into a game-sized texture (only
-// that rectangle is uploaded) and draws the texture scaled into the window through the view
+// The presentation on SDL2. Back-end kinds 0 and 1: the engine composes the scene into its screen
+// buffer; each transfer copies the changed rectangle into a game-sized texture (only that
+// rectangle is uploaded). Kind 2: the engine's draw lists are drawn into a game-sized target
+// texture (sdl_gpu_scene.h). Either texture is drawn scaled into the window through the view
 // transform, with black borders.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "platform/presenter.h"
 #include "platform/view_transform.h"
@@ -14,6 +17,7 @@ struct SDL_Texture;
 namespace rs::platform::sdl {
 
 class SdlWindow;
+class SdlGpuScene;
 
 class SdlPresenter final : public Presenter {
   public:
@@ -27,11 +31,18 @@ class SdlPresenter final : public Presenter {
     void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
     void paintBackground() override;
-    Picture picture() const override { return picture_; }
+    // Kind 2 reads the picture back from the target.
+    Picture picture() const override;
+    bool drawsScenes() override;
+    TextureLimits textureLimits() const override;
+    void drawScene(DrawList&& list) override;
+    uint32_t textureLosses() const override { return losses_; }
 
     // Draws the picture into the window again (after an expose or a size change).
     void redraw();
-    // The renderer lost its textures (a device reset): the whole picture is uploaded again.
+    // The renderer lost its textures (a device reset): the whole picture is uploaded again; with
+    // kind 2 every texture is dropped and the loss counted, so that the engine uploads its frames
+    // again and draws the scene anew.
     void restoreTextures();
     // Draws the picture as the window shows it and reads the whole client area back from the
     // renderer: what the player sees, borders included.
@@ -44,6 +55,8 @@ class SdlPresenter final : public Presenter {
     // Uploads and the pixels they carried, for tests and figures.
     int64_t uploads() const { return uploads_; }
     int64_t uploadedPixels() const { return uploadedPixels_; }
+    // Kind 2: the drawing of scenes.
+    SdlGpuScene& gpu() const { return *gpu_; }
 
     // The plain background of the window: a dark slate blue.
     static constexpr uint32_t kBackground = 0xFF20283Au;
@@ -55,6 +68,8 @@ class SdlPresenter final : public Presenter {
     bool ensureTexture();
     void upload(const ScreenRect& rect);
     SDL_Texture* prescaled(int32_t factor);
+    bool drawsFromTarget() const;
+    void copyPicture(SDL_Texture* source, int32_t factor);
 
     SdlWindow& window_;
     ScaleFilter filter_;
@@ -68,6 +83,12 @@ class SdlPresenter final : public Presenter {
     int32_t prescaledFactor_ = 0;
     int64_t uploads_ = 0;
     int64_t uploadedPixels_ = 0;
+    std::unique_ptr<SdlGpuScene> gpu_;
+    uint32_t losses_ = 0;
+    // The rectangle a playing movie covers (game pixels), left out of the picture drawn.
+    std::optional<PixelRect> movie_;
+    // Kind 2: the picture read back from the target, until the next scene.
+    mutable std::optional<Picture> readBack_;
 };
 
 }  // namespace rs::platform::sdl
