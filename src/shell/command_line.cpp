@@ -75,6 +75,9 @@ const char* usageText() {
            "                     --mute)\n"
            "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
            "  --mute             play no sound (the game's sound still runs)\n"
+           "  --soundfont FILE   the soundfont (.sf2) MIDI music is played with (over\n"
+           "                     RUNESTAGE_SOUNDFONT, the settings file, a .sf2 in the game\n"
+           "                     folder and the system's)\n"
            "\n"
            "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
            "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
@@ -121,8 +124,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                                        "'");
                 }
             } else if (a == "--scale") {
-                std::string range =
-                    "--scale needs a whole number from 1 to " + std::to_string(platform::kMaxWindowScale);
+                std::string range = "--scale needs a whole number from 1 to " +
+                                    std::to_string(platform::kMaxWindowScale);
                 auto v = optionValue(args, i, o.errors, range.c_str(), false);
                 if (!v) continue;
                 if (auto n = wholeNumber(*v, 1, platform::kMaxWindowScale)) {
@@ -176,6 +179,9 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 }
             } else if (a == "--mute") {
                 o.app.playerSound.mute = true;
+            } else if (a == "--soundfont") {
+                if (auto v = optionValue(args, i, o.errors, "--soundfont needs a file name", true))
+                    o.app.soundfont.option = *v;
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;

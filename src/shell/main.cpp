@@ -91,10 +91,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A relative -path folder or screenshot file is taken from where the program was started, as
-    // a shell user means it; the game folder then becomes the current folder.
+    if (const char* soundfont = std::getenv("RUNESTAGE_SOUNDFONT"))
+        options.app.soundfont.environment = soundfont;
+    // A relative -path folder, screenshot, capture or soundfont file is taken from where the
+    // program was started, as a shell user means it; the game folder then becomes the current
+    // folder.
     for (std::string* path :
-         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath}) {
+         {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath,
+          &options.app.soundfont.option, &options.app.soundfont.environment}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;

@@ -27,7 +27,7 @@ std::vector<int16_t> referenceDecode(const std::string& ogg, int32_t gain = 1);
 // Frames [from, to) of interleaved stereo samples.
 std::vector<int16_t> frames(const std::vector<int16_t>& samples, int64_t from, int64_t to);
 
-// A game whose mix is captured from its start.
+// A game whose mix is captured from its start; it finds no soundfont unless a test gives one.
 class SoundGame {
   public:
     SoundGame();
