@@ -30,8 +30,8 @@ int16_t toSample(float x) {
 
 class FluidMidiSynth final : public MidiSynth {
   public:
-    FluidMidiSynth(fluid_settings_t* settings, fluid_synth_t* synth)
-        : settings_(settings), synth_(synth) {}
+    FluidMidiSynth(fluid_settings_t* settings, fluid_synth_t* synth, int32_t rate)
+        : settings_(settings), synth_(synth), rate_(rate) {}
     ~FluidMidiSynth() override {
         delete_fluid_synth(synth_);
         delete_fluid_settings(settings_);
@@ -72,13 +72,22 @@ class FluidMidiSynth final : public MidiSynth {
         // Every voice is ended first and one block rendered (and dropped) so that FluidSynth
         // frees them: its system reset alone lets them linger and keeps counting them. The block
         // also takes what was left of the last block rendered before. Then the channels and the
-        // effects are reset with no voice left: what follows starts from silence.
+        // effects are reset with no voice left.
         fluid_synth_all_sounds_off(synth_, -1);
         int block = std::max(1, fluid_synth_get_internal_bufsize(synth_));
         int drop = static_cast<int>((block - rendered_ % block) % block) + block;
         std::vector<int16_t> discard(static_cast<size_t>(drop) * 2);
         render(discard.data(), drop);
         fluid_synth_system_reset(synth_);
+        // The reverb's and chorus's filters keep a faint ring after their reset; it is rendered
+        // away (at most a tenth of a second, whole blocks) so that the next piece starts from
+        // silence.
+        discard.assign(static_cast<size_t>(block) * 2, 0);
+        for (int32_t settled = 0; settled < rate_ / 10; settled += block) {
+            render(discard.data(), block);
+            if (std::all_of(discard.begin(), discard.end(), [](int16_t v) { return v == 0; }))
+                break;
+        }
     }
 
     void render(int16_t* out, int32_t frames) override {
@@ -104,6 +113,7 @@ class FluidMidiSynth final : public MidiSynth {
   private:
     fluid_settings_t* settings_;
     fluid_synth_t* synth_;
+    int32_t rate_;
     std::vector<float> left_;
     std::vector<float> right_;
     // Frames rendered since the synthesizer was made.
@@ -145,7 +155,7 @@ std::unique_ptr<MidiSynth> openFluidSynth(const std::string& soundfontPath, int3
         error = "is not a soundfont FluidSynth can read";
         return nullptr;
     }
-    return std::make_unique<FluidMidiSynth>(settings, synth);
+    return std::make_unique<FluidMidiSynth>(settings, synth, rate);
 }
 
 }  // namespace rs::platform
