@@ -16,6 +16,16 @@ struct PlayerSound {
     bool mute = false;
 };
 
+// The soundfont MIDI music is played with, as the player named it (empty: not named), in the
+// order they count: --soundfont, RUNESTAGE_SOUNDFONT, the soundfont key of the [sound] section of
+// the settings file. When none is named, a ".sf2" in the game folder and then the system's are
+// searched (sound/soundfont_search.h). A relative path counts from the game folder.
+struct SoundfontChoice {
+    std::string option;
+    std::string environment;
+    std::string setting;
+};
+
 struct AppState {
     // The main window exists until it is destroyed (a fatal script error, the player closing it).
     bool mainWindow = true;
@@ -62,6 +72,7 @@ struct AppState {
     // The registry value "MV_Mode", which scripts read with the movie mode command.
     int32_t movieMode = 0;
     PlayerSound playerSound;
+    SoundfontChoice soundfont;
 
     // The window: 1 from its creation until it loses the focus, then 1 again when it regains it.
     int32_t windowActive = 1;

@@ -84,6 +84,9 @@ const char* usageText() {
            "                     --mute)\n"
            "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
            "  --mute             play no sound (the game's sound still runs)\n"
+           "  --soundfont FILE   the soundfont (.sf2) MIDI music is played with (over\n"
+           "                     RUNESTAGE_SOUNDFONT, the settings file, a .sf2 in the game\n"
+           "                     folder and the system's)\n"
            "\n"
            "Keys: the keyboard, the mouse and the first two game pads are the game's, except\n"
            "Alt+Enter (full screen on/off) and Alt+S (a screenshot into the save folder's\n"
@@ -190,6 +193,9 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 }
             } else if (a == "--mute") {
                 o.app.playerSound.mute = true;
+            } else if (a == "--soundfont") {
+                if (auto v = optionValue(args, i, o.errors, "--soundfont needs a file name", true))
+                    o.app.soundfont.option = *v;
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;

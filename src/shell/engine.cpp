@@ -73,6 +73,8 @@ void Engine::destroyMainWindow() {
     if (!app.mainWindow) return;
     app.mainWindow = false;
     app.quitLevel = 2;
+    // The window's end stops CD audio and MIDI.
+    sound::endMusic(*this);
 }
 
 void EngineEvents::onWindowEvent(platform::WindowEvent event) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "data/host_file.h"
@@ -15,6 +16,7 @@
 #include "runtime/script_loader.h"
 #include "shell/app_state.h"
 #include "shell/startup.h"
+#include "sound/cd_tracks.h"
 
 namespace rs::shell {
 
@@ -202,7 +204,30 @@ CheckReport checkGameFolder(const CheckInputs& in) {
         }
     }
 
-    for (const std::string& music : in.musicLines) r.line(music);
+    // The music: the soundfont MIDI would use, and the ripped CD tracks.
+    sound::SoundfontSources sources = in.soundfonts;
+    sources.gameFolder = in.gameFolder;
+    sound::SoundfontCandidates soundfonts = sound::soundfontCandidates(sources);
+    if (!soundfonts.files.empty()) {
+        r.line("soundfont for MIDI music: " + shown(soundfonts.files.front()));
+    } else {
+        r.line(
+            "soundfont for MIDI music: none found, so MIDI music stays silent (Debian: apt "
+            "install timgm6mb-soundfont, or give --soundfont FILE)");
+    }
+    std::string cdFolder = platform::cp932ToUtf8Strict(app.cdFolderName).value_or(app.cdFolderName);
+    std::map<int32_t, std::string> tracks =
+        sound::findCdTracks({in.gameFolder, in.dataFolderPrefix}, cdFolder);
+    if (tracks.empty()) {
+        r.line(
+            "CD tracks: none (a game that plays CD audio is silent there; see Music in the "
+            "README)");
+    } else {
+        r.line("CD tracks: " + std::to_string(tracks.size()) + " found, " +
+               std::to_string(tracks.begin()->first) + " to " +
+               std::to_string(tracks.rbegin()->first) +
+               " (first: " + shown(tracks.begin()->second) + ")");
+    }
 
     // Where the saves go.
     std::string saves = data::saveFolderPath(in.userDataRoot, app.gameKey);

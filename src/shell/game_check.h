@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/font_catalog.h"
+#include "sound/soundfont_search.h"
 
 namespace rs::shell {
 
@@ -18,8 +19,8 @@ struct CheckInputs {
     std::string userDataRoot;               // the root of the save folders
     std::optional<std::string> engineData;  // the engine's data folder, when found
     platform::FontCatalog fonts;            // the installed Japanese faces
-    // Lines about the music (the soundfont, the CD tracks), written by the music side.
-    std::vector<std::string> musicLines;
+    // Where MIDI music would take its soundfont from (the game folder is filled in).
+    sound::SoundfontSources soundfonts;
 };
 
 struct CheckReport {

@@ -27,6 +27,7 @@
 #include "shell/screenshot.h"
 #include "shell/startup.h"
 #include "sound/sound_state.h"
+#include "sound/soundfont_search.h"
 
 #ifndef RUNESTAGE_VERSION
 #define RUNESTAGE_VERSION "0.0.0"
@@ -63,6 +64,11 @@ int checkFolder(const rs::shell::LaunchOptions& options) {
     in.userDataRoot = rs::data::userDataRootFromEnvironment();
     in.engineData = rs::platform::engineDataFolder();
     in.fonts = rs::platform::installedFontCatalog();
+    in.soundfonts.option = options.app.soundfont.option;
+    in.soundfonts.environment = options.app.soundfont.environment;
+    in.soundfonts.setting = options.app.soundfont.setting;
+    in.soundfonts.systemFiles = rs::sound::defaultSystemSoundfontFiles();
+    in.soundfonts.systemFolders = rs::sound::defaultSystemSoundfontFolders();
     rs::shell::CheckReport report = rs::shell::checkGameFolder(in);
     std::fputs(report.text.c_str(), stdout);
     return report.canStart ? 0 : 1;
@@ -137,11 +143,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A relative -path folder or screenshot file is taken from where the program was started, as
-    // a shell user means it; the game folder then becomes the current folder.
+    if (const char* soundfont = std::getenv("RUNESTAGE_SOUNDFONT"))
+        options.app.soundfont.environment = soundfont;
+    // A relative -path folder, screenshot, capture or soundfont file is taken from where the
+    // program was started, as a shell user means it; the game folder then becomes the current
+    // folder.
     for (std::string* path :
          {&options.app.dataFolderPrefix, &options.screenshotPath, &options.audioCapturePath,
-          &options.inputPath, &options.recordInputPath}) {
+          &options.inputPath, &options.recordInputPath, &options.app.soundfont.option,
+          &options.app.soundfont.environment}) {
         if (path->empty() || (*path)[0] == '/') continue;
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;

@@ -1,9 +1,4 @@
-// The music commands: MIDI pieces, CD-audio tracks and the mixer volume. This build has no MIDI
-// sequencer, no CD player and no mixer lines yet, so each command takes its arguments and answers
-// as the game would see it on a machine without them: a MIDI file that exists cannot be played
-// (the MIDI switch turns off, as on such a machine), CD audio never plays and every mixer line is
-// missing (-2). The bookkeeping scripts can observe (`midiRequested`, the switch) is kept.
-#include <array>
+// The music commands: MIDI pieces, CD-audio tracks and the mixer volume (sound/music.h).
 #include <optional>
 #include <string>
 
@@ -12,6 +7,7 @@
 #include "runtime/fetch.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "sound/music.h"
 #include "sound/sound_commands.h"
 #include "sound/sound_state.h"
 
@@ -21,62 +17,63 @@ namespace {
 
 using runtime::ScriptThread;
 
-// The result of mixvolume for a line that does not exist.
-constexpr int32_t kNoMixerLine = -2;
-
-// playMidi without a sequencer: the open fails, which turns the MIDI switch off. Returns the
-// device id (0: nothing plays).
-int32_t playMidi(SoundState& s) {
-    if (s.midiSwitch == 0) return 0;
-    s.midiSwitch = 0;
-    return 0;
-}
-
-// midplay(name, loop): plays "<name>.mid", a loose file in the game folder or the -path folder.
+// midplay(name, loop): plays "<name>.mid", a loose file (never an archive member) in the game
+// folder, else in the -path folder. A piece requested before is stopped first; when the file is
+// in neither place nothing else happens.
 void cmdMidiPlay(Engine& e, ScriptThread& t) {
     int32_t loop = runtime::ngetint(e, t);
     if (t.failed) return;
     std::optional<std::string> name = runtime::ngetstr(e, t);
     if (t.failed) return;
     SoundState& s = *e.sound;
+    if (s.midiRequested != 0) stopMidi(e);
     std::string file = name.value_or("") + ".mid";
-    if (!data::OpenLooseFile(data::resourceContext(e), file).isOpen()) return;
+    data::ResourceContext ctx = data::resourceContext(e);
+    std::optional<std::string> path = data::findLooseFile(ctx, file);
+    if (!path || !data::HostFile::openRead(*path).isOpen()) return;
     s.midiRequested = 0;
-    playMidi(s);
+    playMidi(e, *path, loop);
     s.midiRequested = loop + 1;
 }
 
-void cmdMidiStop(Engine& e, ScriptThread&) { e.sound->midiRequested = 0; }
+void cmdMidiStop(Engine& e, ScriptThread&) {
+    stopMidi(e);
+    e.sound->midiRequested = 0;
+}
 
-// midswitch(state): 0 off, 1 on (replaying the requested piece), else unchanged; answers the
-// switch.
+// midswitch(state): 0 turns MIDI off (the piece stops, its request stays), 1 turns it on (the
+// requested piece plays again from its start; nothing happens when it is on already), anything
+// else leaves it. Answers the switch.
 void cmdMidiSwitch(Engine& e, ScriptThread& t) {
     int32_t state = runtime::ngetint(e, t);
     if (t.failed) return;
     SoundState& s = *e.sound;
     if (state == 0) {
+        stopMidi(e);
         s.midiSwitch = 0;
     } else if (state == 1 && s.midiSwitch == 0) {
         s.midiSwitch = 1;
-        if (s.midiRequested != 0) playMidi(s);
+        replayMidi(e);
     }
     runtime::pushInteger(e, t, s.midiSwitch);
 }
 
-// cdplay(track, repeat): no CD audio plays.
+// cdplay(track, repeat)
 void cmdCdPlay(Engine& e, ScriptThread& t) {
-    runtime::ngetint(e, t);
-    runtime::ngetint(e, t);
+    int32_t repeat = runtime::ngetint(e, t);
+    int32_t track = runtime::ngetint(e, t);
+    if (t.failed) return;
+    playCdTrack(e, repeat, track);
 }
 
-void cmdCdStop(Engine&, ScriptThread&) {}
+void cmdCdStop(Engine& e, ScriptThread&) { stopCd(e); }
 
-// mixvolume(line, value)
+// mixvolume(line, value): the line's state after the change, -1 while muted.
 void cmdMixerVolume(Engine& e, ScriptThread& t) {
-    runtime::ngetint(e, t);
-    runtime::ngetint(e, t);
+    int32_t value = runtime::ngetint(e, t);
+    int32_t line = runtime::ngetint(e, t);
     if (t.failed) return;
-    runtime::pushInteger(e, t, kNoMixerLine);
+    runtime::pushInteger(e, t, mixerVolume(e, line, value));
 }
 
 constexpr builtins::CommandEntry kMusicCommands[] = {

@@ -109,6 +109,7 @@ void initSoundDevice(Engine& e) {
     SoundState& s = *e.sound;
     if (s.deviceState != 0) return;
     s.deviceState = -1;
+    loadMixerLines(e);
     std::string reason;
     bool opened;
     if (s.virtualClock) {
@@ -131,9 +132,11 @@ void initSoundDevice(Engine& e) {
     s.deviceState = 1;
 }
 
-void advanceSound(Engine& e) {
+namespace {
+
+// The virtual clock's mix up to the clock's present, the rings refilled in step.
+void mixUpToNow(Engine& e) {
     SoundState& s = *e.sound;
-    if (!s.virtualClock) return;
     int64_t elapsed = static_cast<int64_t>(e.host.clock().milliseconds() - s.originMs);
     int64_t due = framesForMilliseconds(elapsed) - s.framesMixed;
     bool queued = s.deviceState == 1;
@@ -151,6 +154,14 @@ void advanceSound(Engine& e) {
         due -= n;
         forEachStream(s, [](SoundStream& stream) { serviceStream(stream); });
     }
+}
+
+}  // namespace
+
+void advanceSound(Engine& e) {
+    SoundState& s = *e.sound;
+    if (s.virtualClock) mixUpToNow(e);
+    serviceMusic(e);
 }
 
 void playSamples(Engine& e, const std::vector<uint8_t>& samples, bool looping, int32_t pan,
@@ -187,7 +198,8 @@ void applyPlayerSound(Engine& e) {
 bool shutdownSound(Engine& e, std::string* captureError) {
     SoundState& s = *e.sound;
     // A capture covers the run to its end; otherwise nobody hears the rest of a virtual clock.
-    if (s.output.capturing()) advanceSound(e);
+    if (s.output.capturing() && s.virtualClock) mixUpToNow(e);
+    endMusic(e);
     for (auto& slot : s.slots) {
         if (!slot) continue;
         closeStream(e, *slot);

@@ -21,6 +21,7 @@
 #include "platform/audio_device.h"
 #include "sound/capture_file.h"
 #include "sound/mixer.h"
+#include "sound/music.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_stream.h"
 
@@ -104,6 +105,8 @@ struct SoundState {
 
     Mixer mixer;
     MixOutput output{mixer};
+    // MIDI, CD audio and the mixer lines.
+    MusicState music;
 
     // The clock the mix follows: a virtual clock makes the mix in the main loop.
     bool virtualClock = false;
@@ -116,7 +119,8 @@ struct SoundState {
 constexpr int64_t framesForMilliseconds(int64_t ms) { return ms * 441 / 10; }
 
 // initSoundDevice: opens the output on the first play request; a failure is reported once
-// ("DirectSound初期化エラー(1)") and the game runs silent.
+// ("DirectSound初期化エラー(1)") and the game runs silent. The mixer lines' saved volumes apply
+// from then on.
 void initSoundDevice(Engine& e);
 bool soundDeviceReady(const Engine& e);
 
@@ -125,7 +129,8 @@ bool soundDeviceReady(const Engine& e);
 void reportSoundError(Engine& e, std::string_view text, DsError code);
 
 // On a virtual clock: makes the mix up to the engine clock's present, refilling the rings of
-// playing streams as it goes. Nothing on a real clock (the device pulls).
+// playing streams as it goes (on a real clock the device pulls). Then, on either clock, music
+// that ended is closed (serviceMusic).
 void advanceSound(Engine& e);
 
 // playSamples: the static sample buffer (16-bit mono, 22050 Hz), replacing the previous one.

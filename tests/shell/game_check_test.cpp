@@ -31,6 +31,9 @@ TEST(GameCheck, AGoodFolderCanStartAndSaysWhatItFound) {
     game.write(kScriptFile, std::string(64, '\0'));
     game.write("gamestr.txt", "Engine\r\nTitle\r\nmykey\r\ncdname\r\n");
     writeArchive(game, "pic", {{"a.bmp", bytesOf("AAAA")}, {"z.bmp", bytesOf("ZZ")}});
+    game.write("cd/track02.ogg", "x");
+    game.write("cd/track05.ogg", "x");
+    game.write("music.sf2", "x");
     shell::CheckReport r = shell::checkGameFolder(inputsFor(game, user));
     EXPECT_TRUE(r.canStart) << r.text;
     EXPECT_TRUE(has(r, u8(u8"first script: obj/雪花ノ記憶.o (64 bytes)"))) << r.text;
@@ -40,6 +43,9 @@ TEST(GameCheck, AGoodFolderCanStartAndSaysWhatItFound) {
     EXPECT_TRUE(has(r, user.path() + "/SEIRAN-DO/mykey (made at the first start)")) << r.text;
     EXPECT_FALSE(user.exists("SEIRAN-DO"));
     EXPECT_TRUE(has(r, "IPAGothic (/fonts/ipag.ttf)")) << r.text;
+    EXPECT_TRUE(has(r, "soundfont for MIDI music: " + game.path() + "/music.sf2")) << r.text;
+    EXPECT_TRUE(has(r, "CD tracks: 2 found, 2 to 5 (first: " + game.path() + "/cd/track02.ogg)"))
+        << r.text;
     EXPECT_TRUE(has(r, "Result: the game can start.\n")) << r.text;
 }
 
@@ -113,6 +119,8 @@ TEST(GameCheck, MissingFontsAndAMissingPathFolderAreProblems) {
     shell::CheckReport r = shell::checkGameFolder(in);
     EXPECT_TRUE(r.canStart);
     EXPECT_TRUE(has(r, "no Japanese font is installed")) << r.text;
+    EXPECT_TRUE(has(r, "soundfont for MIDI music: none found")) << r.text;
+    EXPECT_TRUE(has(r, "CD tracks: none")) << r.text;
     EXPECT_TRUE(has(r, "PROBLEM: the -path folder")) << r.text;
 }
 

@@ -57,6 +57,9 @@ std::vector<int16_t> frames(const std::vector<int16_t>& samples, int64_t from, i
 }
 
 SoundGame::SoundGame() : e(game.engine()) {
+    // The machine's soundfonts are never used: a test that plays MIDI brings its own.
+    e.sound->music.systemSoundfontFiles.clear();
+    e.sound->music.systemSoundfontFolders.clear();
     capturePath_ = game.dir().path() + "/capture.wav";
     std::string error;
     EXPECT_TRUE(sound::startAudioCapture(e, capturePath_, error)) << error;
@@ -122,6 +125,12 @@ std::string playVar(int var, int mode, int volume, int pan) {
 std::string remainInto(int var, int slotVar) {
     return " var " + std::to_string(var) + "\n var " + std::to_string(slotVar) +
            "\n cmd sndremain\n =\n ;\n";
+}
+
+std::vector<int16_t> samplesOf(const std::string& wav) {
+    std::vector<int16_t> out(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
+    if (!out.empty()) std::memcpy(out.data(), wav.data() + 44, out.size() * 2);
+    return out;
 }
 
 }  // namespace rs::test

@@ -27,7 +27,7 @@ std::vector<int16_t> referenceDecode(const std::string& ogg, int32_t gain = 1);
 // Frames [from, to) of interleaved stereo samples.
 std::vector<int16_t> frames(const std::vector<int16_t>& samples, int64_t from, int64_t to);
 
-// A game whose mix is captured from its start.
+// A game whose mix is captured from its start; it finds no soundfont unless a test gives one.
 class SoundGame {
   public:
     SoundGame();
@@ -61,5 +61,8 @@ std::string waitMs(int ms);
 std::string playVar(int var, int mode, int volume = 0, int pan = 0);
 // The remaining time of the slot held in `slotVar`, into `var`.
 std::string remainInto(int var, int slotVar);
+
+// The samples of a capture file (as --audio-capture writes it) after its 44-byte header.
+std::vector<int16_t> samplesOf(const std::string& wav);
 
 }  // namespace rs::test

@@ -1,0 +1,362 @@
+// The audio decoding door through FFmpeg: libavformat demuxes, libavcodec decodes the best audio
+// stream, libswresample converts to 44100 Hz 16-bit stereo.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/mem.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "platform/audio_file_decoder.h"
+
+namespace rs::platform {
+
+namespace {
+
+constexpr int kIoBufferBytes = 32768;
+constexpr AVRational kOutputTimeBase{1, kDecodedRate};
+
+// FFmpeg's own messages would go to standard error; the engine reports failures itself.
+void silenceFfmpegLog() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+class FfmpegAudioDecoder final : public AudioFileDecoder {
+  public:
+    explicit FfmpegAudioDecoder(std::shared_ptr<const std::vector<uint8_t>> memory)
+        : memory_(std::move(memory)) {}
+
+    ~FfmpegAudioDecoder() override {
+        swr_free(&swr_);
+        av_frame_free(&frame_);
+        av_packet_free(&packet_);
+        avcodec_free_context(&codec_);
+        avformat_close_input(&format_);
+        if (io_) {
+            av_freep(&io_->buffer);
+            avio_context_free(&io_);
+        }
+        av_channel_layout_uninit(&inLayout_);
+    }
+
+    // Opens the file (`path`) or the memory given at construction.
+    bool open(const std::string& path, std::string& error) {
+        format_ = avformat_alloc_context();
+        packet_ = av_packet_alloc();
+        frame_ = av_frame_alloc();
+        if (!format_ || !packet_ || !frame_) {
+            error = "out of memory";
+            return false;
+        }
+        std::string url;
+        if (memory_) {
+            auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
+            io_ = buffer ? avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readMemory, nullptr,
+                                              &seekMemory)
+                         : nullptr;
+            if (!io_) {
+                av_free(buffer);
+                error = "out of memory";
+                return false;
+            }
+            format_->pb = io_;
+            format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+        } else {
+            // A name with a colon is still a file, never another protocol.
+            url = "file:" + path;
+        }
+        AVDictionary* options = nullptr;
+        // A playlist inside the file may not reach beyond local files.
+        av_dict_set(&options, "protocol_whitelist", "file", 0);
+        int r = avformat_open_input(&format_, memory_ ? nullptr : url.c_str(), nullptr, &options);
+        av_dict_free(&options);
+        if (r < 0) {
+            error = r == AVERROR(ENOENT)   ? "no such file"
+                    : r == AVERROR(EACCES) ? "permission denied"
+                    : r == AVERROR(EISDIR) ? "is a folder, not a file"
+                                           : "is not a sound file FFmpeg can read";
+            return false;
+        }
+        if (avformat_find_stream_info(format_, nullptr) < 0) {
+            error = "is not a sound file FFmpeg can read";
+            return false;
+        }
+        const AVCodec* codec = nullptr;
+        stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (stream_ < 0 || !codec) {
+            error = stream_ == AVERROR_DECODER_NOT_FOUND ? "holds sound FFmpeg cannot decode"
+                                                         : "holds no sound";
+            return false;
+        }
+        for (unsigned i = 0; i < format_->nb_streams; ++i) {
+            if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
+        }
+        AVStream* st = format_->streams[stream_];
+        codec_ = avcodec_alloc_context3(codec);
+        if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) {
+            error = "out of memory";
+            return false;
+        }
+        codec_->pkt_timebase = st->time_base;
+        if (avcodec_open2(codec_, codec, nullptr) < 0) {
+            error = "holds sound FFmpeg cannot decode";
+            return false;
+        }
+        // A length the stream states exactly (Ogg's last granule position, FLAC's sample count,
+        // a WAVE's data size) ends the output: the padding of a codec's last block is not sound.
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0 &&
+            format_->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE)
+            endFrame_ = av_rescale_q(st->duration, st->time_base, kOutputTimeBase);
+        return true;
+    }
+
+    int32_t read(int16_t* out, int32_t frames) override {
+        if (endFrame_ >= 0)
+            frames = static_cast<int32_t>(std::clamp<int64_t>(endFrame_ - position_, 0, frames));
+        int32_t done = 0;
+        while (done < frames) {
+            size_t waiting = pending_.size() / 2 - pendingFrom_;
+            if (waiting > 0) {
+                size_t n = std::min<size_t>(waiting, static_cast<size_t>(frames - done));
+                std::memcpy(out + 2 * done, pending_.data() + 2 * pendingFrom_, n * 4);
+                pendingFrom_ += n;
+                done += static_cast<int32_t>(n);
+                continue;
+            }
+            pending_.clear();
+            pendingFrom_ = 0;
+            if (finished_ || !decodeMore()) {
+                finished_ = true;
+                break;
+            }
+        }
+        position_ += done;
+        return done;
+    }
+
+    bool seek(int64_t frame) override {
+        frame = std::max<int64_t>(frame, 0);
+        AVStream* st = format_->streams[stream_];
+        int64_t ts = av_rescale_q(frame, kOutputTimeBase, st->time_base);
+        if (st->start_time != AV_NOPTS_VALUE) ts += st->start_time;
+        if (av_seek_frame(format_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0 &&
+            (frame != 0 || av_seek_frame(format_, stream_, 0, AVSEEK_FLAG_BYTE) < 0)) {
+            return false;
+        }
+        avcodec_flush_buffers(codec_);
+        // The resampler is made anew from the next decoded frame: nothing of before stays.
+        swr_free(&swr_);
+        pending_.clear();
+        pendingFrom_ = 0;
+        inputEnded_ = false;
+        finished_ = false;
+        error_.clear();
+        position_ = frame;
+        seekTarget_ = frame;
+        return true;
+    }
+
+    int64_t position() const override { return position_; }
+
+    int64_t durationFrames() const override {
+        AVStream* st = format_->streams[stream_];
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+            return av_rescale_q(st->duration, st->time_base, kOutputTimeBase);
+        if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
+            return av_rescale_q(format_->duration, AV_TIME_BASE_Q, kOutputTimeBase);
+        return -1;
+    }
+
+    const std::string& error() const override { return error_; }
+
+  private:
+    static int readMemory(void* opaque, uint8_t* buf, int size) {
+        auto* self = static_cast<FfmpegAudioDecoder*>(opaque);
+        size_t total = self->memory_->size();
+        if (self->memoryPos_ >= total) return AVERROR_EOF;
+        size_t n = std::min(static_cast<size_t>(size), total - self->memoryPos_);
+        std::memcpy(buf, self->memory_->data() + self->memoryPos_, n);
+        self->memoryPos_ += n;
+        return static_cast<int>(n);
+    }
+
+    static int64_t seekMemory(void* opaque, int64_t offset, int whence) {
+        auto* self = static_cast<FfmpegAudioDecoder*>(opaque);
+        auto total = static_cast<int64_t>(self->memory_->size());
+        if (whence & AVSEEK_SIZE) return total;
+        int64_t base = 0;
+        switch (whence & ~AVSEEK_FORCE) {
+            case SEEK_SET: base = 0; break;
+            case SEEK_CUR: base = static_cast<int64_t>(self->memoryPos_); break;
+            case SEEK_END: base = total; break;
+            default: return -1;
+        }
+        if (offset > total - base || offset < -base) return -1;
+        self->memoryPos_ = static_cast<size_t>(base + offset);
+        return base + offset;
+    }
+
+    // The resampler for the format of `frame`: kept while the format stays, made anew when the
+    // stream changes its rate or channels midway.
+    bool prepareResampler(const AVFrame* frame) {
+        if (swr_ && frame->format == inFormat_ && frame->sample_rate == inRate_ &&
+            av_channel_layout_compare(&frame->ch_layout, &inLayout_) == 0)
+            return true;
+        swr_free(&swr_);
+        av_channel_layout_uninit(&inLayout_);
+        if (av_channel_layout_copy(&inLayout_, &frame->ch_layout) < 0) return false;
+        inFormat_ = frame->format;
+        inRate_ = frame->sample_rate;
+        AVChannelLayout in{};
+        if (inLayout_.order == AV_CHANNEL_ORDER_UNSPEC) {
+            av_channel_layout_default(&in, inLayout_.nb_channels);
+        } else if (av_channel_layout_copy(&in, &inLayout_) < 0) {
+            return false;
+        }
+        // Mono is converted as mono and then put on both sides at full level.
+        mono_ = in.nb_channels == 1;
+        AVChannelLayout out{};
+        av_channel_layout_default(&out, mono_ ? 1 : 2);
+        int r = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, kDecodedRate, &in,
+                                    static_cast<AVSampleFormat>(inFormat_), inRate_, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        av_channel_layout_uninit(&out);
+        if (r < 0 || swr_init(swr_) < 0) {
+            swr_free(&swr_);
+            return false;
+        }
+        return true;
+    }
+
+    // Converts `count` input samples (none: the resampler's remainder) into pending frames.
+    void convert(const uint8_t** input, int count) {
+        int room = swr_get_out_samples(swr_, count);
+        if (room <= 0) return;
+        std::vector<int16_t>& tmp = converted_;
+        tmp.resize(static_cast<size_t>(room) * (mono_ ? 1 : 2));
+        auto* outPtr = reinterpret_cast<uint8_t*>(tmp.data());
+        int got = swr_convert(swr_, &outPtr, room, input, count);
+        if (got <= 0) return;
+        int skip = 0;
+        if (skipFrames_ > 0) {
+            skip = static_cast<int>(std::min<int64_t>(skipFrames_, got));
+            skipFrames_ -= skip;
+        }
+        for (int i = skip; i < got; ++i) {
+            int16_t l = mono_ ? tmp[static_cast<size_t>(i)] : tmp[2 * static_cast<size_t>(i)];
+            int16_t r = mono_ ? l : tmp[2 * static_cast<size_t>(i) + 1];
+            pending_.push_back(l);
+            pending_.push_back(r);
+        }
+    }
+
+    // After a seek the first frame's time stamp tells how much lies before the target.
+    void noteSeekStart(const AVFrame* frame) {
+        if (seekTarget_ < 0) return;
+        int64_t pts = frame->best_effort_timestamp;
+        AVStream* st = format_->streams[stream_];
+        if (pts != AV_NOPTS_VALUE) {
+            if (st->start_time != AV_NOPTS_VALUE) pts -= st->start_time;
+            int64_t at = av_rescale_q(pts, st->time_base, kOutputTimeBase);
+            skipFrames_ = std::max<int64_t>(0, seekTarget_ - at);
+        }
+        seekTarget_ = -1;
+    }
+
+    // Decodes until some frames are pending or the stream ended; false at the end.
+    bool decodeMore() {
+        while (pending_.empty()) {
+            int r = avcodec_receive_frame(codec_, frame_);
+            if (r == 0) {
+                noteSeekStart(frame_);
+                if (frame_->nb_samples > 0 && prepareResampler(frame_))
+                    convert(const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
+                av_frame_unref(frame_);
+                continue;
+            }
+            if (r == AVERROR_EOF) {
+                if (swr_) convert(nullptr, 0);
+                swr_free(&swr_);
+                return !pending_.empty();
+            }
+            if (r != AVERROR(EAGAIN)) {
+                error_ = "the sound data is damaged";
+                return false;
+            }
+            if (inputEnded_) {
+                // The decoder was flushed but still wants input: nothing more will come.
+                return false;
+            }
+            r = av_read_frame(format_, packet_);
+            if (r < 0) {
+                if (r != AVERROR_EOF) error_ = "the file cannot be read to its end";
+                inputEnded_ = true;
+                avcodec_send_packet(codec_, nullptr);
+                continue;
+            }
+            if (packet_->stream_index == stream_) {
+                // A damaged packet is left out; the codec goes on with the next.
+                avcodec_send_packet(codec_, packet_);
+            }
+            av_packet_unref(packet_);
+        }
+        return true;
+    }
+
+    std::shared_ptr<const std::vector<uint8_t>> memory_;
+    size_t memoryPos_ = 0;
+    AVIOContext* io_ = nullptr;
+    AVFormatContext* format_ = nullptr;
+    AVCodecContext* codec_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    int stream_ = -1;
+    // The input format the resampler was made for.
+    int inFormat_ = -1;
+    int inRate_ = 0;
+    AVChannelLayout inLayout_{};
+    bool mono_ = false;
+    // Converted frames (interleaved stereo) not yet read, from frame `pendingFrom_` on.
+    std::vector<int16_t> pending_;
+    size_t pendingFrom_ = 0;
+    std::vector<int16_t> converted_;
+    bool inputEnded_ = false;
+    bool finished_ = false;
+    int64_t position_ = 0;
+    // After a seek: the frame asked for (-1 none pending) and the frames still to drop.
+    int64_t seekTarget_ = -1;
+    int64_t skipFrames_ = 0;
+    // The stated end of the stream in frames; -1 when it states none exactly.
+    int64_t endFrame_ = -1;
+    std::string error_;
+};
+
+std::unique_ptr<AudioFileDecoder> openDecoder(const std::string& path,
+                                              std::shared_ptr<const std::vector<uint8_t>> memory,
+                                              std::string& error) {
+    silenceFfmpegLog();
+    auto decoder = std::make_unique<FfmpegAudioDecoder>(std::move(memory));
+    if (!decoder->open(path, error)) return nullptr;
+    return decoder;
+}
+
+}  // namespace
+
+std::unique_ptr<AudioFileDecoder> openAudioFile(const std::string& hostPath, std::string& error) {
+    return openDecoder(hostPath, nullptr, error);
+}
+
+std::unique_ptr<AudioFileDecoder> openAudioMemory(std::shared_ptr<const std::vector<uint8_t>> bytes,
+                                                  std::string& error) {
+    if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>();
+    return openDecoder("", std::move(bytes), error);
+}
+
+}  // namespace rs::platform
