@@ -333,4 +333,11 @@ std::unique_ptr<FontSource> createSystemFontSource() {
     return std::make_unique<FreeTypeFontSource>();
 }
 
+std::optional<FontFile> dialogFontFile() {
+    FontCatalog catalog(listInstalledFaces());
+    const CatalogFace* face = catalog.resolve("ＭＳ Ｐゴシック");
+    if (!face) return std::nullopt;
+    return FontFile{face->file, face->index};
+}
+
 }  // namespace rs::platform

@@ -37,6 +37,6 @@ void HeadlessPresenter::transfer(const ScreenPixels& screen, const ScreenRect& r
 }
 
 HeadlessHost::HeadlessHost(std::unique_ptr<Clock> clock, std::ostream* boxOut)
-    : clock_(std::move(clock)), boxes_(boxOut) {}
+    : clock_(std::move(clock)), boxes_(boxOut), dialogs_(boxOut) {}
 
 }  // namespace rs::platform

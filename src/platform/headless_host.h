@@ -2,7 +2,7 @@
 // are answered with their default button; the window is a title and a size held in memory, in
 // window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window would
 // show; window events come only from what is posted to the event pump; the sound output is a
-// null device unless another is set.
+// null device unless another is set; dialogs are answered at once like the boxes.
 #pragma once
 
 #include <deque>
@@ -70,6 +70,7 @@ class HeadlessWindow final : public Window {
     bool fullScreen() const override { return fullScreen_; }
     void setOpacity(int32_t alpha) override { opacity_ = alpha; }
     std::optional<PixelPoint> cursorPosition() const override { return cursor_; }
+    HeldModifiers heldModifiers(uint32_t) override { return held_; }
 
     const std::string& title() const { return title_; }
     WindowIcon icon() const { return icon_; }
@@ -81,6 +82,8 @@ class HeadlessWindow final : public Window {
         refuseFullScreen_ = refuse;
     }
     void setCursorPosition(std::optional<PixelPoint> p) { cursor_ = p; }
+    // The modifier keys the window reports as held (tests).
+    void setHeldModifiers(HeldModifiers held) { held_ = held; }
 
   private:
     std::string title_;
@@ -91,6 +94,7 @@ class HeadlessWindow final : public Window {
     bool refuseFullScreen_ = false;
     bool fullScreen_ = false;
     std::optional<PixelPoint> cursor_;
+    HeldModifiers held_;
 };
 
 // Keeps the picture a window would show: every transfer copies the rectangle into it.
@@ -131,6 +135,7 @@ class HeadlessHost final : public Host {
     Window& window() override { return window_; }
     Presenter& presenter() override { return presenter_; }
     AudioDevice& audio() override { return *audio_; }
+    DialogPresenter& dialogs() override { return dialogs_; }
 
     // Replaces the sound output (a null device at first: nothing is heard). Only before the
     // engine opens it.
@@ -140,6 +145,7 @@ class HeadlessHost final : public Host {
     HeadlessEventPump& headlessEvents() { return pump_; }
     HeadlessWindow& headlessWindow() { return window_; }
     HeadlessPresenter& headlessPresenter() { return presenter_; }
+    HeadlessDialogs& headlessDialogs() { return dialogs_; }
 
   private:
     std::unique_ptr<Clock> clock_;
@@ -147,6 +153,7 @@ class HeadlessHost final : public Host {
     HeadlessEventPump pump_;
     HeadlessWindow window_;
     HeadlessPresenter presenter_;
+    HeadlessDialogs dialogs_;
     std::unique_ptr<AudioDevice> audio_ = std::make_unique<NullAudioDevice>();
 };
 

@@ -7,6 +7,7 @@
 #include "display/screen_mode.h"
 #include "runtime/errors.h"
 #include "shell/engine.h"
+#include "shell/environment_file.h"
 #include "shell/screenshot.h"
 
 namespace rs::shell {
@@ -55,7 +56,9 @@ void requestClose(Engine& e) {
         e.app.closeRequested = 1;
         return;
     }
-    if (runtime::confirmExit(e)) e.destroyMainWindow();
+    if (!runtime::confirmExit(e)) return;
+    writeEnvironmentFile(e);
+    e.destroyMainWindow();
 }
 
 void paintWindow(Engine& e) {

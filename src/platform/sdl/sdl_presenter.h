@@ -31,6 +31,9 @@ class SdlPresenter final : public Presenter {
 
     // Draws the picture into the window again (after an expose or a size change).
     void redraw();
+    // Draws what the window shows now, the plain background or the picture, without presenting
+    // it (a dialog is drawn over it).
+    void drawScene();
     // The renderer lost its textures (a device reset): the whole picture is uploaded again.
     void restoreTextures();
     // Draws the picture as the window shows it and reads the whole client area back from the
@@ -66,6 +69,8 @@ class SdlPresenter final : public Presenter {
     int32_t textureHeight_ = 0;
     SDL_Texture* prescaled_ = nullptr;
     int32_t prescaledFactor_ = 0;
+    // The window shows the plain background (until the first picture).
+    bool background_ = true;
     int64_t uploads_ = 0;
     int64_t uploadedPixels_ = 0;
 };

@@ -43,6 +43,15 @@ class SdlWindow final : public Window {
     bool fullScreen() const override;
     void setOpacity(int32_t alpha) override;
     std::optional<PixelPoint> cursorPosition() const override;
+    HeldModifiers heldModifiers(uint32_t waitMs) override;
+
+    // Shown on the desktop (it is made hidden and shown when first placed).
+    bool shown() const { return shown_; }
+    bool minimised() const;
+    // Brings the window to the front (restored when it was minimised): a second start of the
+    // game asked for it.
+    void raise();
+    int64_t raises() const { return raises_; }
 
     SDL_Window* handle() const { return window_; }
     SDL_Renderer* renderer() const { return renderer_; }
@@ -57,6 +66,7 @@ class SdlWindow final : public Window {
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     bool shown_ = false;
+    int64_t raises_ = 0;
 };
 
 }  // namespace rs::platform::sdl
