@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "platform/encoding.h"
+
 namespace rs::platform {
 namespace {
 
@@ -81,11 +83,11 @@ TEST(Dialogs, WithoutAWindowTheyAnswerAtOnce) {
     d.unattendedAnswer = 1;
     Recorder r;
     EXPECT_EQ(dialogs.run(d, r), 1);
-    EXPECT_EQ(out.str(), "[見本] はい\n");
+    EXPECT_EQ(out.str(), cp932ToUtf8("[見本] はい\n"));
     // An answer without a button of its own is still the result; Cancel goes as Escape.
     d.unattendedAnswer = 2;
     EXPECT_EQ(dialogs.run(d, r), 2);
-    EXPECT_EQ(out.str(), "[見本] はい\n[見本] 2\n");
+    EXPECT_EQ(out.str(), cp932ToUtf8("[見本] はい\n[見本] 2\n"));
     dialogs.answerWith(3);
     EXPECT_EQ(dialogs.run(d, r), 3);
     ASSERT_EQ(dialogs.shown().size(), 3u);

@@ -44,9 +44,9 @@ struct StartGame {
     TestGame game;
 };
 
-class StartUp : public ::testing::Test, protected StartGame {};
+class GameStart : public ::testing::Test, protected StartGame {};
 
-TEST_F(StartUp, TheFirstStartAsksAndTheEndRemembers) {
+TEST_F(GameStart, TheFirstStartAsksAndTheEndRemembers) {
     // The save folder does not exist yet: start-up makes it for the marker.
     EXPECT_FALSE(std::filesystem::exists(game.dir().path() + "/userdata"));
     setScript(" push 20\n cmd wait\n cmd end\n");
@@ -71,7 +71,7 @@ TEST_F(StartUp, TheFirstStartAsksAndTheEndRemembers) {
     EXPECT_TRUE(started < playing && playing < ended && ended != std::string::npos);
 }
 
-TEST_F(StartUp, ACleanLastEndAsksNothing) {
+TEST_F(GameStart, ACleanLastEndAsksNothing) {
     putCfg(formatEnvironmentFile(EnvironmentSettings{.useDirect3D = 0, .fontName = "IPAGothic"}, 0));
     EXPECT_EQ(run(), 0);
     EXPECT_TRUE(dialogs().empty());
@@ -81,11 +81,11 @@ TEST_F(StartUp, ACleanLastEndAsksNothing) {
     EXPECT_NE(cfg().find("\r\n1...DirectX 使用フラグ\r\n"), std::string::npos);
 }
 
-TEST_F(StartUp, AfterACrashTheNoticeTheDialogAndTheDefaults) {
+TEST_F(GameStart, AfterACrashTheNoticeTheDialogAndTheDefaults) {
     putCfg(kRunningMarker);
     EXPECT_EQ(run(), 0);
     ASSERT_EQ(game.boxTexts(kNoticeCaption).size(), 1u);
-    EXPECT_EQ(game.boxTexts(kNoticeCaption)[0].substr(0, 28), "前回正常終了しませんでした\n");
+    EXPECT_EQ(game.boxTexts(kNoticeCaption)[0].substr(0, 27), "前回正常終了しませんでした\n");
     ASSERT_EQ(dialogs().size(), 1u);
     EXPECT_EQ(e().text->fontName, "ＭＳ 明朝");
     EXPECT_EQ(e().app.useDirectX, 1);
@@ -93,7 +93,7 @@ TEST_F(StartUp, AfterACrashTheNoticeTheDialogAndTheDefaults) {
     EXPECT_EQ(cfg().substr(0, 1), "#");
 }
 
-TEST_F(StartUp, WithoutSingleInstanceChecksTheNoticeIsLeftOut) {
+TEST_F(GameStart, WithoutSingleInstanceChecksTheNoticeIsLeftOut) {
     putCfg(kRunningMarker);
     e().app.singleInstanceChecks = 0;
     EXPECT_EQ(run(), 0);
@@ -101,7 +101,7 @@ TEST_F(StartUp, WithoutSingleInstanceChecksTheNoticeIsLeftOut) {
     EXPECT_EQ(dialogs().size(), 1u);
 }
 
-TEST_F(StartUp, KeysHeldAtStart) {
+TEST_F(GameStart, KeysHeldAtStart) {
     putCfg(formatEnvironmentFile(EnvironmentSettings{}, 0));
     host().headlessWindow().setHeldModifiers({.shift = true, .ctrl = false});
     EXPECT_EQ(run(), 0);
@@ -116,7 +116,7 @@ TEST_F(StartUp, KeysHeldAtStart) {
     EXPECT_EQ(ctrl.dialogs().size(), 1u);
 }
 
-TEST_F(StartUp, SettingsOptions) {
+TEST_F(GameStart, SettingsOptions) {
     // --settings asks even after a clean end; --no-settings never asks and takes the choices.
     putCfg(formatEnvironmentFile(EnvironmentSettings{}, 0));
     e().app.settingsDialogRequest = 1;
@@ -130,7 +130,7 @@ TEST_F(StartUp, SettingsOptions) {
     EXPECT_EQ(never.cfg().substr(0, 1), "#");
 }
 
-TEST_F(StartUp, QuittingInTheDialogEndsAtOnce) {
+TEST_F(GameStart, QuittingInTheDialogEndsAtOnce) {
     host().headlessDialogs().answerWith(2);
     EXPECT_EQ(run(), 0);
     EXPECT_TRUE(e().app.startCancelled);
@@ -140,7 +140,7 @@ TEST_F(StartUp, QuittingInTheDialogEndsAtOnce) {
     EXPECT_EQ(game.log().find("ゲームを終了しました"), std::string::npos);
 }
 
-TEST_F(StartUp, AFatalScriptErrorKeepsTheMarker) {
+TEST_F(GameStart, AFatalScriptErrorKeepsTheMarker) {
     setScript(" push 1\n push 0\n \\\n cmd end\n");
     EXPECT_EQ(run(), 2);
     EXPECT_EQ(cfg(), kRunningMarker);
@@ -153,21 +153,21 @@ TEST_F(StartUp, AFatalScriptErrorKeepsTheMarker) {
     EXPECT_EQ(next.cfg().substr(0, 1), "#");
 }
 
-TEST_F(StartUp, TheCommandLinesModeOverridesTheFile) {
+TEST_F(GameStart, TheCommandLinesModeOverridesTheFile) {
     putCfg(formatEnvironmentFile(EnvironmentSettings{}, 1));
     e().app.windowModeRequest = 0;
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(e().app.windowModeSetting, 0);
 }
 
-TEST_F(StartUp, TheSettingsDialogIsDrawnInAWindowPlacedForIt) {
+TEST_F(GameStart, TheSettingsDialogIsDrawnInAWindowPlacedForIt) {
     run();
     // The window was placed for the dialog first (550 x 424 at scale 1), then for the screen.
     EXPECT_EQ(host().headlessWindow().title(), "雪花ノ記憶");
     EXPECT_GE(host().headlessPresenter().backgrounds(), 2);
 }
 
-TEST_F(StartUp, AClosedWindowWritesTheFile) {
+TEST_F(GameStart, AClosedWindowWritesTheFile) {
     // The close box, answered OK: the file is written before the window goes.
     setScript(" push 100000\n cmd wait\n cmd end\n");
     bool posted = false;
