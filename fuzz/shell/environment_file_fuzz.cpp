@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rs::shell::EnvironmentSettings again;
     again.fontName = s.fontName;
     if (rs::shell::parseEnvironmentFile(file, -1, again) != 1) __builtin_trap();
-    if (s.midiSwitch >= 0 && s.midiSwitch <= 9 && again.midiSwitch != s.midiSwitch) __builtin_trap();
+    if (s.midiSwitch >= 0 && s.midiSwitch <= 9 && again.midiSwitch != s.midiSwitch)
+        __builtin_trap();
     return 0;
 }

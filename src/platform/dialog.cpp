@@ -2,10 +2,22 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 #include "platform/encoding.h"
 
 namespace rs::platform {
+
+DialogControl makeControl(int32_t id, ControlKind kind, DialogRect rect, std::string text,
+                          bool visible) {
+    DialogControl c;
+    c.id = id;
+    c.kind = kind;
+    c.rect = rect;
+    c.text = std::move(text);
+    c.visible = visible;
+    return c;
+}
 
 DialogControl* Dialog::find(int32_t id) {
     for (DialogControl& c : controls)

@@ -41,12 +41,16 @@ struct DialogControl {
     std::string text;  // code page 932
     bool visible = true;
     bool enabled = true;
-    bool checked = false;  // radio buttons and check boxes
-    int32_t group = 0;     // radio buttons of one group share a number
+    bool checked = false;            // radio buttons and check boxes
+    int32_t group = 0;               // radio buttons of one group share a number
     std::vector<std::string> items;  // list boxes, code page 932
     int32_t selected = -1;           // list boxes: the selected item, -1 none
     Picture picture;                 // pictures, and the preview of a text
 };
+
+// A control as a dialog template lists it: shown, enabled and unchecked.
+DialogControl makeControl(int32_t id, ControlKind kind, DialogRect rect, std::string text,
+                          bool visible = true);
 
 struct Dialog {
     std::string caption;  // code page 932

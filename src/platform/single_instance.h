@@ -15,8 +15,7 @@ namespace rs::platform {
 // The folder of the lock and the socket: "$XDG_RUNTIME_DIR/runestage", else "/tmp/runestage-<uid>"
 // (made private to the user; refused when it exists but is not the user's own private folder).
 // None, with the reason, when neither can be had.
-std::optional<std::string> instanceFolder(const char* xdgRuntimeDir, uid_t uid,
-                                          std::string* error);
+std::optional<std::string> instanceFolder(const char* xdgRuntimeDir, uid_t uid, std::string* error);
 
 class SingleInstance {
   public:

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/snowflake.h"
+
 namespace rs::shell {
 
 namespace {
@@ -27,18 +29,6 @@ class Scatter {
   private:
     uint64_t state_ = 0x5EC7A11Eull;
 };
-
-struct Segment {
-    double x0, y0, x1, y1;
-};
-
-double distanceTo(const Segment& s, double px, double py) {
-    double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
-    double len2 = dx * dx + dy * dy;
-    double t = len2 > 0 ? std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / len2, 0.0, 1.0) : 0;
-    double ex = s.x0 + t * dx - px, ey = s.y0 + t * dy - py;
-    return std::sqrt(ex * ex + ey * ey);
-}
 
 class Canvas {
   public:
@@ -69,20 +59,7 @@ class Canvas {
 
     // A six-armed crystal: each arm with two pairs of side branches, drawn with soft edges.
     void crystal(double cx, double cy, double size, double turn, double alpha) {
-        std::vector<Segment> arms;
-        for (int k = 0; k < 6; ++k) {
-            double a = turn + k * M_PI / 3;
-            double ux = std::cos(a), uy = std::sin(a);
-            arms.push_back({cx, cy, cx + ux * size, cy + uy * size});
-            for (double at : {0.45, 0.7}) {
-                double bx = cx + ux * size * at, by = cy + uy * size * at;
-                double branch = size * (at < 0.5 ? 0.3 : 0.2);
-                for (double side : {-1.0, 1.0}) {
-                    double b = a + side * M_PI / 4;
-                    arms.push_back({bx, by, bx + std::cos(b) * branch, by + std::sin(b) * branch});
-                }
-            }
-        }
+        std::vector<platform::Segment> arms = platform::snowflake(cx, cy, size, turn);
         Colour ice{0.85, 0.92, 1.0};
         double thickness = std::max(0.8, size / 28);
         int32_t r = static_cast<int32_t>(std::ceil(size + 2));
@@ -90,7 +67,8 @@ class Canvas {
             for (int32_t x = -r; x <= r; ++x) {
                 double px = cx + x, py = cy + y;
                 double d = 1e9;
-                for (const Segment& s : arms) d = std::min(d, distanceTo(s, px, py));
+                for (const platform::Segment& s : arms)
+                    d = std::min(d, platform::distanceToSegment(px, py, s));
                 blend(static_cast<int32_t>(px), static_cast<int32_t>(py), ice,
                       alpha * std::clamp(thickness + 0.5 - d, 0.0, 1.0));
             }
@@ -106,8 +84,8 @@ class Canvas {
             auto channel = [](double v) {
                 return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
             };
-            p.pixels[i] = 0xFF000000u | channel(px_[i].r) << 16 | channel(px_[i].g) << 8 |
-                          channel(px_[i].b);
+            p.pixels[i] =
+                0xFF000000u | channel(px_[i].r) << 16 | channel(px_[i].g) << 8 | channel(px_[i].b);
         }
         return p;
     }

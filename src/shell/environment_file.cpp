@@ -77,16 +77,17 @@ int32_t leadingNumber(const std::string& line) {
 bool writeEnvironmentBytes(Engine& e, const std::string& bytes) {
     std::string path = environmentFilePath(e);
     data::createFoldersFor(path, e.paths);
-    auto span = std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                         bytes.size());
+    auto span =
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     data::WriteOutcome outcome = data::replaceFile(path, span);
     e.paths.forget(data::hostFolderOf(path));
     if (outcome == data::WriteOutcome::Ok) return true;
     if (!e.app.environmentWriteFailed) {
         e.app.environmentWriteFailed = true;
         std::fprintf(stderr, "runestage: cannot write the settings file '%s' (%s)\n", path.c_str(),
-                     outcome == data::WriteOutcome::CreateFailed ? "it cannot be created or replaced"
-                                                                 : "writing it failed");
+                     outcome == data::WriteOutcome::CreateFailed
+                         ? "it cannot be created or replaced"
+                         : "writing it failed");
     }
     return false;
 }
@@ -200,8 +201,8 @@ void readEnvironmentFile(Engine& e) {
 void writeRunningMarker(Engine& e) { writeEnvironmentBytes(e, kRunningMarker); }
 
 void writeEnvironmentFile(Engine& e) {
-    writeEnvironmentBytes(e, formatEnvironmentFile(currentEnvironmentSettings(e),
-                                                   e.display->mode.fullScreenState));
+    writeEnvironmentBytes(
+        e, formatEnvironmentFile(currentEnvironmentSettings(e), e.display->mode.fullScreenState));
 }
 
 }  // namespace rs::shell

@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
+#include "data/save_folder.h"
 #include "display/screen_mode.h"
 #include "platform/clock.h"
 #include "platform/headless_host.h"
 #include "platform/sdl/sdl_host.h"
-#include "platform/stop_signals.h"
-#include "data/save_folder.h"
 #include "platform/single_instance.h"
+#include "platform/stop_signals.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
 #include "shell/screenshot.h"

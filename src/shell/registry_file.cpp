@@ -38,7 +38,11 @@ bool isUtf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
         auto b = static_cast<uint8_t>(s[i]);
-        size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        size_t n = b < 0x80             ? 1
+                   : (b & 0xE0) == 0xC0 ? 2
+                   : (b & 0xF0) == 0xE0 ? 3
+                   : (b & 0xF8) == 0xF0 ? 4
+                                        : 0;
         if (n == 0 || i + n > s.size()) return false;
         uint32_t cp = n == 1 ? b : b & (0x7F >> n);
         for (size_t k = 1; k < n; ++k) {
@@ -100,7 +104,8 @@ RegistryValues parseRegistryFile(std::string_view bytes, bool complete) {
 std::string registryFilePath(std::string_view configRoot, std::string_view engineName) {
     std::string name = platform::cp932ToUtf8Strict(engineName).value_or(std::string(engineName));
     std::replace(name.begin(), name.end(), '/', '_');
-    std::string folder = platform::joinHostPath(platform::joinHostPath(configRoot, "SEIRAN-DO"), name);
+    std::string folder =
+        platform::joinHostPath(platform::joinHostPath(configRoot, "SEIRAN-DO"), name);
     return platform::joinHostPath(folder, "registry.ini");
 }
 

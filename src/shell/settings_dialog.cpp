@@ -19,17 +19,6 @@ namespace ids = settings_ids;
 constexpr int32_t kWidth = 275;
 constexpr int32_t kHeight = 200;
 
-DialogControl control(int32_t id, ControlKind kind, platform::DialogRect rect, const char* text,
-                      bool visible = true) {
-    DialogControl c;
-    c.id = id;
-    c.kind = kind;
-    c.rect = rect;
-    c.text = text;
-    c.visible = visible;
-    return c;
-}
-
 void disable(Dialog& d, int32_t id) {
     if (DialogControl* c = d.find(id)) c->enabled = false;
 }
@@ -53,36 +42,38 @@ Dialog settingsDialogTemplate() {
     d.height = kHeight;
     d.unattendedAnswer = ids::kStart;
     // The background first: every other control is drawn over it.
-    DialogControl background = control(-1, ControlKind::Picture, {0, 0, kWidth, kHeight}, "");
+    DialogControl background =
+        platform::makeControl(-1, ControlKind::Picture, {0, 0, kWidth, kHeight}, "");
     background.picture = settingsBackground(kWidth * platform::kDialogUnitPixels,
                                             kHeight * platform::kDialogUnitPixels);
     d.controls.push_back(std::move(background));
-    d.controls.push_back(control(-1, ControlKind::Text, {0, 0, 192, 36}, "", false));
+    d.controls.push_back(platform::makeControl(-1, ControlKind::Text, {0, 0, 192, 36}, "", false));
+    d.controls.push_back(platform::makeControl(1018, ControlKind::GroupBox, {168, 4, 104, 36},
+                                               "現在の画面モード", false));
     d.controls.push_back(
-        control(1018, ControlKind::GroupBox, {168, 4, 104, 36}, "現在の画面モード", false));
-    d.controls.push_back(control(ids::kScreenSize, ControlKind::Text, {172, 12, 68, 12}, "", false));
+        platform::makeControl(ids::kScreenSize, ControlKind::Text, {172, 12, 68, 12}, "", false));
+    d.controls.push_back(platform::makeControl(ids::kScreenColours, ControlKind::Text,
+                                               {172, 24, 68, 12}, "", false));
+    d.controls.push_back(platform::makeControl(1019, ControlKind::GroupBox, {168, 44, 104, 24},
+                                               "DirectXバージョン", false));
+    d.controls.push_back(platform::makeControl(ids::kDirectXVersion, ControlKind::Text,
+                                               {172, 52, 96, 12}, "", false));
+    d.controls.push_back(platform::makeControl(ids::kDirectSound, ControlKind::CheckBox,
+                                               {4, 88, 84, 16}, "DirectSoundを使用する", false));
+    d.controls.push_back(platform::makeControl(ids::kMmx, ControlKind::CheckBox, {4, 104, 84, 16},
+                                               "MMXを使用する", false));
+    d.controls.push_back(platform::makeControl(ids::kDisplayGroup, ControlKind::GroupBox,
+                                               {168, 108, 104, 60}, "表示設定"));
+    d.controls.push_back(platform::makeControl(ids::kNoDirectX, ControlKind::RadioButton,
+                                               {172, 116, 96, 16}, "DirectXを使用しない"));
+    d.controls.push_back(platform::makeControl(ids::kDirectDraw, ControlKind::RadioButton,
+                                               {172, 132, 96, 16}, "DirectDrawを使用する"));
+    d.controls.push_back(platform::makeControl(ids::kDirect3D, ControlKind::RadioButton,
+                                               {172, 148, 96, 16}, "Direct3Dを使用する(推奨)"));
     d.controls.push_back(
-        control(ids::kScreenColours, ControlKind::Text, {172, 24, 68, 12}, "", false));
-    d.controls.push_back(
-        control(1019, ControlKind::GroupBox, {168, 44, 104, 24}, "DirectXバージョン", false));
-    d.controls.push_back(
-        control(ids::kDirectXVersion, ControlKind::Text, {172, 52, 96, 12}, "", false));
-    d.controls.push_back(control(ids::kDirectSound, ControlKind::CheckBox, {4, 88, 84, 16},
-                                 "DirectSoundを使用する", false));
-    d.controls.push_back(
-        control(ids::kMmx, ControlKind::CheckBox, {4, 104, 84, 16}, "MMXを使用する", false));
-    d.controls.push_back(
-        control(ids::kDisplayGroup, ControlKind::GroupBox, {168, 108, 104, 60}, "表示設定"));
-    d.controls.push_back(control(ids::kNoDirectX, ControlKind::RadioButton, {172, 116, 96, 16},
-                                 "DirectXを使用しない"));
-    d.controls.push_back(control(ids::kDirectDraw, ControlKind::RadioButton, {172, 132, 96, 16},
-                                 "DirectDrawを使用する"));
-    d.controls.push_back(control(ids::kDirect3D, ControlKind::RadioButton, {172, 148, 96, 16},
-                                 "Direct3Dを使用する(推奨)"));
-    d.controls.push_back(
-        control(ids::kQuit, ControlKind::PushButton, {4, 176, 68, 20}, "終了する"));
-    d.controls.push_back(
-        control(ids::kStart, ControlKind::DefaultButton, {204, 176, 68, 20}, "ゲーム開始"));
+        platform::makeControl(ids::kQuit, ControlKind::PushButton, {4, 176, 68, 20}, "終了する"));
+    d.controls.push_back(platform::makeControl(ids::kStart, ControlKind::DefaultButton,
+                                               {204, 176, 68, 20}, "ゲーム開始"));
     return d;
 }
 
@@ -95,8 +86,8 @@ SettingsDialogProcedure::SettingsDialogProcedure(Dialog& d, AppState& app,
     if (DialogControl* c = d.find(ids::kScreenColours))
         c->text = runtime::formatMessage("%dビットカラー", facts.desktopBitsPerPixel);
     if (DialogControl* c = d.find(ids::kDirectXVersion))
-        c->text = runtime::formatMessage("%d(%8x:%8x)", static_cast<int>(version & 0xFFFF),
-                                         version, app.directXRevision);
+        c->text = runtime::formatMessage("%d(%8x:%8x)", static_cast<int>(version & 0xFFFF), version,
+                                         app.directXRevision);
     if (version == 0 || version >= display::kDirectX7) {
         if (display::belowDirectX9c(version, app.directXRevision)) {
             app.useDirect3D = 0;

@@ -34,15 +34,6 @@ bool sortsBefore(const std::string& a, const std::string& b) {
                                         [&](char x, char y) { return fold(x) < fold(y); });
 }
 
-DialogControl control(int32_t id, ControlKind kind, platform::DialogRect rect, std::string text) {
-    DialogControl c;
-    c.id = id;
-    c.kind = kind;
-    c.rect = rect;
-    c.text = std::move(text);
-    return c;
-}
-
 }  // namespace
 
 platform::Picture fontPreview(platform::FontSource& fonts, const std::string& face,
@@ -90,19 +81,20 @@ Dialog fontDialogTemplate(std::vector<std::string> faces, const std::string& cur
     d.width = 186;
     d.height = 171;
     d.unattendedAnswer = ids::kRevert;
-    d.controls.push_back(control(ids::kPreview, ControlKind::Text, {4, 4, 180, 24},
-                                 kFontPreviewText));
-    DialogControl list = control(ids::kList, ControlKind::ListBox, {4, 32, 124, 136}, "");
+    d.controls.push_back(
+        platform::makeControl(ids::kPreview, ControlKind::Text, {4, 4, 180, 24}, kFontPreviewText));
+    DialogControl list =
+        platform::makeControl(ids::kList, ControlKind::ListBox, {4, 32, 124, 136}, "");
     std::stable_sort(faces.begin(), faces.end(), sortsBefore);
     for (size_t i = 0; i < faces.size(); ++i) {
         if (faces[i] == current && list.selected < 0) list.selected = static_cast<int32_t>(i);
     }
     list.items = std::move(faces);
     d.controls.push_back(std::move(list));
-    d.controls.push_back(
-        control(ids::kTake, ControlKind::DefaultButton, {132, 132, 52, 16}, "これで決定"));
-    d.controls.push_back(
-        control(ids::kRevert, ControlKind::PushButton, {132, 152, 52, 16}, "元に戻そう"));
+    d.controls.push_back(platform::makeControl(ids::kTake, ControlKind::DefaultButton,
+                                               {132, 132, 52, 16}, "これで決定"));
+    d.controls.push_back(platform::makeControl(ids::kRevert, ControlKind::PushButton,
+                                               {132, 152, 52, 16}, "元に戻そう"));
     return d;
 }
 
@@ -130,8 +122,10 @@ std::optional<int32_t> FontDialogProcedure::onCommand(Dialog& d, int32_t id,
     }
     if (id == ids::kTake) {
         const DialogControl* list = d.find(ids::kList);
-        if (list && list->selected >= 0 && list->selected < static_cast<int32_t>(list->items.size()))
-            text_.fontName = list->items[static_cast<size_t>(list->selected)].substr(0, kFaceNameMax);
+        if (list && list->selected >= 0 &&
+            list->selected < static_cast<int32_t>(list->items.size()))
+            text_.fontName =
+                list->items[static_cast<size_t>(list->selected)].substr(0, kFaceNameMax);
         return ids::kTake;
     }
     if (id == ids::kRevert) return ids::kRevert;
@@ -139,9 +133,9 @@ std::optional<int32_t> FontDialogProcedure::onCommand(Dialog& d, int32_t id,
 }
 
 int32_t fontSelectDialog(Engine& e) {
-    Dialog d = fontDialogTemplate(e.text->fonts ? e.text->fonts->faceNames(kFontListLimit)
-                                                : std::vector<std::string>{},
-                                  e.text->fontName);
+    Dialog d = fontDialogTemplate(
+        e.text->fonts ? e.text->fonts->faceNames(kFontListLimit) : std::vector<std::string>{},
+        e.text->fontName);
     FontDialogProcedure procedure(d, *e.text);
     e.host.window().showCursor();
     // Over a full screen drawn by the GPU the window shows the plain background meanwhile.

@@ -45,15 +45,18 @@ TEST(EnvironmentFile, IsWrittenByteForByte) {
     s.midiSwitch = 0;
     s.directSoundState = 1;
     std::string text = formatEnvironmentFile(s, 1);
-    EXPECT_NE(text.find("\r\n1...DirectX 使用フラグ\r\n0...ジョイスティック\r\n0...MIDIスイッチ\r\n"
-                        "0...PCM音源スイッチ\r\n2...DirectSoundスイッチ\r\n1...ウィンドウモード\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("\r\n1...DirectX 使用フラグ\r\n0...ジョイスティック\r\n0...MIDIスイッチ\r\n"
+                  "0...PCM音源スイッチ\r\n2...DirectSoundスイッチ\r\n1...ウィンドウモード\r\n"),
+        std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");  // the empty face ends the file
     s.useDirectX = 0;
     s.useDirect3D = 1;
-    EXPECT_NE(formatEnvironmentFile(s, -1).find("\r\n0...DirectX 使用フラグ\r\n"), std::string::npos);
+    EXPECT_NE(formatEnvironmentFile(s, -1).find("\r\n0...DirectX 使用フラグ\r\n"),
+              std::string::npos);
     // A run that never made its screen writes its window state as -1.
-    EXPECT_NE(formatEnvironmentFile(s, -1).find("\r\n-1...ウィンドウモード\r\n"), std::string::npos);
+    EXPECT_NE(formatEnvironmentFile(s, -1).find("\r\n-1...ウィンドウモード\r\n"),
+              std::string::npos);
     // A face name longer than the buffer is cut.
     EXPECT_EQ(formatEnvironmentFile(withFont(std::string(300, 'x').c_str()), 0).size(),
               formatEnvironmentFile(withFont(""), 0).size() + 255);
@@ -92,7 +95,8 @@ TEST(EnvironmentFile, ReadRules) {
         size_t start = 0;
         for (int i = 1; i < line; ++i) start = text.find("\r\n", start) + 2;
         size_t end = text.find("\r\n", start);
-        return text.replace(start, end == std::string::npos ? std::string::npos : end - start, with);
+        return text.replace(start, end == std::string::npos ? std::string::npos : end - start,
+                            with);
     };
     // The running marker: runState 2 and nothing else read.
     auto [marked, defaults] = read(std::string(kRunningMarker) + kDefaultFile);
@@ -158,10 +162,12 @@ TEST(EnvironmentFile, BrokenFilesApplyWhatWasReadBeforeTheFault) {
     EXPECT_EQ(read(std::string("#\0x\n004\n", 8)).first, 0);
     EXPECT_EQ(read(kDefaultFile.substr(0, 50) + "\x1A" + kDefaultFile.substr(50)).first, 0);
     // A first line of 300 bytes continues in the next read, which is then not the version.
-    EXPECT_EQ(read(std::string(300, '#') + "\r\n" + kDefaultFile.substr(kDefaultFile.find("004"))).first, 0);
+    EXPECT_EQ(
+        read(std::string(300, '#') + "\r\n" + kDefaultFile.substr(kDefaultFile.find("004"))).first,
+        0);
     // A face name longer than a line is cut to 255 bytes.
-    auto [longState, longFace] = read(kDefaultFile.substr(0, kDefaultFile.find("ＭＳ")) +
-                                      std::string(1000, 'f'));
+    auto [longState, longFace] =
+        read(kDefaultFile.substr(0, kDefaultFile.find("ＭＳ")) + std::string(1000, 'f'));
     EXPECT_EQ(longState, 1);
     EXPECT_EQ(longFace.fontName, std::string(255, 'f'));
 }
@@ -190,15 +196,16 @@ class EnvironmentGame : public ::testing::Test {
 };
 
 TEST_F(EnvironmentGame, LivesInTheSaveFolderUnderTheGameTitle) {
-    EXPECT_EQ(path(), game.dir().path() + "/userdata/SEIRAN-DO/yukibana/" +
-                          test::u8(u8"雪花ノ記憶.cfg"));
+    EXPECT_EQ(path(),
+              game.dir().path() + "/userdata/SEIRAN-DO/yukibana/" + test::u8(u8"雪花ノ記憶.cfg"));
     game.engine().app.gameTitle = "a/b";
     EXPECT_EQ(path(), game.dir().path() + "/userdata/SEIRAN-DO/yukibana/a_b.cfg");
 }
 
 TEST_F(EnvironmentGame, TheSettingsReachTheEngineAndComeBack) {
     Engine& e = game.engine();
-    put(formatEnvironmentFile(withFont("IPAGothic"), 1).replace(kDefaultFile.find("1...MIDI"), 1, "0"));
+    put(formatEnvironmentFile(withFont("IPAGothic"), 1)
+            .replace(kDefaultFile.find("1...MIDI"), 1, "0"));
     readEnvironmentFile(e);
     EXPECT_EQ(e.app.runState, 1);
     EXPECT_EQ(e.sound->midiSwitch, 0);
@@ -214,7 +221,8 @@ TEST_F(EnvironmentGame, TheSettingsReachTheEngineAndComeBack) {
     EXPECT_EQ(again.substr(again.size() - 9), "IPAGothic");
     // No temporary file stays behind.
     int files = 0;
-    for (auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path()).parent_path())) {
+    for (auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path()).parent_path())) {
         (void)entry;
         ++files;
     }

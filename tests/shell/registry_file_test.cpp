@@ -36,7 +36,8 @@ TEST(RegistryFile, ValuesAreCodePage932) {
     // A UTF-8 file (with or without its byte-order mark) is converted; a code page 932 file is
     // taken as it is.
     EXPECT_EQ(parseRegistryFile(test::u8(u8"InstPath=/ゲーム\n")).instPath, "/ゲーム");
-    EXPECT_EQ(parseRegistryFile("\xEF\xBB\xBF" + test::u8(u8"InstPath=/ゲーム")).instPath, "/ゲーム");
+    EXPECT_EQ(parseRegistryFile("\xEF\xBB\xBF" + test::u8(u8"InstPath=/ゲーム")).instPath,
+              "/ゲーム");
     EXPECT_EQ(parseRegistryFile("InstPath=/ゲーム\n").instPath, "/ゲーム");
     // Garbage bytes do no harm.
     std::string garbage;
@@ -55,7 +56,9 @@ class RegistryGame : public ::testing::Test {
     std::string path() {
         return registryFilePath(game.engine().app.configFolder, game.engine().app.engineName);
     }
-    void put(const std::string& text) { game.dir().write("config/SEIRAN-DO/Rune Stage/registry.ini", text); }
+    void put(const std::string& text) {
+        game.dir().write("config/SEIRAN-DO/Rune Stage/registry.ini", text);
+    }
     TestGame game;
 };
 

@@ -37,22 +37,23 @@ TEST(SettingsFile, ReadsEveryKey) {
 TEST(SettingsFile, NamesEveryLineItCannotUse) {
     std::vector<std::string> warnings;
     EngineSettings s = parseSettingsFile(
-        "scale = 2\n"              // 1: before any section
+        "scale = 2\n"  // 1: before any section
         "[display]\n"
-        "scale = 40\n"             // 3: out of range
-        "filter = bicubic\n"       // 4
-        "colour = blue\n"          // 5: unknown key
-        "just words\n"             // 6
-        "[network\n"               // 7: no closing bracket
-        "[extras]\n"               // 8: unknown section
-        "anything = 1\n"           // (covered by the section)
+        "scale = 40\n"        // 3: out of range
+        "filter = bicubic\n"  // 4
+        "colour = blue\n"     // 5: unknown key
+        "just words\n"        // 6
+        "[network\n"          // 7: no closing bracket
+        "[extras]\n"          // 8: unknown section
+        "anything = 1\n"      // (covered by the section)
         "[sound]\n"
-        "volume = 101\n"           // 11
-        "mute = maybe\n",          // 12
+        "volume = 101\n"   // 11
+        "mute = maybe\n",  // 12
         warnings);
     ASSERT_EQ(warnings.size(), 9u);
     EXPECT_EQ(warnings[0], "line 1: a key before any [section]");
-    EXPECT_EQ(warnings[1], "line 3: display.scale needs a whole number from 1 to 16, or auto, not '40'");
+    EXPECT_EQ(warnings[1],
+              "line 3: display.scale needs a whole number from 1 to 16, or auto, not '40'");
     EXPECT_EQ(warnings[2].substr(0, 8), "line 4: ");
     EXPECT_EQ(warnings[3], "line 5: unknown key 'colour' in [display]");
     EXPECT_EQ(warnings[4], "line 6: not a 'key = value' line");

@@ -46,7 +46,8 @@ TEST(StartUpProgram, AKilledRunLeavesTheMarkerAndTheNextStartShowsTheNotice) {
 
     // The next start: the notice, the dialog (answered), the defaults; its orderly end writes
     // the whole file back.
-    ProgramRun r = runestage("--headless --virtual-clock --exit-at 100 '" + game.path() + "'", &user);
+    ProgramRun r =
+        runestage("--headless --virtual-clock --exit-at 100 '" + game.path() + "'", &user);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.find(kNoticeStart), 0u) << r.err;
     EXPECT_NE(r.err.find(kSettingsLine), std::string::npos) << r.err;
@@ -116,7 +117,8 @@ TEST(StartUpProgram, TheEnginesSettingsFileAndTheCommandLine) {
     std::filesystem::create_directories(user.config() + "/runestage");
     std::ofstream(user.config() + "/runestage/runestage.ini")
         << "# mine\n[display]\nscale = 3\nfilter = blurry\n[sound]\nvolume = 40\n";
-    ProgramRun r = runestage("--headless --virtual-clock --no-settings '" + game.path() + "'", &user);
+    ProgramRun r =
+        runestage("--headless --virtual-clock --no-settings '" + game.path() + "'", &user);
     EXPECT_EQ(r.status, 0) << r.err;
     // A value it cannot use is named with its line and otherwise ignored.
     EXPECT_NE(r.err.find("runestage.ini: line 4: "), std::string::npos) << r.err;

@@ -72,7 +72,8 @@ TEST_F(GameStart, TheFirstStartAsksAndTheEndRemembers) {
 }
 
 TEST_F(GameStart, ACleanLastEndAsksNothing) {
-    putCfg(formatEnvironmentFile(EnvironmentSettings{.useDirect3D = 0, .fontName = "IPAGothic"}, 0));
+    putCfg(
+        formatEnvironmentFile(EnvironmentSettings{.useDirect3D = 0, .fontName = "IPAGothic"}, 0));
     EXPECT_EQ(run(), 0);
     EXPECT_TRUE(dialogs().empty());
     EXPECT_EQ(e().app.runState, 1);

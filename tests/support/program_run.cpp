@@ -89,7 +89,8 @@ void writeGame(const TempDir& dir, const std::string& source) {
 void copyDemo(const TempDir& dir) {
     // The script, its music and sound effect, and a fresh save folder.
     std::string cmd = "cp -r '" + std::string(RS_DEMO_DIR) + "/.' '" + dir.path() +
-                      "/' && rm -rf '" + dir.path() + "/save' && mkdir -p '" + dir.path() + "/save'";
+                      "/' && rm -rf '" + dir.path() + "/save' && mkdir -p '" + dir.path() +
+                      "/save'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
 }
 

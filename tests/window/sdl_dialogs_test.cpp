@@ -152,9 +152,8 @@ TEST(SdlDialogs, TheFontDialogTakesTheFacePickedOrKeepsTheOldOne) {
     // "元に戻そう" keeps the face, whatever was picked.
     std::string kept = e.text->fontName;
     int64_t f = g.frames();
-    g.at(f + 5, [&] {
-        g.clickAt(g.host().sdlDialogs().listItemRect(text::font_dialog_ids::kList, 0));
-    });
+    g.at(f + 5,
+         [&] { g.clickAt(g.host().sdlDialogs().listItemRect(text::font_dialog_ids::kList, 0)); });
     g.at(f + 12, [&] { g.click(layout, text::font_dialog_ids::kRevert); });
     EXPECT_EQ(text::fontSelectDialog(e), text::font_dialog_ids::kRevert);
     EXPECT_EQ(e.text->fontName, kept);

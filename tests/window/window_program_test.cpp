@@ -127,8 +127,8 @@ TEST(WindowProgram, TwoStartsGiveOneGameUnlessMinusW) {
     kill(first, SIGTERM);
     EXPECT_EQ(waitForExit(first), 0);
     // The first is gone: the next start is the game again, not a second copy.
-    ProgramRun after = runestage("--virtual-clock --timeout 30 --exit-at 100 '" + dir.path() + "'",
-                                 &user);
+    ProgramRun after =
+        runestage("--virtual-clock --timeout 30 --exit-at 100 '" + dir.path() + "'", &user);
     EXPECT_EQ(after.status, 0) << after.err;
     EXPECT_EQ(after.err.find("already running"), std::string::npos) << after.err;
 }

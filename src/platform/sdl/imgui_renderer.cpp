@@ -20,8 +20,8 @@ bool ImGuiRenderer::uploadFontAtlas() {
     io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
     if (font_) SDL_DestroyTexture(font_);
     // The atlas's bytes are red, green, blue, alpha in memory.
-    font_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC,
-                              width, height);
+    font_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ABGR8888, SDL_TEXTUREACCESS_STATIC, width,
+                              height);
     if (!font_) {
         io.Fonts->SetTexID(nullptr);
         return false;
@@ -45,14 +45,15 @@ void ImGuiRenderer::render(const ImDrawData* data) {
         const ImDrawIdx* indices = list->IdxBuffer.Data;
         for (const ImDrawCmd& cmd : list->CmdBuffer) {
             if (cmd.UserCallback) {
-                if (cmd.UserCallback != ImDrawCallback_ResetRenderState) cmd.UserCallback(list, &cmd);
+                if (cmd.UserCallback != ImDrawCallback_ResetRenderState)
+                    cmd.UserCallback(list, &cmd);
                 continue;
             }
             float x0 = cmd.ClipRect.x - origin.x, y0 = cmd.ClipRect.y - origin.y;
             float x1 = cmd.ClipRect.z - origin.x, y1 = cmd.ClipRect.w - origin.y;
             if (x1 <= x0 || y1 <= y0) continue;
-            SDL_Rect clip{static_cast<int>(x0), static_cast<int>(y0),
-                          static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+            SDL_Rect clip{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                          static_cast<int>(y1 - y0)};
             SDL_RenderSetClipRect(renderer_, &clip);
             const ImDrawVert* v = vertices + cmd.VtxOffset;
             auto* texture = static_cast<SDL_Texture*>(cmd.GetTexID());
@@ -73,8 +74,8 @@ SDL_Texture* ImGuiRenderer::pictureTexture(int64_t key, const Picture& picture) 
     bool same = held.texture && held.picture.width == picture.width &&
                 held.picture.height == picture.height && held.picture.pixels == picture.pixels;
     if (same) return held.texture;
-    if (held.texture && (held.picture.width != picture.width ||
-                         held.picture.height != picture.height)) {
+    if (held.texture &&
+        (held.picture.width != picture.width || held.picture.height != picture.height)) {
         SDL_DestroyTexture(held.texture);
         held.texture = nullptr;
     }

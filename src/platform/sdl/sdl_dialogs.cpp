@@ -173,7 +173,8 @@ class BoxModal final : public SdlDialogs::Modal {
     void draw(SdlDialogs& owner, bool active) override;
 
     void onKey(int32_t key) override {
-        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) answer_ = defaultBoxButton(request_.buttons);
+        if (key == SDLK_RETURN || key == SDLK_KP_ENTER)
+            answer_ = defaultBoxButton(request_.buttons);
         if (key == SDLK_ESCAPE) cancel();
     }
     void cancel() override { answer_ = escapeBoxButton(request_.buttons); }
@@ -243,7 +244,8 @@ void DialogModal::draw(SdlDialogs& owner, bool active) {
         switch (c.kind) {
             case ControlKind::Picture:
             case ControlKind::Text:
-                if (SDL_Texture* t = owner.pictureTexture(serial_ * 4096 + static_cast<int64_t>(i), c.picture)) {
+                if (SDL_Texture* t =
+                        owner.pictureTexture(serial_ * 4096 + static_cast<int64_t>(i), c.picture)) {
                     ImGui::Image(t, extent);
                 } else if (c.kind == ControlKind::Text) {
                     ImGui::PushTextWrapPos(at.x + extent.x);
@@ -447,8 +449,8 @@ bool SdlDialogs::ensureGlyphs(const std::vector<std::string>& texts) {
         return false;
     }
     ImGuiStyle& style = ImGui::GetStyle();
-    float captionPixels = static_cast<float>(kDialogCaptionUnits * kDialogUnitPixels *
-                                             interfaceScale());
+    float captionPixels =
+        static_cast<float>(kDialogCaptionUnits * kDialogUnitPixels * interfaceScale());
     style.FramePadding.y = std::max(1.0f, (captionPixels - size) / 2);
     atlasBuilt_ = true;
     return true;
@@ -560,8 +562,7 @@ void SdlDialogs::handleEvent(const SDL_Event& event, Modal& top) {
             if (event.key.windowID == id) top.onKey(event.key.keysym.sym);
             return;
         case SDL_TEXTINPUT:
-        case SDL_TEXTEDITING:
-            return;
+        case SDL_TEXTEDITING: return;
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEWHEEL:
@@ -594,13 +595,15 @@ void SdlDialogs::applyInput() {
     for (; used < input_.size(); ++used) {
         const SDL_Event& e = input_[used];
         if (e.type == SDL_MOUSEMOTION) {
-            io.MousePos = v2(static_cast<float>(e.motion.x * k), static_cast<float>(e.motion.y * k));
+            io.MousePos =
+                v2(static_cast<float>(e.motion.x * k), static_cast<float>(e.motion.y * k));
         } else if (e.type == SDL_MOUSEWHEEL) {
             io.MouseWheel += static_cast<float>(e.wheel.y);
         } else {
-            io.MousePos = v2(static_cast<float>(e.button.x * k), static_cast<float>(e.button.y * k));
-            int b = e.button.button == SDL_BUTTON_LEFT    ? 0
-                    : e.button.button == SDL_BUTTON_RIGHT ? 1
+            io.MousePos =
+                v2(static_cast<float>(e.button.x * k), static_cast<float>(e.button.y * k));
+            int b = e.button.button == SDL_BUTTON_LEFT     ? 0
+                    : e.button.button == SDL_BUTTON_RIGHT  ? 1
                     : e.button.button == SDL_BUTTON_MIDDLE ? 2
                                                            : -1;
             if (b >= 0) {

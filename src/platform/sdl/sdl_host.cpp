@@ -62,8 +62,8 @@ std::unique_ptr<SdlHost> SdlHost::create(std::unique_ptr<Clock> clock,
     host->audio_ = createAudioDevice();
     host->boxes_->setOwner(host->window_.get());
     host->boxes_->setInWindow(host->dialogs_.get());
-    host->events_ = std::make_unique<SdlEventPump>(*host->window_, *host->presenter_,
-                                                   *host->boxes_, options.instance);
+    host->events_ = std::make_unique<SdlEventPump>(*host->window_, *host->presenter_, *host->boxes_,
+                                                   options.instance);
     SdlEventPump* events = host->events_.get();
     host->dialogs_->setBackgroundWork([events] { events->serviceBackground(); });
     return host;

@@ -1,8 +1,8 @@
 // Message boxes on SDL2: modal, drawn in the game window once it is shown (sdl_dialogs.h), else
 // SDL's own box owned by the window; UTF-8 text, the buttons of the request with Return on the
-// first button and Escape on Cancel or No. The mouse cursor is shown while a box is up. Every box also leaves its "[caption] text" line on standard error.
-// A box asked for on another thread is shown by the main thread at its next event pump; the
-// asking thread waits for the answer.
+// first button and Escape on Cancel or No. The mouse cursor is shown while a box is up. Every box
+// also leaves its "[caption] text" line on standard error. A box asked for on another thread is
+// shown by the main thread at its next event pump; the asking thread waits for the answer.
 #pragma once
 
 #include <condition_variable>
