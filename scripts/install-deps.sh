@@ -22,6 +22,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libgl1-mesa-dri
     desktop-file-utils
+    groff-base
     clang libclang-rt-14-dev
 )
 extra=0

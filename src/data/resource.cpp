@@ -226,4 +226,58 @@ bool ResourceExists(const ResourceContext& ctx, std::string_view name) {
     return LooseFileExists(ctx, name) || FindArchiveEntry(ctx, name) >= 0;
 }
 
+ArchiveCheck checkArchive(const ResourceContext& ctx, std::string_view base) {
+    ArchiveCheck out;
+    std::string baseName(base);
+    std::string path;
+    HostFile directory = openDirectory(ctx, baseName + ".at2", out.folder, path);
+    if (!directory.isOpen()) {
+        out.problem = "its directory file " + baseName + ".at2 cannot be opened";
+        return out;
+    }
+    std::vector<uint8_t> records, names;
+    bool memoryFailed = false;
+    if (!readTable(directory, records, memoryFailed)) {
+        out.problem = "its directory file " + baseName + ".at2 cannot be read" +
+                      (memoryFailed ? " (too large)" : " (too short or unreadable)");
+        return out;
+    }
+    auto namesPath = findIn(ctx, out.folder, baseName + ".nme");
+    HostFile nameFile = namesPath ? HostFile::openRead(*namesPath) : HostFile();
+    if (!nameFile.isOpen()) {
+        out.problem = "its name file " + baseName + ".nme is missing";
+        return out;
+    }
+    if (!readTable(nameFile, names, memoryFailed)) {
+        out.problem = "its name file " + baseName + ".nme cannot be read";
+        return out;
+    }
+    auto dataPath = findIn(ctx, out.folder, baseName + ".det");
+    HostFile dataFile = dataPath ? HostFile::openRead(*dataPath) : HostFile();
+    if (!dataFile.isOpen()) {
+        out.problem = "its data file " + baseName + ".det is missing";
+        return out;
+    }
+    int64_t dataSize = dataFile.size();
+    ArchiveDirectory dir(records);
+    out.members = dir.count();
+    size_t outside = 0, unnamed = 0;
+    for (size_t i = 0; i < dir.count(); ++i) {
+        ArchiveEntry entry = dir.entry(i);
+        if (dataSize < 0 || !entryDataInside(entry, static_cast<uint64_t>(dataSize))) ++outside;
+        if (!archiveNameAt(names, entry.nameOffset)) ++unnamed;
+    }
+    if (outside > 0) {
+        out.problem = std::to_string(outside) + " of its " + std::to_string(out.members) +
+                      " members lie beyond the end of " + baseName +
+                      ".det (a short or damaged copy)";
+    } else if (unnamed > 0) {
+        out.problem = std::to_string(unnamed) + " of its members have no name in " + baseName +
+                      ".nme (a damaged copy)";
+    } else {
+        out.readable = true;
+    }
+    return out;
+}
+
 }  // namespace rs::data

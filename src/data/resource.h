@@ -59,6 +59,18 @@ bool ResourceExists(const ResourceContext& ctx, std::string_view name);
 // -1 when there is none (no archive, no '\' in the name, unreadable tables).
 int32_t FindArchiveEntry(const ResourceContext& ctx, std::string_view name);
 
+// What a read-only check of one archive found.
+struct ArchiveCheck {
+    bool readable = false;  // the directory and the names read, and every member lies in the data
+    size_t members = 0;
+    std::string folder;   // host folder the directory file was found in
+    std::string problem;  // in plain English when not readable
+};
+
+// Reads the tables of the archive `base` (files <base>.at2, .nme, .det) the way lookups do, and
+// checks that every member's packed bytes lie inside the data file. Writes nothing.
+ArchiveCheck checkArchive(const ResourceContext& ctx, std::string_view base);
+
 // Splits a resource name at its first '\' that is not the second byte of a double-byte
 // character: archive part and member part. nullopt when there is no separator.
 std::optional<std::pair<std::string_view, std::string_view>> splitArchiveName(

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/font_catalog.h"
+
 namespace rs::platform {
 
 // A font as text drawing asks for it. `height` is the cell height in pixels (ascent plus
@@ -84,6 +86,9 @@ class FontSource {
 
 // The host's fonts through fontconfig (the list) and FreeType (the glyphs).
 std::unique_ptr<FontSource> createSystemFontSource();
+
+// The installed Japanese faces as fontconfig lists them.
+FontCatalog installedFontCatalog();
 
 // A font file and the face's index in it.
 struct FontFile {

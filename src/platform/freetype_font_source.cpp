@@ -333,8 +333,10 @@ std::unique_ptr<FontSource> createSystemFontSource() {
     return std::make_unique<FreeTypeFontSource>();
 }
 
+FontCatalog installedFontCatalog() { return FontCatalog(listInstalledFaces()); }
+
 std::optional<FontFile> dialogFontFile() {
-    FontCatalog catalog(listInstalledFaces());
+    FontCatalog catalog = installedFontCatalog();
     const CatalogFace* face = catalog.resolve("ＭＳ Ｐゴシック");
     if (!face) return std::nullopt;
     return FontFile{face->file, face->index};

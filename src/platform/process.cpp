@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 extern char** environ;
 
@@ -38,6 +39,18 @@ void reapFinished(std::vector<int>& pids) {
         return r != 0;
     };
     pids.erase(std::remove_if(pids.begin(), pids.end(), ended), pids.end());
+}
+
+long residentMemoryKb() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::sscanf(line, "VmRSS: %ld kB", &kb) == 1) break;
+    }
+    std::fclose(f);
+    return kb;
 }
 
 }  // namespace rs::platform

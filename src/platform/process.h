@@ -14,4 +14,7 @@ int startProgram(const std::vector<std::string>& argv, const std::string& workin
 // Reaps the programs of the list that have ended, without waiting, and drops them from it.
 void reapFinished(std::vector<int>& pids);
 
+// The resident memory of this process in KiB (VmRSS), or -1 when it cannot be read.
+long residentMemoryKb();
+
 }  // namespace rs::platform

@@ -54,6 +54,10 @@ const char* usageText() {
            "                     milliseconds of engine time from the start instead\n"
            "  --exit-at MS       end the run in order at MS milliseconds of engine time from\n"
            "                     the start\n"
+           "  --check GAME_DIR   look at a game folder without playing it: what is found,\n"
+           "                     what is missing; exit 0 when the game can start, else 1\n"
+           "  --stats            write resident memory and value-pool use to standard\n"
+           "                     error every minute of engine time and at the end\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
@@ -126,8 +130,8 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptio
                                        "'");
                 }
             } else if (a == "--scale") {
-                std::string range =
-                    "--scale needs a whole number from 1 to " + std::to_string(platform::kMaxWindowScale);
+                std::string range = "--scale needs a whole number from 1 to " +
+                                    std::to_string(platform::kMaxWindowScale);
                 auto v = optionValue(args, i, o.errors, range.c_str(), false);
                 if (!v) continue;
                 if (auto n = wholeNumber(*v, 1, platform::kMaxWindowScale)) {
@@ -191,6 +195,11 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptio
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;
+            } else if (a == "--check") {
+                if (auto v = optionValue(args, i, o.errors, "--check needs a game folder", true))
+                    o.checkFolder = *v;
+            } else if (a == "--stats") {
+                o.stats = true;
             } else if (a == "--version") {
                 o.showVersion = true;
             } else if (a == "--help") {

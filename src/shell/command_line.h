@@ -15,13 +15,15 @@ struct LaunchOptions {
     AppState app;
     bool headless = false;
     bool virtualClock = false;
-    double timeoutSeconds = 0;     // 0: no watchdog
-    std::string screenshotPath;    // empty: no screenshot
-    int64_t screenshotAtMs = -1;   // -1: at the end of the run
-    int64_t exitAtMs = -1;         // -1: no planned end
-    int32_t scale = 0;             // --scale; 0: not given
+    double timeoutSeconds = 0;    // 0: no watchdog
+    std::string screenshotPath;   // empty: no screenshot
+    int64_t screenshotAtMs = -1;  // -1: at the end of the run
+    int64_t exitAtMs = -1;        // -1: no planned end
+    int32_t scale = 0;            // --scale; 0: not given
     bool vsync = false;
     std::string audioCapturePath;  // empty: no capture
+    std::string checkFolder;       // --check: the folder to look at instead of playing; empty: none
+    bool stats = false;            // --stats: memory and value-pool use on standard error
     bool showVersion = false;
     bool showHelp = false;
     std::vector<std::string> errors;    // what could not be understood, one line each

@@ -15,12 +15,16 @@
 #include "data/save_folder.h"
 #include "display/screen_mode.h"
 #include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "platform/font_source.h"
 #include "platform/headless_host.h"
+#include "platform/process.h"
 #include "platform/sdl/sdl_host.h"
 #include "platform/single_instance.h"
 #include "platform/stop_signals.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
+#include "shell/game_check.h"
 #include "shell/screenshot.h"
 #include "shell/settings_file.h"
 #include "shell/startup.h"
@@ -63,15 +67,18 @@ class Watchdog {
     std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
-// The launch options over the settings file's defaults.
+// The launch options over the settings files: the engine's own copy with the defaults, then the
+// player's.
 rs::shell::LaunchOptions readLaunchOptions(const std::vector<std::string>& args) {
     rs::shell::LaunchOptions base;
     std::vector<std::string> warnings;
+    std::vector<std::string> files;
+    if (auto data = rs::platform::engineDataFolder())
+        files.push_back(*data + "/" + rs::platform::kDataFolderMarker);
     std::string configRoot = rs::data::userConfigRootFromEnvironment();
-    if (!configRoot.empty()) {
-        std::string path = rs::shell::settingsFilePath(configRoot);
+    if (!configRoot.empty()) files.push_back(rs::shell::settingsFilePath(configRoot));
+    for (const std::string& path : files)
         rs::shell::applySettings(rs::shell::readSettingsFile(path, warnings), path, base);
-    }
     rs::shell::LaunchOptions options = rs::shell::parseCommandLine(args, std::move(base));
     options.warnings.insert(options.warnings.begin(), warnings.begin(), warnings.end());
     return options;
@@ -99,6 +106,30 @@ bool takeSingleInstance(std::unique_ptr<rs::platform::SingleInstance>& instance)
     return true;
 }
 
+// --stats: one line of memory and value-pool use.
+void printStats(rs::Engine& engine, uint32_t elapsedMs) {
+    std::fprintf(stderr,
+                 "runestage: stats at %u ms: resident memory %ld KiB, value pool %d of %d cells in "
+                 "use\n",
+                 elapsedMs, rs::platform::residentMemoryKb(), engine.pool.usedCellCount(),
+                 engine.pool.capacity());
+}
+
+// --check: looks at the folder and says what it found.
+int checkFolder(const rs::shell::LaunchOptions& options) {
+    rs::shell::CheckInputs in;
+    char resolved[PATH_MAX];
+    in.gameFolder =
+        realpath(options.checkFolder.c_str(), resolved) ? resolved : options.checkFolder;
+    in.dataFolderPrefix = options.app.dataFolderPrefix;
+    in.userDataRoot = rs::data::userDataRootFromEnvironment();
+    in.engineData = rs::platform::engineDataFolder();
+    in.fonts = rs::platform::installedFontCatalog();
+    rs::shell::CheckReport report = rs::shell::checkGameFolder(in);
+    std::fputs(report.text.c_str(), stdout);
+    return report.canStart ? 0 : 1;
+}
+
 // The run over a host: the game, the planned end, the screenshot and the sound capture.
 int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
     rs::Engine engine(host, options.app);
@@ -112,13 +143,22 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options) {
     std::optional<rs::shell::Screenshot> shot;
     if (!options.screenshotPath.empty())
         shot.emplace(engine, options.screenshotPath, options.screenshotAtMs);
+    uint32_t nextStats = 60000;
+    uint32_t elapsed = 0;
+    int64_t statsPrintedAt = -1;
     int status = rs::shell::runGame(engine, [&] {
         if (shot) shot->afterTurn();
         // --exit-at: an orderly end once that much engine time has passed (31-bit clock).
-        uint32_t elapsed = (engine.engineTime() - start) & 0x7FFFFFFFu;
+        elapsed = (engine.engineTime() - start) & 0x7FFFFFFFu;
+        if (options.stats && elapsed >= nextStats) {
+            printStats(engine, elapsed);
+            statsPrintedAt = elapsed;
+            nextStats += 60000;
+        }
         if (options.exitAtMs >= 0 && elapsed >= options.exitAtMs && engine.app.quitLevel == 0)
             engine.app.quitLevel = 1;
     });
+    if (options.stats && statsPrintedAt != elapsed) printStats(engine, elapsed);
     // Quitting in the settings dialog ends the program at once: no picture to write.
     if (engine.app.startCancelled) shot.reset();
     if (shot && !shot->write(&error)) {
@@ -198,6 +238,7 @@ int main(int argc, char** argv) {
         char here[PATH_MAX];
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
     }
+    if (!options.checkFolder.empty()) return checkFolder(options);
     // The game folder becomes the program folder and the current folder.
     char resolved[PATH_MAX];
     if (!realpath(options.app.programFolder.c_str(), resolved)) {
