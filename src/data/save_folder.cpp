@@ -42,17 +42,35 @@ bool createFolder(const std::string& dir, platform::PathResolver& paths, int dep
 
 }  // namespace
 
-std::string userDataRoot(const char* xdgDataHome, const char* home) {
-    if (xdgDataHome && xdgDataHome[0] == '/') return xdgDataHome;
-    if (home && home[0] != '\0') return platform::joinHostPath(home, ".local/share");
+namespace {
+
+// An XDG base folder: the variable's value when it is an absolute path, else `fallback` in the
+// home folder ($HOME, else the account's), else empty.
+std::string xdgRoot(const char* value, const char* home, const char* fallback) {
+    if (value && value[0] == '/') return value;
+    if (home && home[0] != '\0') return platform::joinHostPath(home, fallback);
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && pw->pw_dir[0] != '\0') {
-        return platform::joinHostPath(pw->pw_dir, ".local/share");
+        return platform::joinHostPath(pw->pw_dir, fallback);
     }
     return {};
 }
 
+}  // namespace
+
+std::string userDataRoot(const char* xdgDataHome, const char* home) {
+    return xdgRoot(xdgDataHome, home, ".local/share");
+}
+
 std::string userDataRootFromEnvironment() {
     return userDataRoot(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+std::string userConfigRoot(const char* xdgConfigHome, const char* home) {
+    return xdgRoot(xdgConfigHome, home, ".config");
+}
+
+std::string userConfigRootFromEnvironment() {
+    return userConfigRoot(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
 std::string saveFolderPath(std::string_view root, std::string_view gameKey) {

@@ -17,6 +17,10 @@ namespace rs::data {
 std::string userDataRoot(const char* xdgDataHome, const char* home);
 // The same from the process environment.
 std::string userDataRootFromEnvironment();
+// The folder per-user settings go under: $XDG_CONFIG_HOME when it is an absolute path, else
+// $HOME/.config, else the account's home folder's .config; empty without a home.
+std::string userConfigRoot(const char* xdgConfigHome, const char* home);
+std::string userConfigRootFromEnvironment();
 
 // The save folder: <root>/SEIRAN-DO/<game key>. The game key is code page 932 and is converted
 // for the host (kept as bytes where it does not convert).

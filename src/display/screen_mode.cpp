@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/display.h"
+#include "platform/dialog.h"
 #include "platform/host.h"
 #include "runtime/errors.h"
 #include "shell/engine.h"
@@ -183,16 +184,54 @@ platform::BackEndKind configuredBackEnd(const shell::AppState& app) {
 }
 
 void startBackEnd(Engine& e) {
+    if (belowDirectX9c(e.app.directXVersion, e.app.directXRevision) && e.app.useDirectX > 0 &&
+        e.app.useDirect3D != 0) {
+        runtime::showAndLog(e, "DirectX9.0cはインストールされていません\nDirectDrawを使用します",
+                            "初期化中の警告(0)");
+        e.app.useDirect3D = 0;
+    }
     platform::Presenter& presenter = e.host.presenter();
     platform::BackEndKind kind = e.app.backEndRequest >= 0
                                      ? static_cast<platform::BackEndKind>(e.app.backEndRequest)
-                                     : presenter.kind();
+                                     : std::min(presenter.kind(), configuredBackEnd(e.app));
     if (kind == platform::BackEndKind::Direct3D && !presenter.drawsScenes()) {
         runtime::appendErrorLog(e, "初期化中の警告(0)",
                                 "Direct3Dに相当する描画機能がありません\nDirectDrawを使用します");
         kind = platform::BackEndKind::DirectDraw;
     }
     presenter.setKind(kind);
+}
+
+namespace {
+
+// A client area of at least `least` and the dialog's size, centred on the usable desktop.
+PixelRect dialogClientRect(Engine& e, const platform::Dialog& dialog,
+                           platform::SizeInPixels least = {}) {
+    PixelRect usable = e.host.window().usableArea();
+    platform::SizeInPixels size =
+        platform::dialogPixelSize(dialog, platform::interfaceScale(usable));
+    size.width = std::max(size.width, least.width);
+    size.height = std::max(size.height, least.height);
+    platform::FrameExtents f = e.host.window().frameExtents();
+    int32_t x = usable.x + std::max(0, (usable.width - size.width - f.left - f.right) / 2);
+    int32_t y = usable.y + std::max(0, (usable.height - size.height - f.top - f.bottom) / 2);
+    return {x + f.left, y + f.top, size.width, size.height};
+}
+
+}  // namespace
+
+void placeWindowForDialog(Engine& e, const platform::Dialog& dialog) {
+    if (modeOf(e).fullScreenState == 1) return;
+    e.host.window().placeClient(dialogClientRect(e, dialog));
+}
+
+bool makeRoomForDialog(Engine& e, const platform::Dialog& dialog) {
+    if (modeOf(e).fullScreenState == 1) return false;
+    platform::SizeInPixels have = e.host.window().clientSize();
+    PixelRect need = dialogClientRect(e, dialog, have);
+    if (have.width >= need.width && have.height >= need.height) return false;
+    e.host.window().placeClient(need);
+    return true;
 }
 
 void openMainWindow(Engine& e) {

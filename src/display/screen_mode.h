@@ -15,6 +15,9 @@ class Engine;
 namespace rs::shell {
 struct AppState;
 }
+namespace rs::platform {
+struct Dialog;
+}
 
 namespace rs::display {
 
@@ -69,10 +72,29 @@ void toggleFullScreen(Engine& e);
 // The window got the focus back: full screen is applied again.
 void onFocusGained(Engine& e);
 
+// DirectX versions as the setup library numbers them: DirectX 7 is 0x00040007, DirectX 9.0c is
+// 0x00040009 with revision 0x387 (4.09.00.0904).
+constexpr uint32_t kDirectX7 = 0x00040007;
+constexpr uint32_t kDirectX9 = 0x00040009;
+constexpr uint32_t kDirectX9cRevision = 0x387;
+// True for versions older than DirectX 9.0c (a version of 0, not checked, counts as older).
+constexpr bool belowDirectX9c(uint32_t version, uint32_t revision) {
+    return version < kDirectX9 || (version == kDirectX9 && revision < kDirectX9cRevision);
+}
+
+// The window's client area for a dialog: the dialog's size at the interface scale, centred on
+// the usable desktop. Full screen stays as it is (the dialog is drawn over the picture).
+void placeWindowForDialog(Engine& e, const platform::Dialog& dialog);
+// Makes the client area at least as large as the dialog while it is up (window mode); true when
+// the window was changed, PlaceWindow then puts it back.
+bool makeRoomForDialog(Engine& e, const platform::Dialog& dialog);
+
 // The back-end kind the configuration asks for.
 platform::BackEndKind configuredBackEnd(const shell::AppState& app);
-// StartBackEnd: the kind that runs: --back-end over the host's choice; kind 2 (the GPU composer)
-// only where the presenter can draw scenes, else kind 1 with an entry in the error log.
+// StartBackEnd: the kind that runs: --back-end, else the configuration's kind as far as the host
+// offers it (a headless run offers only kind 0). Direct3D chosen with a DirectX older than 9.0c
+// gives a warning and DirectDraw; kind 2 (the GPU composer) runs only where the presenter can
+// draw scenes, else kind 1 with an entry in the error log.
 void startBackEnd(Engine& e);
 // Start-up of the window: caption and icon, the back-end, the start mode, the window placed for
 // the default screen and painted with the plain background.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,5 +89,14 @@ std::unique_ptr<FontSource> createSystemFontSource();
 
 // The installed Japanese faces as fontconfig lists them.
 FontCatalog installedFontCatalog();
+
+// A font file and the face's index in it.
+struct FontFile {
+    std::string path;
+    int32_t index = 0;
+};
+// The file of the face dialogs are drawn with: the host's equivalent of "ＭＳ Ｐゴシック", found as
+// text faces are. None when no Japanese face is installed.
+std::optional<FontFile> dialogFontFile();
 
 }  // namespace rs::platform

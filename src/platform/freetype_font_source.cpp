@@ -335,4 +335,11 @@ std::unique_ptr<FontSource> createSystemFontSource() {
 
 FontCatalog installedFontCatalog() { return FontCatalog(listInstalledFaces()); }
 
+std::optional<FontFile> dialogFontFile() {
+    FontCatalog catalog = installedFontCatalog();
+    const CatalogFace* face = catalog.resolve("ＭＳ Ｐゴシック");
+    if (!face) return std::nullopt;
+    return FontFile{face->file, face->index};
+}
+
 }  // namespace rs::platform

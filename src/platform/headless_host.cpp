@@ -57,6 +57,6 @@ void HeadlessPresenter::drawScene(DrawList&& list) {
 }
 
 HeadlessHost::HeadlessHost(std::unique_ptr<Clock> clock, std::ostream* boxOut)
-    : clock_(std::move(clock)), boxes_(boxOut) {}
+    : clock_(std::move(clock)), boxes_(boxOut), dialogs_(boxOut) {}
 
 }  // namespace rs::platform

@@ -2,7 +2,7 @@
 // are answered with their default button; the window is a title and a size held in memory, in
 // window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window would
 // show; window events come only from what is posted to the event pump; the sound output is a
-// null device unless another is set.
+// null device unless another is set; dialogs are answered at once like the boxes.
 #pragma once
 
 #include <deque>
@@ -82,6 +82,7 @@ class HeadlessWindow final : public Window {
         ++warps_;
     }
     void setTextInputRect(const PixelRect& client) override { textInputRect_ = client; }
+    HeldModifiers heldModifiers(uint32_t) override { return held_; }
 
     const std::string& title() const { return title_; }
     WindowIcon icon() const { return icon_; }
@@ -97,6 +98,8 @@ class HeadlessWindow final : public Window {
     int32_t cursorShape() const { return cursorShape_; }
     int32_t warps() const { return warps_; }
     const std::optional<PixelRect>& textInputRect() const { return textInputRect_; }
+    // The modifier keys the window reports as held (tests).
+    void setHeldModifiers(HeldModifiers held) { held_ = held; }
 
   private:
     std::string title_;
@@ -111,6 +114,7 @@ class HeadlessWindow final : public Window {
     int32_t cursorShape_ = 0;
     int32_t warps_ = 0;
     std::optional<PixelRect> textInputRect_;
+    HeldModifiers held_;
 };
 
 // Keeps the picture a window would show: every transfer copies the rectangle into it. Back-end
@@ -176,6 +180,7 @@ class HeadlessHost final : public Host {
     Window& window() override { return window_; }
     Presenter& presenter() override { return presenter_; }
     AudioDevice& audio() override { return *audio_; }
+    DialogPresenter& dialogs() override { return dialogs_; }
 
     // Replaces the sound output (a null device at first: nothing is heard). Only before the
     // engine opens it.
@@ -185,6 +190,7 @@ class HeadlessHost final : public Host {
     HeadlessEventPump& headlessEvents() { return pump_; }
     HeadlessWindow& headlessWindow() { return window_; }
     HeadlessPresenter& headlessPresenter() { return presenter_; }
+    HeadlessDialogs& headlessDialogs() { return dialogs_; }
 
   private:
     std::unique_ptr<Clock> clock_;
@@ -192,6 +198,7 @@ class HeadlessHost final : public Host {
     HeadlessEventPump pump_;
     HeadlessWindow window_;
     HeadlessPresenter presenter_;
+    HeadlessDialogs dialogs_;
     std::unique_ptr<AudioDevice> audio_ = std::make_unique<NullAudioDevice>();
 };
 

@@ -11,6 +11,7 @@
 #include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "platform/input_events.h"
+#include "platform/dialog.h"
 #include "platform/presenter.h"
 #include "platform/view_transform.h"
 
@@ -87,6 +88,12 @@ class EventPump {
 // The window's icons: the game's own, and the one shown while minimised.
 enum class WindowIcon : int32_t { Normal, Paused };
 
+// The modifier keys held down.
+struct HeldModifiers {
+    bool shift = false;
+    bool ctrl = false;
+};
+
 // The sizes of the window's frame around its client area (title bar, borders), in pixels.
 struct FrameExtents {
     int32_t left = 0;
@@ -105,6 +112,9 @@ class Window {
     virtual void setTitle(std::string_view cp932Title) = 0;
     virtual void setIcon(WindowIcon icon) = 0;
     virtual void showCursor() = 0;
+    // The modifier keys held now, read once the window has the keyboard focus (waiting at most
+    // `waitMs` milliseconds for it); none when the host cannot tell.
+    virtual HeldModifiers heldModifiers(uint32_t /*waitMs*/) { return {}; }
 
     // The desktop (the primary display), its part not covered by panels, and the virtual screen
     // (all displays), with their positions.
@@ -156,6 +166,8 @@ class Host {
     virtual Presenter& presenter() = 0;
     // The sound output; the engine opens it on the first play request.
     virtual AudioDevice& audio() = 0;
+    // Dialogs drawn in the window (or answered at once where nobody can see them).
+    virtual DialogPresenter& dialogs() = 0;
 };
 
 }  // namespace rs::platform

@@ -24,6 +24,8 @@ void installStopSignalHandlers() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
+void requestStop() { stopSignalled.store(true); }
+
 bool takeStopSignal() { return stopSignalled.exchange(false); }
 
 bool stopSignalPending() { return stopSignalled.load(); }

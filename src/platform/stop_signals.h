@@ -6,6 +6,8 @@ namespace rs::platform {
 
 // Installs the handlers for SIGINT and SIGTERM (once per process).
 void installStopSignalHandlers();
+// Asks for the same orderly end as a stop signal, from any thread (the --timeout watchdog).
+void requestStop();
 // True once when a stop signal arrived since the last call.
 bool takeStopSignal();
 // True when a stop signal waits to be taken (the flag stays).

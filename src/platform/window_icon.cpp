@@ -3,43 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/snowflake.h"
+
 namespace rs::platform {
 
 namespace {
 
 constexpr int32_t kSize = 48;
 constexpr double kPi = 3.14159265358979323846;
-
-struct Segment {
-    double x0, y0, x1, y1;
-};
-
-double distanceToSegment(double px, double py, const Segment& s) {
-    double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
-    double t = ((px - s.x0) * dx + (py - s.y0) * dy) / (dx * dx + dy * dy);
-    t = std::clamp(t, 0.0, 1.0);
-    double ex = s.x0 + t * dx - px, ey = s.y0 + t * dy - py;
-    return std::sqrt(ex * ex + ey * ey);
-}
-
-// The snowflake: six arms, each with two pairs of side branches.
-std::vector<Segment> snowflake(double c, double radius) {
-    std::vector<Segment> out;
-    for (int arm = 0; arm < 6; ++arm) {
-        double a = arm * kPi / 3 - kPi / 2;
-        double ux = std::cos(a), uy = std::sin(a);
-        out.push_back({c, c, c + ux * radius, c + uy * radius});
-        for (double along : {0.45, 0.7}) {
-            double bx = c + ux * radius * along, by = c + uy * radius * along;
-            double len = radius * (along < 0.5 ? 0.32 : 0.22);
-            for (double side : {-1.0, 1.0}) {
-                double b = a + side * kPi / 4;
-                out.push_back({bx, by, bx + std::cos(b) * len, by + std::sin(b) * len});
-            }
-        }
-    }
-    return out;
-}
 
 uint32_t mix(uint32_t under, uint32_t over, double coverage) {
     auto channel = [&](int shift) {
@@ -60,7 +31,7 @@ Picture windowIconPicture(WindowIcon icon) {
     p.height = kSize;
     p.pixels.assign(kSize * kSize, 0);
     double c = (kSize - 1) / 2.0;
-    std::vector<Segment> arms = snowflake(c, kSize * 0.40);
+    std::vector<Segment> arms = snowflake(c, c, kSize * 0.40, -kPi / 2);
     // Four samples per pixel in each direction smooth the edges.
     constexpr int kSamples = 4;
     for (int32_t y = 0; y < kSize; ++y) {

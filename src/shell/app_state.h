@@ -96,6 +96,30 @@ struct AppState {
 
     // Set once a fatal script error has been reported: the run then ends with status 2.
     bool fatalErrorReported = false;
+
+    // Configuration (start-up fills these).
+    // Where per-user settings go ($XDG_CONFIG_HOME or ~/.config): the installer values. Read from
+    // the environment at start-up when empty.
+    std::string configFolder;
+    // The installer value "InstMode" (-1 when absent); "InstPath" goes into installPath above.
+    int32_t installMode = -1;
+    // The DirectX version, as the setup library numbers it. There is none to ask here: start-up
+    // reports DirectX 9.0c (4.09.00.0904), with which every back-end is available.
+    uint32_t directXVersion = 0x00040009;
+    uint32_t directXRevision = 0x0387;
+    // The joystick setting of the environment file: -1 detect at first use, 0 off, 1 on.
+    int32_t joystickSetting = 0;
+    // --fullscreen, --window or the settings file's fullscreen: the screen mode of this run over
+    // the game's own setting (-1: none).
+    int32_t windowModeRequest = -1;
+    // --settings (1) shows the settings dialog at this start, --no-settings (-1) never does.
+    int32_t settingsDialogRequest = 0;
+    // The soundfont MIDI music plays with ([sound] soundfont of the settings file; empty: search).
+    std::string soundfontPath;
+    // A write of the environment file failed (said once per run).
+    bool environmentWriteFailed = false;
+    // The player quit in the settings dialog: the program ends at once.
+    bool startCancelled = false;
 };
 
 }  // namespace rs::shell

@@ -77,6 +77,10 @@ const char* usageText() {
            "                     told about; direct3d draws the sprites on the GPU, where\n"
            "                     the renderer allows it (default: the configuration's)\n"
            "\n"
+           "Start-up options:\n"
+           "  --settings         show the game's settings dialog at this start\n"
+           "  --no-settings      never show it (the current choices are taken)\n"
+           "\n"
            "Sound options:\n"
            "  --audio-capture FILE\n"
            "                     write everything the game's mix made, from the start to the end,\n"
@@ -98,9 +102,10 @@ const char* usageText() {
            "watchdog stopped the run.\n";
 }
 
-LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
-    LaunchOptions o;
+LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptions base) {
+    LaunchOptions o = std::move(base);
     bool folderGiven = false;
+    int32_t modeGiven = -1;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (startsWith(a, "--")) {
@@ -158,10 +163,17 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
                 }
             } else if (a == "--fullscreen" || a == "--window") {
                 int32_t mode = a == "--fullscreen" ? 1 : 0;
-                if (o.app.windowModeSetting >= 0 && o.app.windowModeSetting != mode) {
+                if (modeGiven >= 0 && modeGiven != mode) {
                     o.errors.push_back("--fullscreen and --window cannot both be given");
                 }
-                o.app.windowModeSetting = mode;
+                modeGiven = mode;
+                o.app.windowModeRequest = mode;
+            } else if (a == "--settings" || a == "--no-settings") {
+                int32_t request = a == "--settings" ? 1 : -1;
+                if (o.app.settingsDialogRequest != 0 && o.app.settingsDialogRequest != request) {
+                    o.errors.push_back("--settings and --no-settings cannot both be given");
+                }
+                o.app.settingsDialogRequest = request;
             } else if (a == "--vsync") {
                 o.vsync = true;
             } else if (a == "--back-end") {

@@ -35,8 +35,9 @@ struct LaunchOptions {
 // Parses the arguments after the program name. The original options are single tokens:
 // -path<folder> sets the data folder prefix, -v<n> the value pool size, any token starting with
 // -w turns the single-instance checks off, other "-" tokens are ignored, and a token without "-"
-// names the game folder. Options of this engine start with "--".
-LaunchOptions parseCommandLine(const std::vector<std::string>& args);
+// names the game folder. Options of this engine start with "--". `base` holds the defaults the
+// options are read over (the settings file's).
+LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptions base = {});
 
 // The --help text.
 const char* usageText();

@@ -35,6 +35,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
     if (app.userDataFolder.empty()) app.userDataFolder = data::userDataRootFromEnvironment();
     // With no home at all, per-user data stays in the game folder.
     if (app.userDataFolder.empty()) app.userDataFolder = app.programFolder;
+    if (app.configFolder.empty()) app.configFolder = data::userConfigRootFromEnvironment();
     // Processor detection: the SIMD switch is on when the vector instructions are there.
     if (app.hasMmx < 0)
         app.hasMmx =

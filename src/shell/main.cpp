@@ -1,6 +1,7 @@
 // runestage: plays a game folder.
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -19,12 +20,14 @@
 #include "platform/headless_host.h"
 #include "platform/process.h"
 #include "platform/sdl/sdl_host.h"
+#include "platform/single_instance.h"
 #include "platform/stop_signals.h"
 #include "shell/command_line.h"
 #include "shell/engine.h"
 #include "shell/game_check.h"
 #include "shell/input_log.h"
 #include "shell/screenshot.h"
+#include "shell/settings_file.h"
 #include "shell/startup.h"
 #include "sound/sound_state.h"
 #include "sound/soundfont_search.h"
@@ -35,14 +38,74 @@
 
 namespace {
 
-// A real-time watchdog for tests: ends the process when the run takes too long.
-void startWatchdog(double seconds) {
-    std::thread([seconds] {
-        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-        std::fprintf(stderr, "runestage: stopped by --timeout after %g seconds\n", seconds);
-        std::fflush(stderr);
-        std::_Exit(3);
-    }).detach();
+// A real-time watchdog for tests: when the run takes too long it asks for an orderly end (the
+// settings are saved as after SIGTERM), and ends the process itself only when the program has not
+// ended two seconds later. Either way the exit status is 3.
+class Watchdog {
+  public:
+    void start(double seconds) {
+        std::thread([state = state_, seconds] {
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+            state->fired.store(true);
+            std::fprintf(stderr, "runestage: stopped by --timeout after %g seconds\n", seconds);
+            std::fflush(stderr);
+            rs::platform::requestStop();
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            if (state->finished.load()) return;
+            std::fputs("runestage: the run did not end in order within 2 seconds\n", stderr);
+            std::fflush(stderr);
+            std::_Exit(3);
+        }).detach();
+    }
+    // The program is done: the watchdog does not end it any more.
+    void finish() { state_->finished.store(true); }
+    bool fired() const { return state_->fired.load(); }
+
+  private:
+    struct State {
+        std::atomic<bool> fired{false};
+        std::atomic<bool> finished{false};
+    };
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+// The launch options over the settings files: the engine's own copy with the defaults, then the
+// player's.
+rs::shell::LaunchOptions readLaunchOptions(const std::vector<std::string>& args) {
+    rs::shell::LaunchOptions base;
+    std::vector<std::string> warnings;
+    std::vector<std::string> files;
+    if (auto data = rs::platform::engineDataFolder())
+        files.push_back(*data + "/" + rs::platform::kDataFolderMarker);
+    std::string configRoot = rs::data::userConfigRootFromEnvironment();
+    if (!configRoot.empty()) files.push_back(rs::shell::settingsFilePath(configRoot));
+    for (const std::string& path : files)
+        rs::shell::applySettings(rs::shell::readSettingsFile(path, warnings), path, base);
+    rs::shell::LaunchOptions options = rs::shell::parseCommandLine(args, std::move(base));
+    options.warnings.insert(options.warnings.begin(), warnings.begin(), warnings.end());
+    return options;
+}
+
+// One copy per user (without -w): a second start asks the first to raise its window and ends.
+// Returns false when this start is the second; `instance` then stays empty.
+bool takeSingleInstance(std::unique_ptr<rs::platform::SingleInstance>& instance) {
+    std::string error;
+    auto folder = rs::platform::instanceFolder(std::getenv("XDG_RUNTIME_DIR"), getuid(), &error);
+    if (!folder) {
+        std::fprintf(stderr, "runestage: warning: %s; another copy is not looked for\n",
+                     error.c_str());
+        return true;
+    }
+    auto start = rs::platform::SingleInstance::Start::Failed;
+    instance = rs::platform::SingleInstance::acquire(*folder, &start, &error);
+    if (start == rs::platform::SingleInstance::Start::AlreadyRunning) {
+        bool raised = rs::platform::SingleInstance::askToRaise(*folder, 1000);
+        std::fprintf(stderr, "runestage: the game is already running%s (-w allows another copy)\n",
+                     raised ? "; its window was brought to the front" : "");
+        return false;
+    }
+    if (!error.empty()) std::fprintf(stderr, "runestage: warning: %s\n", error.c_str());
+    return true;
 }
 
 // --stats: one line of memory and value-pool use.
@@ -110,6 +173,8 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options, Inpu
             engine.app.quitLevel = 1;
     });
     if (options.stats && statsPrintedAt != elapsed) printStats(engine, elapsed);
+    // Quitting in the settings dialog ends the program at once: no picture to write.
+    if (engine.app.startCancelled) shot.reset();
     if (shot && !shot->write(&error)) {
         std::fprintf(stderr, "runestage: %s\n", error.c_str());
         if (status == 0) status = 1;
@@ -121,11 +186,48 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options, Inpu
     return status;
 }
 
+// The run over the host it asks for: the headless one, or a window.
+int run(rs::shell::LaunchOptions& options, rs::platform::SingleInstance* instance,
+        InputFiles& input) {
+    std::unique_ptr<rs::platform::Clock> clock;
+    if (options.virtualClock) {
+        clock = std::make_unique<rs::platform::VirtualClock>();
+    } else {
+        clock = std::make_unique<rs::platform::RealClock>();
+    }
+    if (options.headless) {
+        options.app.windowScale = options.scale > 0 ? options.scale : 1;
+        rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
+        return play(host, options, input);
+    }
+    options.app.windowScale = options.scale;  // 0: the largest that fits
+    namespace sdl = rs::platform::sdl;
+    sdl::SdlHostOptions window;
+    window.filter = options.app.scaleFilter;
+    window.vsync = options.vsync;
+    window.kind = rs::display::configuredBackEnd(options.app);
+    window.boxEcho = &std::cerr;
+    window.instance = instance;
+    window.boxAnswer = sdl::boxAnswerHookFrom(std::getenv("RUNESTAGE_TEST_BOX_ANSWER"));
+    const char* fail = std::getenv("RUNESTAGE_TEST_FAIL");
+    window.failWindow = fail && std::string(fail) == "window";
+    window.failRenderer = fail && std::string(fail) == "renderer";
+    std::string error;
+    auto host = sdl::SdlHost::create(std::move(clock), window, &error);
+    if (!host) {
+        std::fprintf(stderr,
+                     "runestage: cannot open a window (%s); use --headless to run without one\n",
+                     error.c_str());
+        return 1;
+    }
+    return play(*host, options, input);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    rs::shell::LaunchOptions options = rs::shell::parseCommandLine(args);
+    rs::shell::LaunchOptions options = readLaunchOptions(args);
     if (options.showHelp) {
         std::fputs(rs::shell::usageText(), stdout);
         return 0;
@@ -184,38 +286,15 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (options.timeoutSeconds > 0) startWatchdog(options.timeoutSeconds);
+    // A run without a window has nothing to raise and takes no lock: runs of tests and tools go
+    // side by side.
+    std::unique_ptr<rs::platform::SingleInstance> instance;
+    if (!options.headless && options.app.singleInstanceChecks == 1 && !takeSingleInstance(instance))
+        return 0;
+    Watchdog watchdog;
+    if (options.timeoutSeconds > 0) watchdog.start(options.timeoutSeconds);
     rs::platform::installStopSignalHandlers();
-
-    std::unique_ptr<rs::platform::Clock> clock;
-    if (options.virtualClock) {
-        clock = std::make_unique<rs::platform::VirtualClock>();
-    } else {
-        clock = std::make_unique<rs::platform::RealClock>();
-    }
-    if (options.headless) {
-        options.app.windowScale = options.scale > 0 ? options.scale : 1;
-        rs::platform::HeadlessHost host(std::move(clock), &std::cerr);
-        return play(host, options, input);
-    }
-    options.app.windowScale = options.scale;  // 0: the largest that fits
-    namespace sdl = rs::platform::sdl;
-    sdl::SdlHostOptions window;
-    window.filter = options.app.scaleFilter;
-    window.vsync = options.vsync;
-    window.kind = rs::display::configuredBackEnd(options.app);
-    window.boxEcho = &std::cerr;
-    window.boxAnswer = sdl::boxAnswerHookFrom(std::getenv("RUNESTAGE_TEST_BOX_ANSWER"));
-    const char* fail = std::getenv("RUNESTAGE_TEST_FAIL");
-    window.failWindow = fail && std::string(fail) == "window";
-    window.failRenderer = fail && std::string(fail) == "renderer";
-    std::string error;
-    auto host = sdl::SdlHost::create(std::move(clock), window, &error);
-    if (!host) {
-        std::fprintf(stderr,
-                     "runestage: cannot open a window (%s); use --headless to run without one\n",
-                     error.c_str());
-        return 1;
-    }
-    return play(*host, options, input);
+    int status = run(options, instance.get(), input);
+    watchdog.finish();
+    return watchdog.fired() ? 3 : status;
 }

@@ -6,6 +6,7 @@
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
 #include "shell/input.h"
+#include "shell/environment_file.h"
 #include "sound/sound_state.h"
 
 namespace rs::shell {
@@ -78,7 +79,10 @@ bool mainLoopTurn(Engine& e) {
 
 namespace {
 
+// An orderly end writes the environment file; a run whose window is already gone (a fatal
+// script error, the window closed) does not, so its running marker stays.
 void endLoop(Engine& e) {
+    if (e.app.mainWindow) writeEnvironmentFile(e);
     if (e.app.mainWindow && e.app.quitLevel < 2) e.destroyMainWindow();
     e.app.mainWindow = false;
 }

@@ -26,9 +26,12 @@ void parseGameStrings(AppState& app, std::string_view contents);
 // error, destroys the window and returns false.
 bool startMainThread(Engine& e);
 
-// The whole run: start-up log line, game strings, main thread, main loop, end log line.
-// Returns the exit status: 0 normal end, 1 start-up failure, 2 fatal script error. `afterTurn` is
-// called after every turn of the main loop.
+// The whole run: game strings, installer values, start-up log line, environment file, font
+// search, the window with the notice, the settings dialog and the stuck-input question, the
+// main thread, the running marker, the main loop, the end log line. Returns the exit status: 0
+// normal end (also when the player quit in the settings dialog: startCancelled is then set), 1
+// start-up failure, 2 fatal script error. `afterTurn` is called after every turn of the main
+// loop.
 int runGame(Engine& e, const std::function<void()>& afterTurn = {});
 
 }  // namespace rs::shell

@@ -8,6 +8,7 @@
 #include "runtime/errors.h"
 #include "shell/engine.h"
 #include "shell/input.h"
+#include "shell/environment_file.h"
 #include "shell/screenshot.h"
 
 namespace rs::shell {
@@ -56,7 +57,9 @@ void requestClose(Engine& e) {
         e.app.closeRequested = 1;
         return;
     }
-    if (runtime::confirmExit(e)) e.destroyMainWindow();
+    if (!runtime::confirmExit(e)) return;
+    writeEnvironmentFile(e);
+    e.destroyMainWindow();
 }
 
 void paintWindow(Engine& e) {

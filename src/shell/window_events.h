@@ -12,7 +12,7 @@ namespace rs::shell {
 void handleWindowEvent(Engine& e, platform::WindowEvent event);
 
 // WM_CLOSE: with closeByScript 1 only closeRequested is raised; otherwise ConfirmExit, and OK
-// destroys the window.
+// writes the environment file and destroys the window.
 void requestClose(Engine& e);
 // WM_PAINT: the whole scene composed and shown again; before the display exists, while the
 // program stops or while a modal box is up, the plain background.

@@ -5,6 +5,7 @@
 #include "runtime/fetch.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "text/font_dialog.h"
 #include "text/font_state.h"
 
 namespace rs::text {
@@ -13,11 +14,8 @@ namespace {
 
 using runtime::ScriptThread;
 
-// This build has no dialogs: the request is logged and the face stays as it is.
-void cmdFontDialog(Engine& e, ScriptThread&) {
-    runtime::appendErrorLog(e, "フォント選択",
-                            "フォント選択ダイアログはこの環境では表示できません");
-}
+// The font dialog over the game, which waits meanwhile.
+void cmdFontDialog(Engine& e, ScriptThread&) { fontSelectDialog(e); }
 
 void cmdAutoFontSel(Engine& e, ScriptThread& t) {
     runtime::Value* v = runtime::ngetvar(e, t);

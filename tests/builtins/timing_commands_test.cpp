@@ -100,6 +100,7 @@ class CountingHost final : public platform::Host {
     platform::Window& window() override { return window_; }
     platform::Presenter& presenter() override { return presenter_; }
     platform::AudioDevice& audio() override { return audio_; }
+    platform::DialogPresenter& dialogs() override { return dialogs_; }
     CountingPump pump;
 
   private:
@@ -108,6 +109,7 @@ class CountingHost final : public platform::Host {
     platform::HeadlessWindow window_;
     platform::HeadlessPresenter presenter_;
     platform::NullAudioDevice audio_;
+    platform::HeadlessDialogs dialogs_{nullptr};
 };
 
 TEST(TimingCommands, DispatchingMessagesPumpsOnce) {

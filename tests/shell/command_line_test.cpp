@@ -71,7 +71,7 @@ TEST(CommandLine, WindowOptions) {
     EXPECT_TRUE(o.errors.empty());
     EXPECT_EQ(o.scale, 3);
     EXPECT_EQ(o.app.scaleFilter, platform::ScaleFilter::Linear);
-    EXPECT_EQ(o.app.windowModeSetting, 1);
+    EXPECT_EQ(o.app.windowModeRequest, 1);
     EXPECT_TRUE(o.vsync);
     EXPECT_EQ(o.app.backEndRequest, 2);
     EXPECT_EQ(o.exitAtMs, 900);
@@ -79,10 +79,13 @@ TEST(CommandLine, WindowOptions) {
     LaunchOptions d = parseCommandLine({});
     EXPECT_EQ(d.scale, 0);
     EXPECT_EQ(d.app.scaleFilter, platform::ScaleFilter::Sharp);
-    EXPECT_EQ(d.app.windowModeSetting, -1);
+    EXPECT_EQ(d.app.windowModeRequest, -1);
+    EXPECT_EQ(d.app.settingsDialogRequest, 0);
     EXPECT_EQ(d.app.backEndRequest, -1);
     EXPECT_EQ(d.exitAtMs, -1);
-    EXPECT_EQ(parseCommandLine({"--window"}).app.windowModeSetting, 0);
+    EXPECT_EQ(parseCommandLine({"--window"}).app.windowModeRequest, 0);
+    EXPECT_EQ(parseCommandLine({"--settings"}).app.settingsDialogRequest, 1);
+    EXPECT_EQ(parseCommandLine({"--no-settings"}).app.settingsDialogRequest, -1);
     EXPECT_EQ(parseCommandLine({"--back-end", "software"}).app.backEndRequest, 0);
     EXPECT_EQ(parseCommandLine({"--back-end", "directdraw"}).app.backEndRequest, 1);
     EXPECT_EQ(parseCommandLine({"--filter", "nearest"}).app.scaleFilter,
@@ -99,6 +102,7 @@ TEST(CommandLine, WindowOptions) {
              {"--filter"},
              {"--back-end", "opengl"},
              {"--fullscreen", "--window"},
+             {"--settings", "--no-settings"},
              {"--exit-at", "-1"},
              {"--exit-at"},
          }) {

@@ -83,6 +83,7 @@ TestGame::TestGame(const HostMaker& makeHost, int32_t poolSize, bool withSaveFol
     app.variablePoolSize = poolSize;
     // Per-user data stays inside the test's folder, never in the real home.
     app.userDataFolder = dir_.path() + "/userdata";
+    app.configFolder = dir_.path() + "/config";
     engine_ = std::make_unique<Engine>(*host_, app);
 }
 

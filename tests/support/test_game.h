@@ -43,7 +43,7 @@ using HostMaker =
 class TestGame {
   public:
     // `poolSize` sets the value pool; `withSaveFolder` creates "save" (where the log goes). The
-    // per-user data folder is "userdata" inside the game folder.
+    // per-user data folder is "userdata" and the settings folder "config" inside the game folder.
     explicit TestGame(int32_t poolSize = 32768, bool withSaveFolder = true);
     // A game over another host (the window tests' SDL host); boxes() then stays empty.
     explicit TestGame(const HostMaker& makeHost);

@@ -68,14 +68,17 @@ TEST(FontCommands, TextSettingsAndTheDialog) {
     EXPECT_EQ(ts.settings, before);
 }
 
-TEST(FontCommands, TheDialogOnlyLogs) {
+TEST(FontCommands, TheDialogAnswersRevertWithoutAWindow) {
     test::TestGame game;
     TextState& ts = *game.engine().text;
     ts.fontName = "IPAMincho";
     game.load(" cmd fontdialog\n cmd end\n");
     game.run(100);
     EXPECT_EQ(ts.fontName, "IPAMincho");
-    EXPECT_NE(game.log().find("フォント選択"), std::string::npos);
+    auto& dialogs = static_cast<platform::HeadlessHost&>(game.host()).headlessDialogs().shown();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].caption, "フォント選択");
+    EXPECT_EQ(dialogs[0].result, 2);
 }
 
 TEST(FontSearch, StartUpPrefersMinchoAndKeepsAConfiguredFace) {

@@ -4,6 +4,7 @@
 // start that cannot have a window ends with one clear line.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -114,7 +115,8 @@ TEST(WindowProgram, BoxesInAWindowRunReachStandardError) {
                       u8" pushs \"こんにちは\"\n cmd print\n ;\n cmd end\n"));
     ProgramRun r = runestage("--virtual-clock --timeout 60 '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, u8(u8"[情報] こんにちは\n"));
+    // The first start of the game asks for its settings (answered by the test hook), then the box.
+    EXPECT_EQ(r.err, u8(u8"[ゲーム設定] ゲーム開始\n[情報] こんにちは\n"));
 }
 
 TEST(WindowProgram, StartsWithoutAWindowEndWithOneClearLine) {
@@ -162,6 +164,42 @@ TEST(WindowProgram, SigtermEndsAWindowRunInOrder) {
     kill(pid, SIGTERM);
     EXPECT_EQ(waitForExit(pid), 0);
     EXPECT_NE(dir.read("save/rune_error.log").find("ゲームを終了しました"), std::string::npos);
+}
+
+TEST(WindowProgram, TwoStartsGiveOneGameUnlessMinusW) {
+    TempDir dir;
+    writeGame(dir, "loop:\n push 16\n cmd wait\n ;\n jump loop\n");
+    TempDir logs;
+    std::string firstErr = logs.path() + "/first.txt";
+    UserFolders user;
+    pid_t first = spawnRunestage({"--timeout", "60", dir.path()}, &user, firstErr);
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(waitForLog(dir, "ゲームを開始します", 30));
+    // A second start: it ends at once with status 0, and the first hears of it.
+    ProgramRun second = runestage("--timeout 30 '" + dir.path() + "'", &user);
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(second.err.find("the game is already running; its window was brought to the front"),
+              std::string::npos)
+        << second.err;
+    bool heard = false;
+    for (int i = 0; i < 300 && !heard; ++i) {
+        heard = logs.read("first.txt").find("another start of the game asked for this window") !=
+                std::string::npos;
+        if (!heard) usleep(10000);
+    }
+    EXPECT_TRUE(heard) << logs.read("first.txt");
+    // With -w a second copy runs beside the first.
+    ProgramRun beside =
+        runestage("-w --virtual-clock --timeout 30 --exit-at 100 '" + dir.path() + "'", &user);
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_EQ(beside.err.find("already running"), std::string::npos) << beside.err;
+    kill(first, SIGTERM);
+    EXPECT_EQ(waitForExit(first), 0);
+    // The first is gone: the next start is the game again, not a second copy.
+    ProgramRun after =
+        runestage("--virtual-clock --timeout 30 --exit-at 100 '" + dir.path() + "'", &user);
+    EXPECT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(after.err.find("already running"), std::string::npos) << after.err;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_presenter.h"
@@ -44,8 +45,16 @@ std::optional<WindowEvent> translateEvent(const SDL_Event& event, uint32_t windo
     }
 }
 
-void SdlEventPump::pump(EventSink& sink) {
+void SdlEventPump::serviceBackground() {
     boxes_.showPending();
+    if (instance_ && instance_->takeRaiseRequest()) {
+        window_.raise();
+        std::fputs("runestage: another start of the game asked for this window\n", stderr);
+    }
+}
+
+void SdlEventPump::pump(EventSink& sink) {
+    serviceBackground();
     if (takeStopSignal()) sink.onWindowEvent(WindowEvent::Stop);
     uint32_t id = window_.id();
     if (!pumped_) {

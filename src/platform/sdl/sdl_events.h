@@ -9,6 +9,7 @@
 
 #include "platform/host.h"
 #include "platform/sdl/sdl_input.h"
+#include "platform/single_instance.h"
 
 union SDL_Event;
 
@@ -28,9 +29,16 @@ std::optional<WindowEvent> translateEvent(const SDL_Event& event, uint32_t windo
 
 class SdlEventPump final : public EventPump {
   public:
-    SdlEventPump(SdlWindow& window, SdlPresenter& presenter, SdlMessageBoxes& boxes)
-        : window_(window), presenter_(presenter), boxes_(boxes), input_(window) {}
+    // `instance`, when given, is this run's claim to be the only copy: a second start's request
+    // brings the window to the front.
+    SdlEventPump(SdlWindow& window, SdlPresenter& presenter, SdlMessageBoxes& boxes,
+                 SingleInstance* instance = nullptr)
+        : window_(window), presenter_(presenter), boxes_(boxes), input_(window),
+          instance_(instance) {}
     void pump(EventSink& sink) override;
+    // What goes on also while a dialog is up: the boxes other threads asked for, and a second
+    // start's request to raise the window.
+    void serviceBackground();
     // On the real clock the wait ends early when an event arrives; a virtual clock just moves.
     void waitFor(Clock& clock, uint32_t ms) override;
 
@@ -42,6 +50,7 @@ class SdlEventPump final : public EventPump {
     SdlMessageBoxes& boxes_;
     SdlInput input_;
     bool pumped_ = false;
+    SingleInstance* instance_;
 };
 
 }  // namespace rs::platform::sdl

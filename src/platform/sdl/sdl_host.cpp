@@ -60,14 +60,22 @@ std::unique_ptr<SdlHost> SdlHost::create(std::unique_ptr<Clock> clock,
     host->window_ = SdlWindow::create(w, error);
     if (!host->window_) return nullptr;
     host->presenter_ = std::make_unique<SdlPresenter>(*host->window_, options.filter, options.kind);
+    host->dialogs_ = std::make_unique<SdlDialogs>(*host->window_, *host->presenter_,
+                                                  options.boxEcho, options.boxAnswer);
     host->boxes_ = std::make_unique<SdlMessageBoxes>(options.boxEcho, options.boxAnswer);
     host->audio_ = createAudioDevice();
     host->boxes_->setOwner(host->window_.get());
-    host->events_ =
-        std::make_unique<SdlEventPump>(*host->window_, *host->presenter_, *host->boxes_);
+    host->boxes_->setInWindow(host->dialogs_.get());
+    host->events_ = std::make_unique<SdlEventPump>(*host->window_, *host->presenter_, *host->boxes_,
+                                                   options.instance);
+    SdlEventPump* events = host->events_.get();
+    host->dialogs_->setBackgroundWork([events] { events->serviceBackground(); });
     return host;
 }
 
-SdlHost::~SdlHost() = default;
+SdlHost::~SdlHost() {
+    // The boxes stop drawing in the window before the dialogs go.
+    if (boxes_) boxes_->setInWindow(nullptr);
+}
 
 }  // namespace rs::platform::sdl

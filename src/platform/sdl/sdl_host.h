@@ -1,6 +1,7 @@
 // The host a player uses: a real window on SDL2 with its presentation (software or GPU), SDL's
-// event queue and SDL's message boxes, over the clock it is given. Creating it starts SDL's video;
-// without a display that fails with a message naming the cause.
+// event queue, dialogs and message boxes drawn in the window (SDL's own boxes before it is
+// shown), over the clock it is given. Creating it starts SDL's video; without a display that
+// fails with a message naming the cause.
 #pragma once
 
 #include <iosfwd>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "platform/host.h"
+#include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_events.h"
 #include "platform/sdl/sdl_message_boxes.h"
 #include "platform/sdl/sdl_presenter.h"
@@ -26,6 +28,8 @@ struct SdlHostOptions {
     // Tests: a window or a renderer that cannot be made.
     bool failWindow = false;
     bool failRenderer = false;
+    // This run's single-instance claim (null: none), polled for raise requests.
+    SingleInstance* instance = nullptr;
 };
 
 // SDL's video subsystem, started for the host's lifetime.
@@ -55,8 +59,10 @@ class SdlHost final : public Host {
     Window& window() override { return *window_; }
     Presenter& presenter() override { return *presenter_; }
     AudioDevice& audio() override { return *audio_; }
+    DialogPresenter& dialogs() override { return *dialogs_; }
 
     SdlWindow& sdlWindow() { return *window_; }
+    SdlDialogs& sdlDialogs() { return *dialogs_; }
     SdlPresenter& sdlPresenter() { return *presenter_; }
     SdlMessageBoxes& sdlBoxes() { return *boxes_; }
 
@@ -67,6 +73,7 @@ class SdlHost final : public Host {
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<SdlWindow> window_;
     std::unique_ptr<SdlPresenter> presenter_;
+    std::unique_ptr<SdlDialogs> dialogs_;
     std::unique_ptr<SdlMessageBoxes> boxes_;
     std::unique_ptr<SdlEventPump> events_;
     // The sound output (SDL's audio subsystem, opened on the first play request).

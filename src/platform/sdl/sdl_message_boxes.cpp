@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/encoding.h"
+#include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_window.h"
 
 namespace rs::platform::sdl {
@@ -119,6 +120,9 @@ int SdlMessageBoxes::showHere(const MessageBoxRequest& request) {
     if (echo_) *echo_ << boxConsoleLine(request) << std::endl;
     if (hook_ == BoxAnswerHook::Default) return defaultBoxButton(request.buttons);
     if (hook_ == BoxAnswerHook::Cancel) return escapeBoxButton(request.buttons);
+    // In the window the box's Japanese text is drawn with the desktop's fonts; SDL's box on X11
+    // uses the X server's core fonts, which often lack it.
+    if (inWindow_ && inWindow_->canShowBox(request)) return inWindow_->showBox(request);
 
     std::string title = cp932ToUtf8(request.caption);
     std::string text = cp932ToUtf8(request.text);

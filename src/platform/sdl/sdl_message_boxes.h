@@ -1,8 +1,8 @@
-// Message boxes on SDL2: modal, owned by the game window, UTF-8 text, the icon and the buttons of
-// the request with Return on the first button and Escape on Cancel or No. The mouse cursor is
-// shown while a box is up. Every box also leaves its "[caption] text" line on standard error.
-// A box asked for on another thread is shown by the main thread at its next event pump; the
-// asking thread waits for the answer.
+// Message boxes on SDL2: modal, drawn in the game window once it is shown (sdl_dialogs.h), else
+// SDL's own box owned by the window; UTF-8 text, the buttons of the request with Return on the
+// first button and Escape on Cancel or No. The mouse cursor is shown while a box is up. Every box
+// also leaves its "[caption] text" line on standard error. A box asked for on another thread is
+// shown by the main thread at its next event pump; the asking thread waits for the answer.
 #pragma once
 
 #include <condition_variable>
@@ -16,6 +16,7 @@
 namespace rs::platform::sdl {
 
 class SdlWindow;
+class SdlDialogs;
 
 // The test hook (RUNESTAGE_TEST_BOX_ANSWER): boxes answered at once without showing them.
 enum class BoxAnswerHook { None, Default, Cancel };
@@ -28,6 +29,8 @@ class SdlMessageBoxes final : public MessageBoxPresenter {
 
     // The window that owns the boxes (null: none yet).
     void setOwner(SdlWindow* window) { owner_ = window; }
+    // Where boxes are drawn in the window once it is shown (null: SDL's boxes only).
+    void setInWindow(SdlDialogs* dialogs) { inWindow_ = dialogs; }
     int show(const MessageBoxRequest& request) override;
     // On the main thread: shows the boxes other threads asked for.
     void showPending();
@@ -46,6 +49,7 @@ class SdlMessageBoxes final : public MessageBoxPresenter {
     std::ostream* echo_;
     BoxAnswerHook hook_;
     SdlWindow* owner_ = nullptr;
+    SdlDialogs* inWindow_ = nullptr;
     std::thread::id mainThread_;
     std::mutex mutex_;
     std::condition_variable answeredCv_;

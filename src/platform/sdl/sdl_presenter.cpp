@@ -153,6 +153,7 @@ void SdlPresenter::draw(bool present) {
 }
 
 void SdlPresenter::paintBlack(int32_t width, int32_t height) {
+    background_ = false;
     picture_ = blackPicture(width, height);
     if (kind_ == BackEndKind::Direct3D && drawsScenes()) {
         gpu_->clear(picture_.width, picture_.height);
@@ -188,18 +189,28 @@ void SdlPresenter::drawScene(DrawList&& list) {
 }
 
 void SdlPresenter::transfer(const ScreenPixels& screen, const ScreenRect& rect) {
+    background_ = false;
     ScreenRect copied = copyScreenRect(picture_, screen, rect);
     if (copied.left <= copied.right) upload(copied);
     draw(true);
 }
 
 void SdlPresenter::paintBackground() {
+    background_ = true;
+    drawScene();
+    SDL_RenderPresent(window_.renderer());
+}
+
+void SdlPresenter::drawScene() {
+    if (!background_) {
+        draw(false);
+        return;
+    }
     SDL_Renderer* r = window_.renderer();
     SDL_SetRenderTarget(r, nullptr);
     SDL_SetRenderDrawColor(r, (kBackground >> 16) & 0xFF, (kBackground >> 8) & 0xFF,
                            kBackground & 0xFF, 255);
     SDL_RenderClear(r);
-    SDL_RenderPresent(r);
 }
 
 void SdlPresenter::redraw() { draw(true); }

@@ -40,6 +40,9 @@ class SdlPresenter final : public Presenter {
 
     // Draws the picture into the window again (after an expose or a size change).
     void redraw();
+    // Draws what the window shows now, the plain background or the picture, without presenting
+    // it (a dialog is drawn over it).
+    void drawScene();
     // The renderer lost its textures (a device reset): the whole picture is uploaded again; with
     // kind 2 every texture is dropped and the loss counted, so that the engine uploads its frames
     // again and draws the scene anew.
@@ -81,6 +84,8 @@ class SdlPresenter final : public Presenter {
     int32_t textureHeight_ = 0;
     SDL_Texture* prescaled_ = nullptr;
     int32_t prescaledFactor_ = 0;
+    // The window shows the plain background (until the first picture).
+    bool background_ = true;
     int64_t uploads_ = 0;
     int64_t uploadedPixels_ = 0;
     std::unique_ptr<SdlGpuScene> gpu_;

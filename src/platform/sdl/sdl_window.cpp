@@ -224,3 +224,30 @@ void SdlWindow::setTextInputRect(const PixelRect& client) {
 }
 
 }  // namespace rs::platform::sdl
+
+namespace rs::platform::sdl {
+
+HeldModifiers SdlWindow::heldModifiers(uint32_t waitMs) {
+    // SDL learns the keys held when the window gets the focus; without the focus it cannot tell.
+    Uint64 end = SDL_GetTicks64() + waitMs;
+    SDL_PumpEvents();
+    while (SDL_GetKeyboardFocus() != window_ && SDL_GetTicks64() < end) {
+        SDL_Delay(5);
+        SDL_PumpEvents();
+    }
+    SDL_Keymod mod = SDL_GetModState();
+    return {(mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0};
+}
+
+bool SdlWindow::minimised() const {
+    return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void SdlWindow::raise() {
+    ++raises_;
+    if (!shown_) return;
+    if (minimised()) SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
+}
+
+}  // namespace rs::platform::sdl

@@ -50,6 +50,15 @@ class SdlWindow final : public Window {
     void setCursorShape(int32_t shape) override;
     void warpPointer(PixelPoint client) override;
     void setTextInputRect(const PixelRect& client) override;
+    HeldModifiers heldModifiers(uint32_t waitMs) override;
+
+    // Shown on the desktop (it is made hidden and shown when first placed).
+    bool shown() const { return shown_; }
+    bool minimised() const;
+    // Brings the window to the front (restored when it was minimised): a second start of the
+    // game asked for it.
+    void raise();
+    int64_t raises() const { return raises_; }
 
     SDL_Window* handle() const { return window_; }
     SDL_Renderer* renderer() const { return renderer_; }
@@ -71,6 +80,7 @@ class SdlWindow final : public Window {
     std::array<SDL_Cursor*, kLastOwnCursor + 1> cursors_{};
     int32_t cursorShape_ = 0;
     std::optional<PixelRect> textInputRect_;
+    int64_t raises_ = 0;
 };
 
 }  // namespace rs::platform::sdl

@@ -1,0 +1,20 @@
+// The engine's snowflake, shared by the pictures drawn in code (the window icons, the settings
+// dialog's background): six arms, each with two pairs of side branches, as line segments.
+#pragma once
+
+#include <vector>
+
+namespace rs::platform {
+
+struct Segment {
+    double x0, y0, x1, y1;
+};
+
+// The distance from a point to a segment (to its one point when it has no length).
+double distanceToSegment(double px, double py, const Segment& s);
+
+// The snowflake centred at (cx, cy) with arms `radius` long, the first arm at angle `turn`
+// (radians, clockwise from the x axis with y pointing down).
+std::vector<Segment> snowflake(double cx, double cy, double radius, double turn);
+
+}  // namespace rs::platform
