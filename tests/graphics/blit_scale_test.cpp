@@ -42,6 +42,23 @@ TEST(BlitZcopy, MirrorDoubleAndEmpty) {
     EXPECT_EQ(px(*d2, 2, 0), 0xEEEEEEEEu);
 }
 
+TEST(BlitZcopy, EnlargingInsideOneFrameReadsRowsAsDrawnSoFar) {
+    // Source rows 0-1 (columns 1-4) doubled in height onto rows 0-3 (columns 0-3) of the same
+    // frame: rows are drawn top to bottom, each from its source row as it is at that moment.
+    auto f = makeFrame(5, 4);
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 5; ++x) putPixel(*f, x, y, static_cast<uint32_t>(16 * (y + 1) + x));
+    }
+    zcopy(plainContext(), *f, 1, 0, 4, 2, *f, 0, 0, 4, 4);
+    const uint32_t expected[4][5] = {{0x11, 0x12, 0x13, 0x14, 0x14},   // row 0 moved left
+                                     {0x12, 0x13, 0x14, 0x14, 0x24},   // row 0 as drawn above
+                                     {0x13, 0x14, 0x14, 0x24, 0x34},   // row 1 as drawn above
+                                     {0x13, 0x14, 0x14, 0x24, 0x44}};  // row 1 again
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(px(*f, x, y), expected[y][x]) << x << "," << y;
+    }
+}
+
 TEST(BlitZcopy, AlphaSourceOntoPlainFrameBlendsOpaque) {
     auto src = makeFrame(2, 1, 32, true);
     putPixel(*src, 0, 0, 0x00FFFFFF);

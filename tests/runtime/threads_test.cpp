@@ -35,6 +35,24 @@ TEST(Threads, OtherThreadsRunWhenTheMainThreadIsDue) {
     EXPECT_TRUE(game.boxTexts("ゲームシステムの致命的なエラー").empty());
 }
 
+TEST(Threads, AThreadThatEndsLeavesTheOthersRunning) {
+    TestGame game;
+    // Spawned in the order a, b: b comes first in the chain, ends on its first turn and leaves
+    // the chain; a goes on to its end.
+    writeScript(game, "a",
+                show("a 0") + "push 20\ncmd wait\n" + show("a 20") + "push 20\ncmd wait\n" +
+                    show("a 40") + "cmd end\n");
+    writeScript(game, "b", show("b") + "cmd end\n");
+    std::string spawn =
+        "var slot\npushs \"a\"\ncmd spawn\n=\n;\nvar slot\npushs \"b\"\ncmd spawn\n=\n;\n";
+    std::string waits;
+    for (int i = 0; i < 6; ++i) waits += "push 20\ncmd wait\n";
+    game.load(".var slot 1\n" + spawn + waits + show("main") + "cmd end\n");
+    EXPECT_TRUE(game.run(10000));
+    EXPECT_EQ(game.boxTexts("情報"),
+              (std::vector<std::string>{"b", "a 0", "a 20", "a 40", "main"}));
+}
+
 TEST(Threads, ChainReplacesTheScriptAndKeepsTheThread) {
     TestGame game;
     writeScript(game, "second", "var 0\ncmd typeof\n;\n" + show("second") + "cmd end\n");
