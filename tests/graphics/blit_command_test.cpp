@@ -2,6 +2,8 @@
 // and the SIMD switch.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,88 @@ TEST(BlitCommands, CopyTakesArgumentsInScriptOrderAndReports) {
     EXPECT_EQ(g.recorder.points[1], (Recorder::P{2, 3, 4}));
     EXPECT_EQ(dst.synced, 0);
     (void)src;
+}
+
+// Each command against the blit it runs, called with the same numbers: frames 1 (plain), 2 (with
+// alpha), 3 (8-bit, for masks and maps), 4 (the destination) and 5 (a coordinate map) of random
+// pixels, and arguments that all differ, so that any two taken in the wrong order draw something
+// else.
+TEST(BlitCommands, EveryCommandTakesItsArgumentsInScriptOrder) {
+    using F = Frame* const*;  // indexed by slot
+    struct Row {
+        const char* command;
+        std::vector<int> args;
+        std::function<void(const BlitContext&, F)> blit;
+    };
+    const std::vector<Row> rows = {
+        {"ccopy",
+         {2, 1, 2, 4, 3, 4, 9, 7},
+         [](auto& c, F f) { ccopy(c, *f[2], 1, 2, *f[4], 3, 4, 9, 7); }},
+        {"blendcopy",
+         {1, 1, 2, 4, 3, 4, 9, 7, 100},
+         [](auto& c, F f) { blendcopy(c, *f[1], 1, 2, *f[4], 3, 4, 9, 7, 100); }},
+        {"gcopy",
+         {1, 1, 2, 4, 3, 4, 9, 7, 0x70C04020},
+         [](auto& c, F f) { gcopy(c, *f[1], 1, 2, *f[4], 3, 4, 9, 7, 0x70C04020); }},
+        {"ncopy",
+         {2, 1, 2, 4, 3, 4, 9, 7},
+         [](auto& c, F f) { ncopy(c, *f[2], 1, 2, *f[4], 3, 4, 9, 7); }},
+        {"shucopy",
+         {1, 1, 2, 4, 3, 4, 9, 7, 40, 200},
+         [](auto& c, F f) { shucopy(c, *f[1], 1, 2, *f[4], 3, 4, 9, 7, 40, 200); }},
+        {"shufull",
+         {4, 1, 2, 9, 7, 0x123456, 40, 200},
+         [](auto& c, F f) { shufull(c, *f[4], 1, 2, 9, 7, 0x123456, 40, 200); }},
+        {"mozcopy",
+         {1, 1, 2, 4, 3, 4, 9, 7, 3, 2},
+         [](auto& c, F f) { mozcopy(c, *f[1], 1, 2, *f[4], 3, 4, 9, 7, 3, 2); }},
+        {"zcopy",
+         {1, 1, 2, 5, 3, 4, 3, 4, 9, 7},
+         [](auto& c, F f) { zcopy(c, *f[1], 1, 2, 5, 3, *f[4], 3, 4, 9, 7); }},
+        {"hzcopy",
+         {1, 1, 2, 5, 3, 4, 3, 4, 9, 7},
+         [](auto& c, F f) { hzcopy(c, *f[1], 1, 2, 5, 3, *f[4], 3, 4, 9, 7); }},
+        {"modcopy",
+         {1, 1, 2, 3, 2, 1, 4, 3, 4, 9, 7, 20},
+         [](auto& c, F f) { modcopy(c, *f[1], 1, 2, *f[3], 2, 1, *f[4], 3, 4, 9, 7, 20); }},
+        {"uvcopy",
+         {2, 1, 2, 5, 2, 1, 4, 3, 4, 9, 7},
+         [](auto& c, F f) { uvcopy(c, *f[2], *f[5], 2, 1, *f[4], 3, 4, 9, 7); }},
+        {"pscopydiv",
+         {1, 1, 2, 2, 2, 1, 4, 3, 4, 9, 7, 150},
+         [](auto& c, F f) { pscopydiv(c, *f[1], 1, 2, *f[2], 2, 1, *f[4], 3, 4, 9, 7, 150); }},
+        {"acmcopy",
+         {1, 1, 2, 2, 2, 1, 3, 0, 3, 4, 3, 4, 9, 7, -30, 70, 2},
+         [](auto& c, F f) {
+             acmcopy(c, *f[1], 1, 2, *f[2], 2, 1, f[3], 0, 3, *f[4], 3, 4, 9, 7,
+                     MaskCurve{-30, 70, 2});
+         }},
+    };
+    for (const Row& r : rows) {
+        std::mt19937 rng(11);
+        BlitGame g;
+        Frame* f[6] = {nullptr,
+                       &g.add(1, 16, 12),
+                       &g.add(2, 16, 12, 32, true),
+                       &g.add(3, 16, 12, 8),
+                       &g.add(4, 16, 12),
+                       &g.add(5, 16, 12, 32, true)};
+        for (int i = 1; i <= 4; ++i) randomise(*f[i], rng);
+        for (int32_t y = 0; y < 12; ++y) {
+            for (int32_t x = 0; x < 16; ++x)
+                putPixel(*f[5], x, y, (rng() & 0xFF000000u) | (rng() % 12) << 12 | rng() % 16);
+        }
+        std::unique_ptr<Frame> copies[6];
+        Frame* expected[6] = {};
+        for (int i = 1; i <= 5; ++i) expected[i] = (copies[i] = cloneFrame(*f[i])).get();
+        r.blit(plainContext(nullptr, g.game.engine().app.hasMmx != 0), expected);
+        std::string body;
+        for (int v : r.args) body += " push " + std::to_string(v) + "\n";
+        g.run(body + " cmd " + r.command);
+        EXPECT_EQ(g.fatal(), "") << r.command;
+        EXPECT_TRUE(samePixels(*f[4], *expected[4])) << r.command;
+        EXPECT_EQ(g.recorder.points.size(), 2u) << r.command;
+    }
 }
 
 TEST(BlitCommands, FrameChecksNameTheirPlaces) {
