@@ -206,14 +206,16 @@ TEST(BlitCommands, AcmcopyWithoutMaskFrameDrawsNothingButReports) {
 TEST(BlitCommands, CnvcopyNeedsATableOf256) {
     BlitGame g;
     g.add(1, 2, 1, 8, false, 1);
+    putPixel(*g.game.engine().frames->at(1), 0, 0, 0);
     Frame& dst = g.add(2, 2, 1);
-    // var 5 becomes a 1-D array of 256 elements with element 1 = 0x01234567.
+    // var 5 becomes a 1-D array of 256 elements: element 0 the real 2^24, element 1 the string
+    // "19088743" (0x01234567); both count as their numbers.
     std::string dimTable =
-        " var 5\n push 256\n cmd dim\n ;\n push 1\n var 5\n push 19088743\n =\n ;\n";
+        " var 5\n push 256\n cmd dim\n ;\n push 0\n var 5\n pushf 16777216.0\n =\n ;\n"
+        " push 1\n var 5\n pushs \"19088743\"\n =\n ;\n";
     g.run(dimTable + pushes({1, 0, 0, 2, 0, 0, 2, 1}) + " var 5\n cmd cnvcopy");
-    if (g.fatal().find("dim") != std::string::npos)
-        GTEST_SKIP() << "no array command yet: " << g.fatal();
     EXPECT_EQ(g.fatal(), "");
+    EXPECT_EQ(px(dst, 0, 0), 0x01000000u);
     EXPECT_EQ(px(dst, 1, 0), 0x01234567u);
     BlitGame bad;
     bad.add(1, 2, 1, 8);
@@ -247,6 +249,17 @@ TEST(BlitCommands, GeometricCommandsTakeReals) {
            "copytrape");
     EXPECT_EQ(px(trap, 3, 3), 0x00ABCDEFu);
     EXPECT_EQ(g3.recorder.points.size(), 4u);
+    // hqcopy: src, sx, sy (reals), dst, dx, dy, w, h, gamma (real).
+    BlitGame g4;
+    std::mt19937 rng(4);
+    randomise(g4.add(1, 6, 6), rng);
+    Frame& hq = g4.add(2, 6, 6);
+    auto expected = cloneFrame(hq);
+    hqcopy(plainContext(), *g4.game.engine().frames->at(1), 1.5f, 0.25f, *expected, 1, 2, 4, 3,
+           2.2f);
+    g4.run(" push 1\n pushf 1.5\n pushf 0.25\n" + pushes({2, 1, 2, 4, 3}) +
+           " pushf 2.2\n cmd hqcopy");
+    EXPECT_TRUE(samePixels(hq, *expected));
 }
 
 TEST(BlitCommands, SimdSwitchFromProcessorAndCommandLine) {
