@@ -203,30 +203,5 @@ TEST(Composer, TheWave) {
     EXPECT_EQ(at(s, 0, 5), getColour(*picture, 0, 5));
 }
 
-TEST(Composer, VectorLevelsComposeTheSameBytes) {
-    if (detectSimd() == SimdLevel::None) GTEST_SKIP() << "no vector instructions";
-    auto compose = [](SimdLevel level, bool mmx) {
-        Scene s(80, 60);
-        s.add(1, gradientPicture(80, 60));
-        s.add(2, discPicture(24, 0x40A0F0));
-        s.add(3, keyedPicture(20, 14));
-        s.add(4, rampMask(20, 14));
-        s.show(0, 1, 0, 0, 0);
-        s.show(1, 2, 5, 5, 1);
-        s.show(2, 3, 30, 20, 1, spriteattr::kHasOpacity | 120 << 8);
-        s.show(3, 2, 50, 30, 2, spriteattr::kHasOpacity | 200 << 8);
-        Sprite& m = s.show(4, 3, 10, 40, 3);
-        m.maskFrame = 4;
-        s.layer.dirty = DirtyRect{0, 0, 79, 59};
-        Composer c{*s.screen, s.layer, *s.frames, BlitContext{mmx, level, nullptr}, 0};
-        composeSoftware(c, true);
-        return cloneFrame(*s.screen);
-    };
-    for (bool mmx : {false, true}) {
-        auto plain = compose(SimdLevel::None, mmx);
-        EXPECT_TRUE(samePixels(*plain, *compose(detectSimd(), mmx))) << mmx;
-    }
-}
-
 }  // namespace
 }  // namespace rs::test

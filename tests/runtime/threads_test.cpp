@@ -53,19 +53,5 @@ TEST(Threads, AThreadThatEndsLeavesTheOthersRunning) {
               (std::vector<std::string>{"b", "a 0", "a 20", "a 40", "main"}));
 }
 
-TEST(Threads, ChainReplacesTheScriptAndKeepsTheThread) {
-    TestGame game;
-    writeScript(game, "second", "var 0\ncmd typeof\n;\n" + show("second") + "cmd end\n");
-    game.load("var 0\npush 1\n=\n;\n" + show("first") + "pushs \"second\"\ncmd chain\n");
-    EXPECT_TRUE(game.run(100));
-    // The locals went with the reset: variable 0 is unknown in the second script.
-    auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
-    ASSERT_EQ(fatal.size(), 1u);
-    EXPECT_NE(fatal[0].find("(4:second)\n症状：未使用変数(#0[hex])を使用しました"),
-              std::string::npos)
-        << fatal[0];
-    EXPECT_EQ(game.boxTexts("情報"), std::vector<std::string>{"first"});
-}
-
 }  // namespace
 }  // namespace rs::test
