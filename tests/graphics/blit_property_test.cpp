@@ -292,10 +292,5 @@ TEST(BlitProperties, LargeCopiesBypassingTheCacheKeepTheBytes) {
     }
 }
 
-TEST(BlitProperties, DivisionBy255Shortcut) {
-    // The vector kernels divide 16-bit values by 255 with a multiply and a shift.
-    for (uint32_t x = 0; x < 65536; ++x) ASSERT_EQ((x * 0x8081u) >> 23, x / 255) << x;
-}
-
 }  // namespace
 }  // namespace rs::test
