@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/simd/row_kernels.h"
@@ -111,6 +112,16 @@ void expectSameBytes(const std::string& what, const Row& d, const Row& s1, const
 
 constexpr uint32_t kAlphaArgs[] = {0, 1, 64, 127, 128, 200, 254, 255, 256};
 
+// The kernels of one source row, without and with an alpha argument.
+using Copy = void (*RowKernels::*)(uint32_t*, const uint32_t*, int32_t);
+using Blend = void (*RowKernels::*)(uint32_t*, const uint32_t*, int32_t, uint32_t);
+const std::pair<const char*, Copy> kCopies[] = {{"opaqueCopy", &RowKernels::opaqueCopy},
+                                                {"greenKeyCopy", &RowKernels::greenKeyCopy},
+                                                {"invert", &RowKernels::invert},
+                                                {"fadeOver", &RowKernels::fadeOver}};
+const std::pair<const char*, Blend> kBlends[] = {{"blendOnto", &RowKernels::blendOnto},
+                                                 {"compositeOnto", &RowKernels::compositeOnto}};
+
 TEST(SimdKernels, EveryLevelGivesThePlainBytes) {
     if (vectorLevels().empty()) GTEST_SKIP() << "no vector instructions";
     std::mt19937 rng(2112);
@@ -121,27 +132,19 @@ TEST(SimdKernels, EveryLevelGivesThePlainBytes) {
                 std::string what = std::to_string(n) + " pixels, destination " + alphaName(da) +
                                    ", source " + alphaName(sa) + ": ";
                 using K = const RowKernels&;
-                expectSameBytes(
-                    what + "opaqueCopy", d, s1, s2,
-                    [&](K k, uint32_t* o, uint32_t* a, uint32_t*) { k.opaqueCopy(o, a, n); });
-                expectSameBytes(
-                    what + "greenKeyCopy", d, s1, s2,
-                    [&](K k, uint32_t* o, uint32_t* a, uint32_t*) { k.greenKeyCopy(o, a, n); });
-                expectSameBytes(
-                    what + "invert", d, s1, s2,
-                    [&](K k, uint32_t* o, uint32_t* a, uint32_t*) { k.invert(o, a, n); });
-                expectSameBytes(
-                    what + "fadeOver", d, s1, s2,
-                    [&](K k, uint32_t* o, uint32_t* a, uint32_t*) { k.fadeOver(o, a, n); });
+                for (auto [name, kernel] : kCopies) {
+                    expectSameBytes(
+                        what + name, d, s1, s2,
+                        [&](K k, uint32_t* o, uint32_t* p, uint32_t*) { (k.*kernel)(o, p, n); });
+                }
                 for (uint32_t a : kAlphaArgs) {
                     std::string at = " a " + std::to_string(a);
-                    expectSameBytes(
-                        what + "blendOnto" + at, d, s1, s2,
-                        [&](K k, uint32_t* o, uint32_t* p, uint32_t*) { k.blendOnto(o, p, n, a); });
-                    expectSameBytes(what + "compositeOnto" + at, d, s1, s2,
-                                    [&](K k, uint32_t* o, uint32_t* p, uint32_t*) {
-                                        k.compositeOnto(o, p, n, a);
-                                    });
+                    for (auto [name, kernel] : kBlends) {
+                        expectSameBytes(what + name + at, d, s1, s2,
+                                        [&](K k, uint32_t* o, uint32_t* p, uint32_t*) {
+                                            (k.*kernel)(o, p, n, a);
+                                        });
+                    }
                     for (bool mmx : {false, true}) {
                         expectSameBytes(what + "blendMix" + at + (mmx ? " mmx" : ""), d, s1, s2,
                                         [&](K k, uint32_t* o, uint32_t* p, uint32_t* q) {
