@@ -174,6 +174,7 @@ TEST(BlitModcopy, EightAndTwentyFourBitMaps) {
     p[3] = 0xFF, p[4] = 0xFF, p[5] = 0xFF;  // skipped
     modcopy(plainContext(), *src, 2, 2, *m24, 0, 0, *dst, 0, 0, 2, 1, 0);
     EXPECT_EQ(px(*dst, 0, 0), 4u * 8 + 1);
+    EXPECT_EQ(px(*dst, 1, 0), 3u * 8 + 5);
     // Displaced outside the source: 0.
     putPixel(*map, 1, 0, 0x00 | 0x01);  // x: -7, y: -8
     modcopy(plainContext(), *src, 0, 0, *map, 0, 0, *dst, 0, 0, 2, 1, 16);
@@ -199,11 +200,13 @@ TEST(BlitUvcopy, ThirtyTwoTwentyFourAndEightBitMaps) {
     uvcopy(plainContext(), *src, *m8, 0, 0, *d8, 0, 0, 2, 1);
     EXPECT_EQ(px(*d8, 0, 0), 0x01010101u);
     EXPECT_EQ(px(*d8, 1, 0), 0x12345678u);
-    auto m24 = makeFrame(1, 1, 24);
+    auto m24 = makeFrame(2, 1, 24);
     uint8_t* p = pixelAddress(*m24, 0, 0);
     p[0] = 0x03, p[1] = 0x20, p[2] = 0x00;  // u 3, v 2
-    uvcopy(plainContext(), *src, *m24, 0, 0, *d8, 0, 0, 1, 1);
+    p[3] = p[4] = p[5] = 0xFF;              // skipped
+    uvcopy(plainContext(), *src, *m24, 0, 0, *d8, 0, 0, 2, 1);
     EXPECT_EQ(px(*d8, 0, 0), 0xFF102030u);
+    EXPECT_EQ(px(*d8, 1, 0), 0x12345678u);
 }
 
 }  // namespace
