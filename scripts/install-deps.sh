@@ -13,7 +13,7 @@ packages=(
     libpng-dev zlib1g-dev
     libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
     libsdl2-dev
-    libogg-dev libvorbis-dev
+    libogg-dev libvorbis-dev  # with libvorbisenc and libvorbisfile (tests, rs-snd, benchmarks)
     libfluidsynth-dev timgm6mb-soundfont
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
     libimgui-dev

@@ -1,50 +1,53 @@
 // rs-asm: assembles the text form of a script into a script object file.
-#include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iterator>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "asm/asm.h"
+#include "common/tool_support.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: rs-asm IN -o OUT\n"
+    "Assembles a script's text form (see rs-dis) into an object file.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int answered = rs::tools::answerCommonOptions("rs-asm", args, kUsage, std::cout, std::cerr);
+    if (answered >= 0) return answered;
     std::string in, out;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
-            out = argv[++i];
-        } else if (std::strcmp(argv[i], "--help") == 0) {
-            std::puts(
-                "Usage: rs-asm IN -o OUT\nAssembles a script's text form (see rs-dis) into an "
-                "object file.");
-            return 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size()) {
+            out = args[++i];
         } else if (in.empty()) {
-            in = argv[i];
+            in = args[i];
         } else {
-            std::fprintf(stderr, "rs-asm: unexpected argument '%s'\n", argv[i]);
+            std::cerr << "rs-asm: unexpected argument '" << args[i] << "'\n" << kUsage;
             return 2;
         }
     }
     if (in.empty() || out.empty()) {
-        std::fputs("Usage: rs-asm IN -o OUT\n", stderr);
+        std::cerr << kUsage;
         return 2;
     }
-    std::ifstream f(in, std::ios::binary);
-    if (!f) {
-        std::fprintf(stderr, "rs-asm: cannot read '%s'\n", in.c_str());
-        return 1;
-    }
-    std::string source((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    rs::tools::AsmResult r = rs::tools::assemble(source);
+    std::optional<std::vector<uint8_t>> bytes = rs::tools::readInputFile("rs-asm", in, std::cerr);
+    if (!bytes) return 1;
+    rs::tools::AsmResult r = rs::tools::assemble(std::string(bytes->begin(), bytes->end()));
     if (!r.ok()) {
         for (const auto& e : r.errors)
-            std::fprintf(stderr, "%s:%d: %s\n", in.c_str(), e.line, e.message.c_str());
+            std::cerr << in << ":" << e.line << ": " << e.message << "\n";
         return 1;
     }
     std::ofstream o(out, std::ios::binary);
     o.write(reinterpret_cast<const char*>(r.bytes.data()),
             static_cast<std::streamsize>(r.bytes.size()));
+    o.close();
     if (!o) {
-        std::fprintf(stderr, "rs-asm: cannot write '%s'\n", out.c_str());
+        std::cerr << "rs-asm: cannot write '" << out << "'\n";
         return 1;
     }
     return 0;

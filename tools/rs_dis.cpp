@@ -1,28 +1,31 @@
 // rs-dis: prints the text form of a script object file.
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "asm/asm.h"
+#include "common/tool_support.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: rs-dis IN\n"
+    "Prints the text form of a script object file; rs-asm reads it back.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(
-            "Usage: rs-dis IN\nPrints the text form of a script object file; rs-asm reads it "
-            "back.\n",
-            argc == 2 ? stdout : stderr);
-        return argc == 2 ? 0 : 2;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int answered = rs::tools::answerCommonOptions("rs-dis", args, kUsage, std::cout, std::cerr);
+    if (answered >= 0) return answered;
+    if (args.size() != 1) {
+        std::cerr << kUsage;
+        return 2;
     }
-    std::ifstream f(argv[1], std::ios::binary);
-    if (!f) {
-        std::fprintf(stderr, "rs-dis: cannot read '%s'\n", argv[1]);
-        return 1;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
-                               std::istreambuf_iterator<char>());
-    std::string text = rs::tools::disassemble(bytes);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::optional<std::vector<uint8_t>> bytes =
+        rs::tools::readInputFile("rs-dis", args[0], std::cerr);
+    if (!bytes) return 1;
+    std::string text = rs::tools::disassemble(*bytes);
+    std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
     return 0;
 }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (produced > unpackedSize) __builtin_trap();
     if (produced > 0 && !out) __builtin_trap();
 
-    if (size <= 4096) {
+    if (size > 0 && size <= 4096) {
         std::vector<uint8_t> input(data, data + size);
         std::vector<uint8_t> packed = rs::data::packLz(input);
         std::vector<uint8_t> back(input.size());

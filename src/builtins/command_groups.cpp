@@ -4,6 +4,7 @@
 #include "display/sprite_commands.h"
 #include "graphics/blit_commands.h"
 #include "graphics/frame_commands.h"
+#include "sound/sound_commands.h"
 #include "text/font_state.h"
 #include "text/print_command.h"
 
@@ -25,6 +26,9 @@ const CommandTable& commandTable() {
         graphics::registerDrawCommands(t);
         graphics::registerImageLoadCommands(t);
         display::registerSpriteCommands(t);
+        sound::registerSoundCommands(t);
+        sound::registerMusicCommands(t);
+        sound::registerMovieCommands(t);
         return t;
     }();
     return table;

@@ -1,6 +1,6 @@
-// Timing commands: waits that pace a script thread by the engine clock, the clock readings, and
-// dispatching pending window messages. A wait only moves the thread's wake time; the main loop
-// runs the thread again once that time has passed.
+// Timing commands: waits that pace a script thread by the engine clock, the clock readings,
+// dispatching pending window messages and the script's say over the close box. A wait only moves
+// the thread's wake time; the main loop runs the thread again once that time has passed.
 #include <cstdint>
 
 #include "builtins/dispatcher.h"
@@ -53,12 +53,37 @@ void cmdFrameWait(Engine& e, ScriptThread& t) {
 
 void cmdDoEvents(Engine& e, ScriptThread&) { e.pumpMessages(); }
 
+// closereq(mode): 1 lets the close box end the game again, 2 makes it only raise a flag, 0 reads
+// that flag and clears it; the result is the mode for 1 and 2, the flag for 0, else 0.
+void cmdCloseRequest(Engine& e, ScriptThread& t) {
+    int32_t mode = runtime::ngetint(e, t);
+    if (t.failed) return;
+    int32_t result = 0;
+    switch (mode) {
+        case 0:
+            result = e.app.closeRequested;
+            e.app.closeRequested = 0;
+            break;
+        case 1:
+            e.app.closeByScript = 0;
+            result = 1;
+            break;
+        case 2:
+            e.app.closeByScript = 1;
+            result = 2;
+            break;
+        default: break;
+    }
+    runtime::pushInteger(e, t, result);
+}
+
 constexpr CommandEntry kTimingCommands[] = {
     {256, "wait", cmdWait},
     {258, "time", cmdTime},
     {259, "cpuclock", cmdClockReference},
     {263, "framewait", cmdFrameWait},
     {265, "doevents", cmdDoEvents},
+    {266, "closereq", cmdCloseRequest},
 };
 
 }  // namespace

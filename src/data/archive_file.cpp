@@ -16,17 +16,13 @@ void appendLe32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 bool readWhole(const std::string& path, std::vector<uint8_t>& out, std::string& error) {
-    HostFile f = HostFile::openRead(path);
-    int64_t size = f.size();
-    if (!f.isOpen() || size < 0) {
-        error = "cannot open " + path;
+    std::string reason;
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, &reason);
+    if (!bytes) {
+        error = "cannot read '" + path + "': " + reason;
         return false;
     }
-    out.resize(static_cast<size_t>(size));
-    if (!out.empty() && !f.readAt(0, out.data(), out.size())) {
-        error = "cannot read " + path;
-        return false;
-    }
+    out = std::move(*bytes);
     return true;
 }
 

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace rs::data {
 
@@ -30,5 +32,12 @@ class HostFile {
   private:
     int fd_ = -1;
 };
+
+// Reads a whole regular file of at most `maxBytes` bytes. On failure: nothing, and in `error`
+// (when given) the reason in plain English: "no such file", "is a folder, not a file",
+// "permission denied", "is larger than N bytes", ...
+std::optional<std::vector<uint8_t>> readWholeFile(const std::string& hostPath,
+                                                  std::string* error = nullptr,
+                                                  uint64_t maxBytes = 0x7FFFFFFF);
 
 }  // namespace rs::data

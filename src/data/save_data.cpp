@@ -34,15 +34,10 @@ constexpr const char* kGameDataWriteFailed =
 
 // Reads a whole host file; false when it cannot be opened, read or held.
 bool readWhole(const std::string& hostPath, std::vector<uint8_t>& out) {
-    HostFile f = HostFile::openRead(hostPath);
-    int64_t size = f.size();
-    if (size < 0 || size > INT32_MAX) return false;
-    try {
-        out.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return f.readAt(0, out.data(), out.size());
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(hostPath);
+    if (!bytes) return false;
+    out = std::move(*bytes);
+    return true;
 }
 
 }  // namespace

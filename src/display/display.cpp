@@ -19,7 +19,7 @@ constexpr const char* kLinkLoopTitle = "スプライトリンクがループし�
 void showNewScreen(Engine& e, DisplayState& d, int32_t width, int32_t height) {
     d.sprites.screenWidth = width;
     d.sprites.screenHeight = height;
-    e.host.window().placeForScreen(width, height);
+    placeWindow(e);
     e.host.presenter().paintBlack(width, height);
     d.sprites.markScreen(width, height);
 }
@@ -125,6 +125,12 @@ void present(Engine& e) {
     e.sceneChanged = 0;
     ++d.presentations;
     d.lastPresentTime = e.engineTime();
+}
+
+void markWholeScreen(Engine& e) {
+    DisplayState& d = *e.display;
+    d.sprites.markScreen(d.params.width, d.params.height);
+    e.sceneChanged = 1;
 }
 
 int32_t DisplayState::spriteStatistic(int32_t which) const {

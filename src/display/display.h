@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "display/screen_mode.h"
 #include "graphics/frame.h"
 #include "graphics/sprite_layer.h"
+#include "platform/view_transform.h"
 
 namespace rs {
 class Engine;
@@ -46,6 +48,9 @@ class DisplayState final : public graphics::FrameChangeListener {
     // The sprite table (empty until the display exists), display list, offset groups, wave and
     // dirty rectangle.
     graphics::SpriteLayer sprites;
+    // Window or full screen, and where the picture lies in the window.
+    ScreenModeState mode;
+    platform::ViewTransform view;
     // Presentations so far and the engine time of the last one.
     int64_t presentations = 0;
     uint32_t lastPresentTime = 0;
@@ -69,6 +74,9 @@ bool createDisplay(Engine& e, int32_t width, int32_t height, int32_t bpp, int32_
 bool recreateDisplay(Engine& e, int32_t width, int32_t height, int32_t bpp);
 // DestroyDisplay: frees the screen buffer and the sprite table and empties the display list.
 void destroyDisplay(Engine& e);
+
+// The whole screen is to be drawn again and shown at the next presentation (a repaint).
+void markWholeScreen(Engine& e);
 
 // Present: clips the dirty rectangle to the screen; unless the program is stopping or the scene
 // did not change, composes the scene and transfers the dirty rectangle to the window, then

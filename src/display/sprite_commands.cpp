@@ -61,17 +61,17 @@ Sprite* checkHandle(Engine& e, ScriptThread& t, int32_t handle, const char* plac
 }
 
 // screen(width, height, bitsPerPixel, spriteCount): the back-end kind, -1 without a screen, -2
-// when a new screen buffer could not be made.
+// when a new screen buffer could not be made. A full screen goes back to window mode first; a new
+// display then takes the configured screen mode.
 void cmdScreen(Engine& e, ScriptThread& t) {
     std::array<int32_t, 4> a{};
     if (!popInts(e, t, a)) return;
-    platform::Window& window = e.host.window();
-    if (window.fullScreen()) window.requestFullScreen(false);
+    if (e.display->mode.fullScreenState == 1) setScreenMode(e, 0);
     bool failed = false;
     if (e.display->display) {
         failed = !recreateDisplay(e, a[0], a[1], a[2]);
-    } else {
-        createDisplay(e, a[0], a[1], a[2], a[3]);
+    } else if (createDisplay(e, a[0], a[1], a[2], a[3])) {
+        setScreenMode(e, e.app.windowModeSetting);
     }
     int32_t result;
     if (!e.display->display) {
@@ -81,6 +81,7 @@ void cmdScreen(Engine& e, ScriptThread& t) {
     } else {
         result = static_cast<int32_t>(e.host.presenter().kind());
     }
+    centreForFullScreen(e);
     runtime::pushInteger(e, t, result);
 }
 
@@ -226,12 +227,14 @@ void cmdSpwave(Engine& e, ScriptThread& t) {
     layerOf(e).wave = {a[0], a[1], a[2], pa, b, c};
 }
 
-// screenmode(n): sizes of the desktop, the game screen and the window, or a mode switch.
+// screenmode(n): sizes of the desktop, the game screen and the window, or a mode switch; the
+// result of a switch is 1 when the screen is full screen afterwards.
 void cmdScreenmode(Engine& e, ScriptThread& t) {
     int32_t n = runtime::ngetint(e, t);
     if (t.failed) return;
     platform::Window& window = e.host.window();
     const ScreenParams& p = e.display->params;
+    auto fullScreen = [&e] { return e.display->mode.fullScreenState == 1 ? 1 : 0; };
     int32_t result;
     switch (n) {
         case -2: result = window.desktopSize().width; break;
@@ -244,15 +247,14 @@ void cmdScreenmode(Engine& e, ScriptThread& t) {
         case -9: result = window.clientSize().width; break;
         case -10: result = window.clientSize().height; break;
         case 0:
-            // Switching needs the screen; before it nothing changes.
-            if (window.fullScreen() && e.display->display) window.requestFullScreen(false);
-            result = window.fullScreen() ? 1 : 0;
+            if (fullScreen()) setScreenMode(e, 0);
+            result = fullScreen();
             break;
         case 1:
-            if (!window.fullScreen() && e.display->display) window.requestFullScreen(true);
-            result = window.fullScreen() ? 1 : 0;
+            if (!fullScreen()) maximiseWindow(e);
+            result = fullScreen();
             break;
-        default: result = window.fullScreen() ? 1 : 0; break;
+        default: result = fullScreen(); break;
     }
     runtime::pushInteger(e, t, result);
 }

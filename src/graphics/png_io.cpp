@@ -35,13 +35,19 @@ bool writePng(const std::string& path, const Image& image, bool withAlpha, std::
     return true;
 }
 
-std::optional<Image> readPng(const std::string& path, std::string* error) {
+std::optional<Image> readPng(const std::string& path, std::string* error, int32_t* depth) {
     png_image png;
     std::memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&png, path.c_str())) {
         if (error) *error = png.message;
         return std::nullopt;
+    }
+    if (depth) {
+        int32_t channelBits = (png.format & PNG_FORMAT_FLAG_LINEAR) ? 16 : 8;
+        *depth = (png.format & PNG_FORMAT_FLAG_COLORMAP)
+                     ? 8
+                     : static_cast<int32_t>(PNG_IMAGE_SAMPLE_CHANNELS(png.format)) * channelBits;
     }
     png.format = PNG_FORMAT_BGRA;
     Image img;

@@ -1,9 +1,11 @@
 // A host without a display: message boxes go to standard error as "[caption] text" in UTF-8 and
-// are answered with their default button; the window is a title and a size held in memory, always
-// in window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window
-// would show.
+// are answered with their default button; the window is a title and a size held in memory, in
+// window mode, on a fixed 1920 x 1080 desktop; the presenter keeps the picture the window would
+// show; window events come only from what is posted to the event pump; the sound output is a
+// null device unless another is set.
 #pragma once
 
+#include <deque>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -33,11 +35,20 @@ class HeadlessMessageBoxes final : public MessageBoxPresenter {
     std::vector<Shown> shown_;
 };
 
-class NullEventPump final : public EventPump {
+// Delivers the window events posted to it (tests, recorded input) at the next pump, in order.
+class HeadlessEventPump final : public EventPump {
   public:
-    void pump(EventSink&) override {}
+    void pump(EventSink& sink) override;
+    void post(WindowEvent event) { queue_.push_back(event); }
+    bool empty() const { return queue_.empty(); }
+
+  private:
+    std::deque<WindowEvent> queue_;
 };
 
+// The window of a headless run: a title, an icon, a place and a size held in memory, on a fixed
+// 1920 x 1080 desktop without panels or frame. It stays in window mode unless full screen is
+// allowed (tests of the screen modes allow it; full screen then covers the desktop).
 class HeadlessWindow final : public Window {
   public:
     // The desktop a headless run pretends to have.
@@ -46,41 +57,67 @@ class HeadlessWindow final : public Window {
     static constexpr SizeInPixels kInitialClient{240, 120};
 
     void setTitle(std::string_view cp932Title) override { title_ = cp932Title; }
+    void setIcon(WindowIcon icon) override { icon_ = icon; }
     void showCursor() override {}
     SizeInPixels desktopSize() const override { return kDesktop; }
-    SizeInPixels virtualScreenSize() const override { return kDesktop; }
-    SizeInPixels clientSize() const override { return client_; }
-    void placeForScreen(int32_t width, int32_t height) override { client_ = {width, height}; }
-    // There is no display to switch: the window stays in window mode.
-    bool fullScreen() const override { return false; }
-    void requestFullScreen(bool) override {}
+    PixelRect usableArea() const override { return {0, 0, kDesktop.width, kDesktop.height}; }
+    PixelRect virtualScreen() const override { return usableArea(); }
+    FrameExtents frameExtents() const override { return {}; }
+    SizeInPixels clientSize() const override { return {client_.width, client_.height}; }
+    void placeClient(const PixelRect& client) override { client_ = client; }
+    bool fullScreenAvailable() const override { return fullScreenAllowed_; }
+    bool setFullScreen(bool on) override;
+    bool fullScreen() const override { return fullScreen_; }
     void setOpacity(int32_t alpha) override { opacity_ = alpha; }
+    std::optional<PixelPoint> cursorPosition() const override { return cursor_; }
 
     const std::string& title() const { return title_; }
+    WindowIcon icon() const { return icon_; }
     int32_t opacity() const { return opacity_; }
+    const PixelRect& clientRect() const { return client_; }
+    // Lets the engine switch to full screen; `refuse` makes every switch into it fail.
+    void allowFullScreen(bool allowed, bool refuse = false) {
+        fullScreenAllowed_ = allowed;
+        refuseFullScreen_ = refuse;
+    }
+    void setCursorPosition(std::optional<PixelPoint> p) { cursor_ = p; }
 
   private:
     std::string title_;
-    SizeInPixels client_ = kInitialClient;
+    WindowIcon icon_ = WindowIcon::Normal;
+    PixelRect client_{0, 0, kInitialClient.width, kInitialClient.height};
     int32_t opacity_ = 255;
+    bool fullScreenAllowed_ = false;
+    bool refuseFullScreen_ = false;
+    bool fullScreen_ = false;
+    std::optional<PixelPoint> cursor_;
 };
 
 // Keeps the picture a window would show: every transfer copies the rectangle into it.
 class HeadlessPresenter final : public Presenter {
   public:
-    BackEndKind kind() const override { return BackEndKind::Software; }
-    void paintBlack(int32_t width, int32_t height) override;
+    BackEndKind kind() const override { return kind_; }
+    void setKind(BackEndKind kind) override { kind_ = kind; }
+    void paintBlack(int32_t width, int32_t height) override {
+        picture_ = blackPicture(width, height);
+    }
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
+    // There is nothing to paint: the picture stays as it is.
+    void paintBackground() override { ++backgrounds_; }
     Picture picture() const override { return picture_; }
 
     // The number of transfers so far.
     int64_t transfers() const { return transfers_; }
     // The rectangle of the last transfer.
     const ScreenRect& lastRect() const { return lastRect_; }
+    // How often the plain background was painted.
+    int64_t backgrounds() const { return backgrounds_; }
 
   private:
+    BackEndKind kind_ = BackEndKind::Software;
     Picture picture_;
     int64_t transfers_ = 0;
+    int64_t backgrounds_ = 0;
     ScreenRect lastRect_;
 };
 
@@ -93,17 +130,24 @@ class HeadlessHost final : public Host {
     EventPump& events() override { return pump_; }
     Window& window() override { return window_; }
     Presenter& presenter() override { return presenter_; }
+    AudioDevice& audio() override { return *audio_; }
+
+    // Replaces the sound output (a null device at first: nothing is heard). Only before the
+    // engine opens it.
+    void setAudio(std::unique_ptr<AudioDevice> audio) { audio_ = std::move(audio); }
 
     HeadlessMessageBoxes& boxes() { return boxes_; }
+    HeadlessEventPump& headlessEvents() { return pump_; }
     HeadlessWindow& headlessWindow() { return window_; }
     HeadlessPresenter& headlessPresenter() { return presenter_; }
 
   private:
     std::unique_ptr<Clock> clock_;
     HeadlessMessageBoxes boxes_;
-    NullEventPump pump_;
+    HeadlessEventPump pump_;
     HeadlessWindow window_;
     HeadlessPresenter presenter_;
+    std::unique_ptr<AudioDevice> audio_ = std::make_unique<NullAudioDevice>();
 };
 
 }  // namespace rs::platform

@@ -37,14 +37,27 @@ enum class BackEndKind : int32_t { Software = 0, DirectDraw = 1, Direct3D = 2 };
 class Presenter {
   public:
     virtual ~Presenter() = default;
+    // The kind that runs, as `screen` reports it.
     virtual BackEndKind kind() const = 0;
+    virtual void setKind(BackEndKind kind) = 0;
     // The window was placed for a game screen of this size and painted black.
     virtual void paintBlack(int32_t width, int32_t height) = 0;
     // Copies the rectangle (inside the screen) of the screen buffer into the window at the same
     // place; the alpha bytes are not shown.
     virtual void transfer(const ScreenPixels& screen, const ScreenRect& rect) = 0;
-    // What the window shows now (empty before the first paintBlack).
+    // Fills the window with the engine's plain background: what the window shows before the
+    // game has a screen and while a modal box covers it.
+    virtual void paintBackground() = 0;
+    // The game picture at the game's resolution, as the window shows it before any scaling
+    // (empty before the first paintBlack).
     virtual Picture picture() const = 0;
 };
+
+// The picture of a screen painted black.
+Picture blackPicture(int32_t width, int32_t height);
+// Copies the rectangle of the screen buffer (bottom-up rows) into the picture (top-down rows),
+// opaque. A picture of another size than the screen receives only where both overlap. Returns
+// the rectangle copied, empty (right < left) when nothing was.
+ScreenRect copyScreenRect(Picture& picture, const ScreenPixels& screen, const ScreenRect& rect);
 
 }  // namespace rs::platform

@@ -63,6 +63,7 @@ void ValuePool::build(int32_t capacity) {
 }
 
 bool ValuePool::rebuild(int32_t capacity) {
+    if (capacity > kMaxPoolCapacity) return false;
     std::unique_ptr<Value[]> oldCells = std::move(cells_);
     std::unique_ptr<int32_t[]> oldList = std::move(freeList_);
     int32_t oldCapacity = capacity_;

@@ -54,6 +54,11 @@ std::string_view stringText(const StringBody& body);
 // The name shown in messages for a type tag.
 const char* typeName(int32_t type);
 
+// The largest pool the engine builds, from the command line or a script (cells of 16 bytes, so
+// 1 GiB): a larger request is refused like a failed allocation instead of taking the machine's
+// memory.
+constexpr int32_t kMaxPoolCapacity = 1 << 26;
+
 // The pool of value cells. Cells never move; the free list is an array of capacity + 1 indices
 // whose element 0 is the first free cell and element i + 1 the free cell after cell i.
 class ValuePool {

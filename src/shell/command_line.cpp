@@ -1,6 +1,9 @@
 #include "shell/command_line.h"
 
 #include <cstdlib>
+#include <optional>
+
+#include "runtime/value.h"
 
 namespace rs::shell {
 
@@ -8,8 +11,25 @@ namespace {
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
-// The largest value pool this engine builds (cells of 16 bytes).
-constexpr long kMaxPoolSize = 1L << 26;
+// The value after the option at args[i] (i then points at it); null, with `missing` noted as an
+// error, when there is none (or it is empty and must not be).
+const std::string* optionValue(const std::vector<std::string>& args, size_t& i,
+                               std::vector<std::string>& errors, const char* missing,
+                               bool nonEmpty) {
+    if (i + 1 >= args.size() || (nonEmpty && args[i + 1].empty())) {
+        errors.push_back(missing);
+        return nullptr;
+    }
+    return &args[++i];
+}
+
+// The whole decimal number `v` when it lies from `low` to `high`.
+std::optional<long long> wholeNumber(const std::string& v, long long low, long long high) {
+    char* end = nullptr;
+    long long n = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || !end || *end != '\0' || n < low || n > high) return std::nullopt;
+    return n;
+}
 
 }  // namespace
 
@@ -24,22 +44,50 @@ const char* usageText() {
            "\n"
            "Options of this engine:\n"
            "  --headless         no window and no sound; message boxes go to standard error\n"
+           "                     (without it a window opens; without a display that fails)\n"
            "  --virtual-clock    time advances only when the game waits (instant, repeatable)\n"
            "  --timeout SECONDS  stop with status 3 after SECONDS of real time\n"
            "  --no-simd          draw with the plain code only (the SIMD switch off)\n"
-           "  --screenshot FILE  write what the window shows, as a PNG, when the game ends\n"
+           "  --screenshot FILE  write the game picture (at the game's size), as a PNG, when\n"
+           "                     the game ends\n"
            "  --screenshot-at MS take that picture at the first presentation at or after MS\n"
            "                     milliseconds of engine time from the start instead\n"
+           "  --exit-at MS       end the run in order at MS milliseconds of engine time from\n"
+           "                     the start\n"
            "  --version          print the version and exit\n"
            "  --help             print this text and exit\n"
            "\n"
-           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot cannot be\n"
-           "written, 2 after a fatal script error, 3 when the --timeout watchdog stopped the "
-           "run.\n";
+           "Window options:\n"
+           "  --scale N          window size: N times the game screen (1-16; default: the\n"
+           "                     largest that fits 90% of the desktop)\n"
+           "  --filter NAME      scaling: nearest, linear or sharp (default: sharp, whole\n"
+           "                     pixels first, then smoothed)\n"
+           "  --fullscreen       start in full screen\n"
+           "  --window           start in a window\n"
+           "  --vsync            present in step with the display's vertical sync\n"
+           "  --back-end KIND    software, directdraw or direct3d: the back-end the game is\n"
+           "                     told about (direct3d runs as directdraw for now)\n"
+           "\n"
+           "Sound options:\n"
+           "  --audio-capture FILE\n"
+           "                     write everything the game's mix made, from the start to the end,\n"
+           "                     as a WAVE file (44100 Hz, 16-bit stereo; before --volume and\n"
+           "                     --mute)\n"
+           "  --volume N         play the game's sound at N percent (0-100, default 100)\n"
+           "  --mute             play no sound (the game's sound still runs)\n"
+           "\n"
+           "Keys: Alt+Enter full screen on/off, Alt+S screenshot into the save folder's\n"
+           "screenshots folder. The close box asks before the game ends; Ctrl+C (SIGINT) and\n"
+           "SIGTERM end the run in order without asking.\n"
+           "\n"
+           "Exit status: 0 after a normal end, 1 when start-up fails or the screenshot or the\n"
+           "audio capture cannot be written, 2 after a fatal script error, 3 when the --timeout\n"
+           "watchdog stopped the run.\n";
 }
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
     LaunchOptions o;
+    bool folderGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (startsWith(a, "--")) {
@@ -48,38 +96,86 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             } else if (a == "--virtual-clock") {
                 o.virtualClock = true;
             } else if (a == "--timeout") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--timeout needs a number of seconds");
-                    continue;
-                }
+                auto v =
+                    optionValue(args, i, o.errors, "--timeout needs a number of seconds", false);
+                if (!v) continue;
                 char* end = nullptr;
-                double s = std::strtod(args[++i].c_str(), &end);
+                double s = std::strtod(v->c_str(), &end);
                 if (!end || *end != '\0' || !(s > 0)) {
-                    o.errors.push_back("--timeout needs a positive number of seconds, not '" +
-                                       args[i] + "'");
+                    o.errors.push_back("--timeout needs a positive number of seconds, not '" + *v +
+                                       "'");
                 } else {
                     o.timeoutSeconds = s;
                 }
             } else if (a == "--screenshot") {
-                if (i + 1 >= args.size() || args[i + 1].empty()) {
-                    o.errors.push_back("--screenshot needs a file name");
-                    continue;
-                }
-                o.screenshotPath = args[++i];
-            } else if (a == "--screenshot-at") {
-                if (i + 1 >= args.size()) {
-                    o.errors.push_back("--screenshot-at needs a number of milliseconds");
-                    continue;
-                }
-                char* end = nullptr;
-                const std::string& v = args[++i];
-                long long ms = std::strtoll(v.c_str(), &end, 10);
-                if (v.empty() || !end || *end != '\0' || ms < 0 || ms > 0x7FFFFFFF) {
-                    o.errors.push_back(
-                        "--screenshot-at needs milliseconds from 0 to 2147483647, not '" + v + "'");
+                if (auto v = optionValue(args, i, o.errors, "--screenshot needs a file name", true))
+                    o.screenshotPath = *v;
+            } else if (a == "--screenshot-at" || a == "--exit-at") {
+                std::string missing = a + " needs a number of milliseconds";
+                auto v = optionValue(args, i, o.errors, missing.c_str(), false);
+                if (!v) continue;
+                if (auto ms = wholeNumber(*v, 0, 0x7FFFFFFF)) {
+                    (a == "--exit-at" ? o.exitAtMs : o.screenshotAtMs) = *ms;
                 } else {
-                    o.screenshotAtMs = ms;
+                    o.errors.push_back(a + " needs milliseconds from 0 to 2147483647, not '" + *v +
+                                       "'");
                 }
+            } else if (a == "--scale") {
+                std::string range =
+                    "--scale needs a whole number from 1 to " + std::to_string(platform::kMaxWindowScale);
+                auto v = optionValue(args, i, o.errors, range.c_str(), false);
+                if (!v) continue;
+                if (auto n = wholeNumber(*v, 1, platform::kMaxWindowScale)) {
+                    o.scale = static_cast<int32_t>(*n);
+                } else {
+                    o.errors.push_back(range + ", not '" + *v + "'");
+                }
+            } else if (a == "--filter") {
+                auto v = optionValue(args, i, o.errors, "--filter needs nearest, linear or sharp",
+                                     false);
+                if (!v) continue;
+                if (auto f = platform::parseScaleFilter(*v)) {
+                    o.app.scaleFilter = *f;
+                } else {
+                    o.errors.push_back("--filter needs nearest, linear or sharp, not '" + *v + "'");
+                }
+            } else if (a == "--fullscreen" || a == "--window") {
+                int32_t mode = a == "--fullscreen" ? 1 : 0;
+                if (o.app.windowModeSetting >= 0 && o.app.windowModeSetting != mode) {
+                    o.errors.push_back("--fullscreen and --window cannot both be given");
+                }
+                o.app.windowModeSetting = mode;
+            } else if (a == "--vsync") {
+                o.vsync = true;
+            } else if (a == "--back-end") {
+                auto v = optionValue(args, i, o.errors,
+                                     "--back-end needs software, directdraw or direct3d", false);
+                if (!v) continue;
+                if (*v == "software") {
+                    o.app.backEndRequest = 0;
+                } else if (*v == "directdraw") {
+                    o.app.backEndRequest = 1;
+                } else if (*v == "direct3d") {
+                    o.app.backEndRequest = 2;
+                } else {
+                    o.errors.push_back("--back-end needs software, directdraw or direct3d, not '" +
+                                       *v + "'");
+                }
+            } else if (a == "--audio-capture") {
+                if (auto v =
+                        optionValue(args, i, o.errors, "--audio-capture needs a file name", true))
+                    o.audioCapturePath = *v;
+            } else if (a == "--volume") {
+                auto v =
+                    optionValue(args, i, o.errors, "--volume needs a number from 0 to 100", false);
+                if (!v) continue;
+                if (auto volume = wholeNumber(*v, 0, 100)) {
+                    o.app.playerSound.volume = static_cast<int32_t>(*volume);
+                } else {
+                    o.errors.push_back("--volume needs a number from 0 to 100, not '" + *v + "'");
+                }
+            } else if (a == "--mute") {
+                o.app.playerSound.mute = true;
             } else if (a == "--no-simd") {
                 o.app.simdAllowed = false;
                 o.app.hasMmx = 0;
@@ -94,18 +190,26 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args) {
             o.app.dataFolderPrefix = a.substr(5);
         } else if (startsWith(a, "-v")) {
             long n = std::strtol(a.c_str() + 2, nullptr, 10);
-            if (n < 1 || n > kMaxPoolSize) {
+            if (n < 1 || n > runtime::kMaxPoolCapacity) {
                 o.errors.push_back("-v needs a pool size from 1 to " +
-                                   std::to_string(kMaxPoolSize) + ", not '" + a.substr(2) + "'");
+                                   std::to_string(runtime::kMaxPoolCapacity) + ", not '" +
+                                   a.substr(2) + "'");
             } else {
                 o.app.variablePoolSize = static_cast<int32_t>(n);
             }
         } else if (startsWith(a, "-w")) {
             o.app.singleInstanceChecks = 0;
         } else if (startsWith(a, "-")) {
-            // Other options of the original are ignored.
+            // Other options of the original are ignored, as the original did; the player is told.
+            std::string hint = (a == "-h" || a == "-help") ? " (for help, use --help)" : "";
+            o.warnings.push_back("ignoring the unknown option '" + a + "'" + hint);
         } else {
+            // A later folder replaces an earlier one, as in the original.
+            if (folderGiven)
+                o.warnings.push_back("the game folder '" + a + "' replaces '" +
+                                     o.app.programFolder + "' given before it");
             o.app.programFolder = a;
+            folderGiven = true;
         }
     }
     if (o.screenshotAtMs >= 0 && o.screenshotPath.empty()) {

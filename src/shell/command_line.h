@@ -10,15 +10,22 @@
 namespace rs::shell {
 
 struct LaunchOptions {
-    AppState app;  // program folder, -path prefix, pool size, -w
+    // Program folder, -path prefix, pool size, -w; the filter, the screen mode and the back-end
+    // asked for; the player's sound.
+    AppState app;
     bool headless = false;
     bool virtualClock = false;
-    double timeoutSeconds = 0;    // 0: no watchdog
-    std::string screenshotPath;   // empty: no screenshot
-    int64_t screenshotAtMs = -1;  // -1: at the end of the run
+    double timeoutSeconds = 0;     // 0: no watchdog
+    std::string screenshotPath;    // empty: no screenshot
+    int64_t screenshotAtMs = -1;   // -1: at the end of the run
+    int64_t exitAtMs = -1;         // -1: no planned end
+    int32_t scale = 0;             // --scale; 0: not given
+    bool vsync = false;
+    std::string audioCapturePath;  // empty: no capture
     bool showVersion = false;
     bool showHelp = false;
-    std::vector<std::string> errors;  // what could not be understood, one line each
+    std::vector<std::string> errors;    // what could not be understood, one line each
+    std::vector<std::string> warnings;  // tokens ignored or replaced, one line each
 };
 
 // Parses the arguments after the program name. The original options are single tokens:

@@ -10,6 +10,8 @@
 #include "graphics/frame.h"
 #include "platform/process.h"
 #include "runtime/errors.h"
+#include "shell/window_events.h"
+#include "sound/sound_state.h"
 #include "text/font_state.h"
 
 namespace rs {
@@ -24,6 +26,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       text(text::createTextState()),
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
+      sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -39,6 +42,8 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 }
 
 Engine::~Engine() {
+    // Sound first: its streams and the output stop before anything they report to goes.
+    sound::shutdownSound(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);
@@ -63,13 +68,8 @@ void Engine::destroyMainWindow() {
     app.quitLevel = 2;
 }
 
-void EngineEvents::onCloseRequest() {
-    shell::AppState& app = engine_.app;
-    if (app.closeByScript == 1) {
-        app.closeRequested = 1;
-        return;
-    }
-    if (runtime::confirmExit(engine_)) engine_.destroyMainWindow();
+void EngineEvents::onWindowEvent(platform::WindowEvent event) {
+    shell::handleWindowEvent(engine_, event);
 }
 
 }  // namespace rs

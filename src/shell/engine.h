@@ -30,6 +30,9 @@ struct TextState;
 namespace display {
 class DisplayState;
 }
+namespace sound {
+struct SoundState;
+}
 
 class Engine;
 
@@ -37,7 +40,7 @@ class Engine;
 class EngineEvents final : public platform::EventSink {
   public:
     explicit EngineEvents(Engine& engine) : engine_(engine) {}
-    void onCloseRequest() override;
+    void onWindowEvent(platform::WindowEvent event) override;
 
   private:
     Engine& engine_;
@@ -67,6 +70,8 @@ class Engine {
     std::unique_ptr<rs::display::DisplayState> display;
     // Open script files, the once-per-run save failure flag and the save folder.
     std::unique_ptr<data::ScriptFiles> files;
+    // Sound streams, the mixer and the sound output.
+    std::unique_ptr<sound::SoundState> sound;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

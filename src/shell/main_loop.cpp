@@ -1,9 +1,11 @@
 #include "shell/main_loop.h"
 
 #include "display/display.h"
+#include "platform/host.h"
 #include "runtime/interpreter.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "sound/sound_state.h"
 
 namespace rs::shell {
 
@@ -40,10 +42,21 @@ void runChain(Engine& e, uint32_t now) {
     }
 }
 
+void updateMousePosition(Engine& e) {
+    if (auto p = e.host.window().cursorPosition()) {
+        platform::PixelPoint g = e.display->view.toGame(*p);
+        e.app.mouseX = g.x;
+        e.app.mouseY = g.y;
+    }
+}
+
 bool mainLoopTurn(Engine& e) {
     ScriptThread* main = e.threads.at(0);
     if (!main) return false;
     uint32_t now = e.engineTime();
+    // On a virtual clock the mix catches up with the clock before the scripts of the turn run:
+    // what they start sounds from this moment.
+    sound::advanceSound(e);
     bool ran = false;
     if (timeBefore(main->wake_time, now) && e.app.quitLevel == 0) {
         runChain(e, now);
@@ -57,11 +70,14 @@ bool mainLoopTurn(Engine& e) {
     if (main) {
         int32_t wait = static_cast<int32_t>((main->wake_time - e.engineTime()) << 1) >> 1;
         if (wait > 0) {
-            e.host.clock().sleep(static_cast<uint32_t>(wait));
+            // A window keeps answering while the game waits: an event ends the wait early, and
+            // the next turn waits for the rest.
+            e.host.events().waitFor(e.host.clock(), static_cast<uint32_t>(wait));
         } else if (!ran) {
             e.host.clock().idle();
         }
     }
+    updateMousePosition(e);
     e.pumpMessages();
     return e.app.quitLevel == 0;
 }
@@ -81,7 +97,7 @@ void runMainLoop(Engine& e, const std::function<void()>& afterTurn) {
         for (;;) {
             bool more = mainLoopTurn(e);
             if (afterTurn) afterTurn();
-            if (!more) break;
+            if (!more || e.app.quitLevel != 0) break;
         }
     }
     endLoop(e);

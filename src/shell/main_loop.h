@@ -15,6 +15,10 @@ namespace rs::shell {
 // `now`; finished threads are unlinked and destroyed.
 void runChain(Engine& e, uint32_t now);
 
+// Step 7 of a turn: the mouse position in game pixels, from the pointer's place in the window
+// through the view transform (unchanged when the host does not know the pointer).
+void updateMousePosition(Engine& e);
+
 // One turn of the loop; false when the loop must end.
 bool mainLoopTurn(Engine& e);
 

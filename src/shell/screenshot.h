@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/presenter.h"
 
 namespace rs {
@@ -33,5 +34,13 @@ class Screenshot {
     int64_t presentationsSeen_ = 0;
     std::optional<platform::Picture> taken_;
 };
+
+// Alt+S: writes the game picture into the save folder's "screenshots" folder as
+// YYYYMMDD-HHMMSS.png by the local time ("-2", "-3" ... added for more in the same second).
+// Returns the file written, or nothing (with a message) when there is no picture or no file.
+std::optional<std::string> saveScreenshotToFolder(Engine& e, std::string* error);
+
+// The file name of a screenshot taken at `t`; `sequence` 1 for the first of its second.
+std::string screenshotFileName(const platform::LocalTime& t, int sequence);
 
 }  // namespace rs::shell

@@ -1,9 +1,13 @@
 #include "shell/startup.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "data/host_file.h"
+#include "display/screen_mode.h"
+#include "platform/encoding.h"
 #include "platform/host.h"
 #include "platform/host_path.h"
 #include "runtime/errors.h"
@@ -34,10 +38,11 @@ void parseGameStrings(AppState& app, std::string_view contents) {
 void readGameStrings(AppState& app, platform::PathResolver& paths) {
     auto path = paths.findExisting(app.programFolder, "gamestr.txt");
     if (!path) return;
-    std::ifstream in(*path, std::ios::binary);
-    if (!in) return;
-    std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    parseGameStrings(app, contents);
+    // Only the first lines matter: a huge file or a folder of that name is no reason to stop.
+    std::optional<std::vector<uint8_t>> bytes = data::readWholeFile(*path, nullptr, 1 << 20);
+    if (!bytes) return;
+    parseGameStrings(app,
+                     std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 bool startMainThread(Engine& e) {
@@ -54,6 +59,11 @@ bool startMainThread(Engine& e) {
     box.caption = "起動時のエラー";
     box.icon = platform::BoxIcon::Exclamation;
     e.host.messageBoxes().show(box);
+    // The box names no file; a player starting from a terminal learns what was looked for.
+    std::string where = "'" + e.app.programFolder + "'";
+    if (!e.app.dataFolderPrefix.empty()) where += " and '" + e.app.dataFolderPrefix + "'";
+    std::fprintf(stderr, "runestage: cannot load the first script 'obj/%s.o' (looked in %s)\n",
+                 platform::cp932ToUtf8(runtime::kFirstScriptName).c_str(), where.c_str());
     e.destroyMainWindow();
     return false;
 }
@@ -61,6 +71,7 @@ bool startMainThread(Engine& e) {
 int runGame(Engine& e, const std::function<void()>& afterTurn) {
     runtime::appendErrorLog(e, "情報", "起動しました");
     readGameStrings(e.app, e.paths);
+    display::openMainWindow(e);
     // Without a configured face, text is drawn with an installed Mincho (or gothic) face.
     text::searchStartupFont(*e.text);
     if (!startMainThread(e)) {

@@ -17,9 +17,9 @@ TEST(Dispatch, UnassignedIdsStopTheScriptLikeABadInstruction) {
     const std::vector<int32_t> unassigned = {
         38,  100,   127,                                // core ids without a command
         154, 155,   157,       158,  168,    171, 255,  // typed text and the IME come with input
-        257, 260,   261,       262,  264,    266, 267, 511,  // input and window queries
-        520, 1023,  1279,      1536, 100000,                 // holes and the far end
-        -1,  -1280, INT32_MIN,                               // negative ids
+        257, 260,   261,       262,  264,    267, 511,  // input and window queries
+        520, 1023,  1279,      1536, 100000,            // holes and the far end
+        -1,  -1280, INT32_MIN,                          // negative ids
     };
     for (int32_t id : unassigned) {
         SCOPED_TRACE(id);

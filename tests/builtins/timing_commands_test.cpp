@@ -99,6 +99,7 @@ class CountingHost final : public platform::Host {
     platform::EventPump& events() override { return pump; }
     platform::Window& window() override { return window_; }
     platform::Presenter& presenter() override { return presenter_; }
+    platform::AudioDevice& audio() override { return audio_; }
     CountingPump pump;
 
   private:
@@ -106,6 +107,7 @@ class CountingHost final : public platform::Host {
     platform::HeadlessMessageBoxes boxes_{nullptr};
     platform::HeadlessWindow window_;
     platform::HeadlessPresenter presenter_;
+    platform::NullAudioDevice audio_;
 };
 
 TEST(TimingCommands, DispatchingMessagesPumpsOnce) {

@@ -62,6 +62,15 @@ TEST(RsImg, PngToFdAndFeAndBackWithoutAChangedPixel) {
     }
 }
 
+TEST(RsImg, InfoGivesThePngFilesOwnDepth) {
+    TempDir dir;
+    graphics::Image img = tools::samplePhoto(4, 3, 1);
+    ASSERT_TRUE(graphics::writePng(dir.path() + "/rgb.png", img, false));
+    ASSERT_TRUE(graphics::writePng(dir.path() + "/rgba.png", img, true));
+    EXPECT_EQ(runTool({"info", dir.path() + "/rgb.png"}).out, "PNG 4x3 depth 24\n");
+    EXPECT_EQ(runTool({"info", dir.path() + "/rgba.png"}).out, "PNG 4x3 depth 32\n");
+}
+
 TEST(RsImg, BitmapsShowTheirColourKeyAsTransparent) {
     TempDir dir;
     dir.write("key.bmp", bytesToString(makeBitmap(2, 1, 24, [](int32_t x, int32_t) {
@@ -85,6 +94,10 @@ TEST(RsImg, UsageAndBadInput) {
     ToolRun missing = runTool({"info", dir.path() + "/none"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+    EXPECT_NE(missing.err.find("no such file"), std::string::npos);
+    ToolRun folder = runTool({"info", dir.path()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "rs-img: cannot read '" + dir.path() + "': is a folder, not a file\n");
     dir.write("junk.bmp", "8P\x02\x00\x02\x00");
     ToolRun junk = runTool({"png", dir.path() + "/junk.bmp", dir.path() + "/junk.png"});
     EXPECT_EQ(junk.status, 1);

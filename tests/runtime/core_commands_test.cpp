@@ -117,6 +117,11 @@ TEST(CoreCommands, PoolQueriesAndRebuild) {
     std::string used = evalText("push -2\ncmd pool");
     EXPECT_GT(std::stoi(used), 7);
     EXPECT_EQ(evalText("push -1\ncmd pool", "push 100\ncmd pool\n"), "100");
+    // A pool larger than the engine ever builds is refused as a failed allocation, and the old
+    // pool stays.
+    std::string refused = evalText("push -1\ncmd pool", "push 2000000000\ncmd pool\n");
+    EXPECT_EQ(refused.rfind("FATAL: 場所：pool in", 0), 0u) << refused;
+    EXPECT_NE(refused.find("症状：メモリ確保が出来ません"), std::string::npos);
 }
 
 TEST(CoreCommands, EndStopsTheThread) {

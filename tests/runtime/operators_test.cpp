@@ -12,6 +12,9 @@ struct Case {
     std::string prelude = "";
 };
 
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 // Reduces a fatal report to "FATAL: place / message" so the cases stay short; the full report
 // format is checked byte for byte in the error tests.
 std::string summarize(const std::string& shown) {

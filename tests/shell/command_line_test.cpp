@@ -13,6 +13,20 @@ TEST(CommandLine, OriginalOptionsAreSingleTokens) {
     EXPECT_EQ(o.app.variablePoolSize, 65536);
     EXPECT_EQ(o.app.singleInstanceChecks, 0);
     EXPECT_EQ(o.app.programFolder, "games/one");
+    // The ignored token is kept as before, but named.
+    ASSERT_EQ(o.warnings.size(), 1u);
+    EXPECT_NE(o.warnings[0].find("'-x'"), std::string::npos);
+}
+
+TEST(CommandLine, IgnoredAndReplacedTokensAreNamed) {
+    LaunchOptions o = parseCommandLine({"-h", "first", "second", "-help"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.app.programFolder, "second");
+    ASSERT_EQ(o.warnings.size(), 3u);
+    EXPECT_NE(o.warnings[0].find("--help"), std::string::npos);
+    EXPECT_NE(o.warnings[1].find("'second' replaces 'first'"), std::string::npos);
+    EXPECT_NE(o.warnings[2].find("--help"), std::string::npos);
+    EXPECT_TRUE(parseCommandLine({"-wait", "-v100", "-pathx", "game"}).warnings.empty());
 }
 
 TEST(CommandLine, EngineOptions) {
@@ -49,6 +63,50 @@ TEST(CommandLine, ScreenshotOptions) {
          }) {
         EXPECT_EQ(parseCommandLine(bad).errors.size(), 1u) << bad.back();
     }
+}
+
+TEST(CommandLine, WindowOptions) {
+    LaunchOptions o = parseCommandLine({"--scale", "3", "--filter", "linear", "--fullscreen",
+                                        "--vsync", "--back-end", "direct3d", "--exit-at", "900"});
+    EXPECT_TRUE(o.errors.empty());
+    EXPECT_EQ(o.scale, 3);
+    EXPECT_EQ(o.app.scaleFilter, platform::ScaleFilter::Linear);
+    EXPECT_EQ(o.app.windowModeSetting, 1);
+    EXPECT_TRUE(o.vsync);
+    EXPECT_EQ(o.app.backEndRequest, 2);
+    EXPECT_EQ(o.exitAtMs, 900);
+    // Without options: the automatic scale, the sharp filter, the configured mode and back-end.
+    LaunchOptions d = parseCommandLine({});
+    EXPECT_EQ(d.scale, 0);
+    EXPECT_EQ(d.app.scaleFilter, platform::ScaleFilter::Sharp);
+    EXPECT_EQ(d.app.windowModeSetting, -1);
+    EXPECT_EQ(d.app.backEndRequest, -1);
+    EXPECT_EQ(d.exitAtMs, -1);
+    EXPECT_EQ(parseCommandLine({"--window"}).app.windowModeSetting, 0);
+    EXPECT_EQ(parseCommandLine({"--back-end", "software"}).app.backEndRequest, 0);
+    EXPECT_EQ(parseCommandLine({"--back-end", "directdraw"}).app.backEndRequest, 1);
+    EXPECT_EQ(parseCommandLine({"--filter", "nearest"}).app.scaleFilter,
+              platform::ScaleFilter::Nearest);
+    // Absurd values are refused with a message that says what would do.
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"--scale"},
+             {"--scale", "0"},
+             {"--scale", "-2"},
+             {"--scale", "17"},
+             {"--scale", "2.5"},
+             {"--scale", "99999999999999999999"},
+             {"--filter", "bicubic"},
+             {"--filter"},
+             {"--back-end", "opengl"},
+             {"--fullscreen", "--window"},
+             {"--exit-at", "-1"},
+             {"--exit-at"},
+         }) {
+        LaunchOptions r = parseCommandLine(bad);
+        ASSERT_EQ(r.errors.size(), 1u) << bad[0];
+    }
+    EXPECT_EQ(parseCommandLine({"--scale", "0"}).errors[0],
+              "--scale needs a whole number from 1 to 16, not '0'");
 }
 
 TEST(GameStrings, LinesAreCutAtTheirFirstControlOrSpace) {

@@ -1,73 +1,48 @@
 // The runestage program as a player runs it: exit statuses, the log and the boxes on stderr.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <signal.h>
 
-#include <cstdio>
 #include <string>
 
-#include "asm/asm.h"
 #include "graphics/png_io.h"
 #include "support/golden.h"
-#include "support/test_game.h"
+#include "support/program_run.h"
 
 namespace rs::test {
 namespace {
 
-struct ProgramRun {
-    int status = -1;
-    std::string err;  // standard error (UTF-8)
-};
-
-ProgramRun runestage(const std::string& args) {
-    std::string cmd = std::string(RS_RUNESTAGE) + " " + args + " 2>&1 >/dev/null";
-    ProgramRun r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.err.append(buf, n);
-    int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
-
-// A game folder holding the first script under its UTF-8 file name.
-void writeGame(const TempDir& dir, const std::string& source) {
-    tools::AsmResult r = tools::assemble(source);
-    ASSERT_TRUE(r.ok());
-    dir.write(u8(u8"obj/雪花ノ記憶.o"), std::string(r.bytes.begin(), r.bytes.end()));
-    dir.write("save/.keep", "");
-}
-
-TEST(RunestageProgram, PlaysTheDemoAndLogsItsRun) {
+TEST(RunestageProgram, PlaysTheDemoUntilItsPlannedEndAndLogsItsRun) {
     TempDir dir;
-    std::string demo = std::string(RS_DEMO_DIR) + "/obj/" + u8(u8"雪花ノ記憶.o");
-    std::string cmd = "mkdir -p '" + dir.path() + "/obj' '" + dir.path() + "/save' && cp '" + demo +
-                      "' '" + dir.path() + "/obj/'";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    copyDemo(dir);
     std::string shot = dir.path() + "/shot.png";
-    ProgramRun r = runestage("--headless --virtual-clock --timeout 60 --screenshot '" + shot +
-                             "' '" + dir.path() + "'");
+    ProgramRun r =
+        runestage("--headless --virtual-clock --timeout 60 --exit-at 3200 --screenshot '" + shot +
+                  "' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find(u8(u8"[情報] RuneStage のデモを終わります")), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "");
     std::string log = dir.read("save/rune_error.log");
-    // Start, game start, the goodbye, end: every entry ends with an empty line.
-    for (const char* text :
-         {"情報\r\n起動しました\r\n\r\n", "情報\r\nゲームを開始します\r\n\r\n",
-          "情報\r\nRuneStage のデモを終わります\r\n\r\n", "情報\r\nゲームを終了しました\r\n\r\n"}) {
+    // Start, game start, end: every entry ends with an empty line.
+    for (const char* text : {"情報\r\n起動しました\r\n\r\n", "情報\r\nゲームを開始します\r\n\r\n",
+                             "情報\r\nゲームを終了しました\r\n\r\n"}) {
         EXPECT_NE(log.find(text), std::string::npos);
     }
-    // The last picture of the scene, and an earlier one that differs from it.
-    auto last = graphics::readPng(shot);
-    ASSERT_TRUE(last);
-    expectMatchesGolden(*last, "demo_screenshot");
-    r = runestage("--headless --virtual-clock --screenshot-at 1200 --screenshot '" + shot + "' '" +
-                  dir.path() + "'");
+    auto at3200 = graphics::readPng(shot);
+    ASSERT_TRUE(at3200);
+    expectMatchesGolden(*at3200, "demo_screenshot");
+    // An earlier picture differs; one loop (6.4 s) later the scene is the same again.
+    r = runestage("--headless --virtual-clock --exit-at 3200 --screenshot-at 1200 --screenshot '" +
+                  shot + "' '" + dir.path() + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     auto earlier = graphics::readPng(shot);
     ASSERT_TRUE(earlier);
     EXPECT_EQ(earlier->width, 640);
-    EXPECT_FALSE(*earlier == *last);
+    EXPECT_FALSE(*earlier == *at3200);
+    r = runestage("--headless --virtual-clock --exit-at 9600 --screenshot '" + shot + "' '" +
+                  dir.path() + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto looped = graphics::readPng(shot);
+    ASSERT_TRUE(looped);
+    EXPECT_TRUE(*looped == *at3200);
 }
 
 TEST(RunestageProgram, AMissingFirstScriptIsAStartUpFailure) {
@@ -104,6 +79,38 @@ TEST(RunestageProgram, BadOptionsAndFoldersFailClearly) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open the game folder"), std::string::npos);
     EXPECT_EQ(runestage("--help").status, 0);
+    // Ignored original options keep working, with a word about them.
+    TempDir empty;
+    r = runestage("--headless -h -x '" + empty.path() + "'");
+    EXPECT_NE(r.err.find("warning: ignoring the unknown option '-h' (for help, use --help)"),
+              std::string::npos)
+        << r.err;
+    // A folder without the first script: the box, and a line naming what was looked for.
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(u8(u8"[起動時のエラー] 起動時に必要なファイルが読めません")),
+              std::string::npos);
+    EXPECT_NE(r.err.find(u8(u8"cannot load the first script 'obj/雪花ノ記憶.o' (looked in '")),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(RunestageProgram, SigintAndSigtermEndTheRunInOrder) {
+    for (int sig : {SIGINT, SIGTERM}) {
+        for (bool scriptHasTheCloseBox : {false, true}) {
+            SCOPED_TRACE(std::to_string(sig) + (scriptHasTheCloseBox ? " closereq" : ""));
+            TempDir dir;
+            std::string intercept = ".var r 1\n var r\n push 2\n cmd closereq\n =\n ;\n";
+            writeGame(dir, (scriptHasTheCloseBox ? intercept : "") +
+                               "loop:\n push 10\n cmd wait\n ;\n jump loop\n");
+            pid_t pid = spawnRunestage({"--headless", "--timeout", "30", dir.path()});
+            ASSERT_GT(pid, 0);
+            EXPECT_TRUE(waitForLog(dir, "ゲームを開始します", 20));
+            kill(pid, sig);
+            EXPECT_EQ(waitForExit(pid), 0);
+            EXPECT_NE(dir.read("save/rune_error.log").find("ゲームを終了しました"),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST(RunestageProgram, WritesTheScreenshotOfTheScreen) {

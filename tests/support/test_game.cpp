@@ -44,26 +44,51 @@ std::string TempDir::read(const std::string& name) const {
 
 bool TempDir::exists(const std::string& name) const { return fs::exists(fs::path(path_) / name); }
 
-TestGame::TestGame(int32_t poolSize, bool withSaveFolder) {
-    if (withSaveFolder) fs::create_directories(fs::path(dir_.path()) / "save");
+namespace {
+
+// Every test game's clock: starting at 1000 ms, with a fixed local time for the log.
+std::unique_ptr<platform::VirtualClock> testClock() {
     auto clock = std::make_unique<platform::VirtualClock>(1000);
-    platform::LocalTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = 6;
-    t.dayOfWeek = 0;
-    t.hour = 12;
-    t.minute = 34;
-    t.second = 56;
+    platform::LocalTime t{.year = 2026,
+                          .month = 12,
+                          .day = 6,
+                          .dayOfWeek = 0,
+                          .hour = 12,
+                          .minute = 34,
+                          .second = 56};
     clock->setLocalTime(t);
+    return clock;
+}
+
+}  // namespace
+
+TestGame::TestGame(int32_t poolSize, bool withSaveFolder)
+    : TestGame(
+          [this](std::unique_ptr<platform::VirtualClock> clock) {
+              auto host = std::make_unique<platform::HeadlessHost>(std::move(clock), nullptr);
+              headless_ = host.get();
+              return host;
+          },
+          poolSize, withSaveFolder) {}
+
+TestGame::TestGame(const HostMaker& makeHost) : TestGame(makeHost, 32768, true) {}
+
+TestGame::TestGame(const HostMaker& makeHost, int32_t poolSize, bool withSaveFolder) {
+    if (withSaveFolder) fs::create_directories(fs::path(dir_.path()) / "save");
+    auto clock = testClock();
     clock_ = clock.get();
-    host_ = std::make_unique<platform::HeadlessHost>(std::move(clock), nullptr);
+    host_ = makeHost(std::move(clock));
     shell::AppState app;
     app.programFolder = dir_.path();
     app.variablePoolSize = poolSize;
     // Per-user data stays inside the test's folder, never in the real home.
     app.userDataFolder = dir_.path() + "/userdata";
     engine_ = std::make_unique<Engine>(*host_, app);
+}
+
+const std::vector<platform::HeadlessMessageBoxes::Shown>& TestGame::boxes() const {
+    static const std::vector<platform::HeadlessMessageBoxes::Shown> none;
+    return headless_ ? headless_->boxes().shown() : none;
 }
 
 std::vector<uint8_t> TestGame::assembleOrFail(const std::string& source) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,11 +36,17 @@ class TempDir {
     std::string path_;
 };
 
+// Makes the host of a test game over its virtual clock (the headless host by default).
+using HostMaker =
+    std::function<std::unique_ptr<platform::Host>(std::unique_ptr<platform::VirtualClock>)>;
+
 class TestGame {
   public:
     // `poolSize` sets the value pool; `withSaveFolder` creates "save" (where the log goes). The
     // per-user data folder is "userdata" inside the game folder.
     explicit TestGame(int32_t poolSize = 32768, bool withSaveFolder = true);
+    // A game over another host (the window tests' SDL host); boxes() then stays empty.
+    explicit TestGame(const HostMaker& makeHost);
 
     Engine& engine() { return *engine_; }
     platform::VirtualClock& clock() { return *clock_; }
@@ -54,9 +61,8 @@ class TestGame {
     // Runs the main loop until it ends (or `maxTurns`); true when it ended.
     bool run(int64_t maxTurns = 1000000);
 
-    const std::vector<platform::HeadlessMessageBoxes::Shown>& boxes() const {
-        return host_->boxes().shown();
-    }
+    const std::vector<platform::HeadlessMessageBoxes::Shown>& boxes() const;
+    platform::Host& host() { return *host_; }
     // The texts of boxes with this caption, in order.
     std::vector<std::string> boxTexts(std::string_view caption) const;
     // The contents of save/rune_error.log (empty when missing).
@@ -66,9 +72,12 @@ class TestGame {
     static constexpr const char* kStamp = "2026/12/06 12:34:56\r\n";
 
   private:
+    TestGame(const HostMaker& makeHost, int32_t poolSize, bool withSaveFolder);
+
     TempDir dir_;
     platform::VirtualClock* clock_;
-    std::unique_ptr<platform::HeadlessHost> host_;
+    std::unique_ptr<platform::Host> host_;
+    platform::HeadlessHost* headless_ = nullptr;  // the host when it is the headless one
     std::unique_ptr<Engine> engine_;
 };
 

@@ -83,6 +83,7 @@ TEST(Assembler, ReportsErrorsWithTheirLines) {
         {".str \"\\q\"\n", 1, "unknown escape"},
         {"pushs \"open\n", 1, "unterminated"},
         {"void 3\n", 1, "takes no operand"},
+        {"bogus 3\n", 1, "unknown instruction 'bogus'"},
         {".byte 1, 300\n", 1, ".byte"},
         {"pushs \"\\{1:2:3:4}\"\n", 1, "interpolation"},
     };

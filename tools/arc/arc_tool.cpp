@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/tool_support.h"
 #include "data/archive_file.h"
 #include "platform/encoding.h"
 #include "platform/host_path.h"
@@ -174,14 +175,12 @@ int arcCreate(const std::string& dir, const std::string& base, std::ostream& out
             err << "rs-arc: " << relative << ": the name has no Shift-JIS form\n";
             return 1;
         }
-        std::ifstream in(it->path(), std::ios::binary);
+        std::optional<std::vector<uint8_t>> bytes =
+            readInputFile("rs-arc", it->path().string(), err);
+        if (!bytes) return 1;
         data::ArchiveMember m;
         m.name = *name;
-        m.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (!in && !in.eof()) {
-            err << "rs-arc: cannot read " << relative << "\n";
-            return 1;
-        }
+        m.bytes = std::move(*bytes);
         totalUnpacked += m.bytes.size();
         members.push_back(std::move(m));
     }
@@ -207,10 +206,8 @@ int arcCreate(const std::string& dir, const std::string& base, std::ostream& out
 }
 
 int arcMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? err : out) << kUsage;
-        return args.empty() ? 2 : 0;
-    }
+    int answered = answerCommonOptions("rs-arc", args, kUsage, out, err);
+    if (answered >= 0) return answered;
     const std::string& command = args[0];
     if (command == "list" && args.size() == 2) return arcList(args[1], out, err);
     if (command == "create" && args.size() == 3) return arcCreate(args[1], args[2], out, err);

@@ -242,6 +242,13 @@ void Assembler::parseInstruction(int line, std::string_view mnemonic, std::strin
         }
         return addItem(std::move(item));
     }
+    int operatorCode = -1;
+    for (int code = 0; code < 30; ++code) {
+        if (kOperatorSymbols[code] && base == kOperatorSymbols[code]) operatorCode = code;
+    }
+    if (operatorCode < 0 && !plainOps.count(base) && base != "op" && base != "jump") {
+        return error(line, "unknown instruction '" + std::string(mnemonic) + "'");
+    }
     if (!trim(rest).empty() && base != "op" && base != "jump") {
         return error(line, "'" + base + "' takes no operand");
     }
@@ -266,13 +273,8 @@ void Assembler::parseInstruction(int line, std::string_view mnemonic, std::strin
         item.op = 0xC2;
         return addItem(std::move(item));
     }
-    for (int code = 0; code < 30; ++code) {
-        if (kOperatorSymbols[code] && base == kOperatorSymbols[code]) {
-            item.op = static_cast<uint8_t>(0x80 + code);
-            return addItem(std::move(item));
-        }
-    }
-    error(line, "unknown instruction '" + std::string(mnemonic) + "'");
+    item.op = static_cast<uint8_t>(0x80 + operatorCode);
+    addItem(std::move(item));
 }
 
 void Assembler::parseLine(int line, std::string_view raw) {

@@ -186,7 +186,9 @@ std::string literalSource(std::string_view b) {
     while (i < b.size()) {
         auto c = static_cast<uint8_t>(b[i]);
         if (c == 0x07 && i + 5 <= b.size() && fourDigits(b, i + 1)) {
-            out += "\\{" + std::to_string(std::atoi(std::string(b.substr(i + 1, 4)).c_str())) + "}";
+            out += "\\{";
+            out += std::to_string(std::atoi(std::string(b.substr(i + 1, 4)).c_str()));
+            out += '}';
             i += 5;
             continue;
         }
@@ -199,7 +201,8 @@ std::string literalSource(std::string_view b) {
                 out += "\\{";
                 if (c == 0x08)
                     out += std::to_string(std::atoi(std::string(b.substr(i + 13, 4)).c_str()));
-                out += ":" + std::to_string(width);
+                out += ':';
+                out += std::to_string(width);
                 if (full) out += ":F";
                 out += "}";
                 i += c == 0x08 ? 17 : 13;

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <ostream>
 
+#include "common/tool_support.h"
 #include "graphics/bmp_loader.h"
 #include "graphics/frame.h"
 #include "graphics/image_loader.h"
@@ -32,13 +33,6 @@ bool anyTransparent(const graphics::Image& img) {
                        [](uint32_t p) { return (p >> 24) != 0xFF; });
 }
 
-std::optional<std::vector<uint8_t>> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-}
-
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
@@ -52,11 +46,10 @@ std::optional<LoadedImage> readImage(const std::string& path, std::span<const ui
                                      std::string* error) {
     LoadedImage li;
     if (isPng(bytes)) {
-        std::optional<graphics::Image> img = graphics::readPng(path, error);
+        std::optional<graphics::Image> img = graphics::readPng(path, error, &li.depth);
         if (!img) return std::nullopt;
         li.image = std::move(*img);
         li.format = "PNG";
-        li.depth = 32;
     } else {
         switch (graphics::imageFormatOf(bytes)) {
             case graphics::ImageFormat::FD:
@@ -124,10 +117,8 @@ std::vector<uint8_t> encodeChecked(const LoadedImage& img, bool fe, std::string*
 }
 
 int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? err : out) << kUsage;
-        return args.empty() ? 2 : 0;
-    }
+    int answered = answerCommonOptions("rs-img", args, kUsage, out, err);
+    if (answered >= 0) return answered;
     const std::string& command = args[0];
     bool isInfo = command == "info";
     if ((isInfo && args.size() != 2) || (!isInfo && args.size() != 3) ||
@@ -135,11 +126,8 @@ int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::o
         err << kUsage;
         return 2;
     }
-    std::optional<std::vector<uint8_t>> bytes = readFile(args[1]);
-    if (!bytes) {
-        err << "rs-img: cannot read '" << args[1] << "'\n";
-        return 1;
-    }
+    std::optional<std::vector<uint8_t>> bytes = readInputFile("rs-img", args[1], err);
+    if (!bytes) return 1;
     std::string error;
     std::optional<LoadedImage> img = readImage(args[1], *bytes, &error);
     if (!img) {
