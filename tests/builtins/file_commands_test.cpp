@@ -102,6 +102,20 @@ TEST(FileCommands, OpenModesThatOnlyAsk) {
               (std::vector<std::string>{saveDir(game), "1", "1", "0", "1", "0", "0", "-1", "-1"}));
 }
 
+TEST(FileCommands, SavedFilesAreFoundInAnyLetterCaseAtOnce) {
+    // Each name is looked for before it is saved, and in other letters right after.
+    auto exists = [](const char* name) {
+        return show("pushs \"" + std::string(name) + "\"\npush -2\ncmd fopen");
+    };
+    TestGame game;
+    auto shown = runScript(
+        game, exists("DATA.SAV") + open(0, "data.sav", 7) + close(0) + exists("DATA.SAV") +
+                  exists("NOTE.TXT") + setString(1, "note") + open(0, "note.txt", 5) +
+                  call("fwrite", 0, 1, 4) + close(0) + exists("Note.Txt") + open(0, "NOTE.TXT", 4) +
+                  call("fread", 0, 2, 9) + show("var 2"));
+    EXPECT_EQ(shown, (std::vector<std::string>{"0", "1", "0", "1", "note"}));
+}
+
 TEST(FileCommands, BadModesAndNamesAreFatal) {
     EXPECT_EQ(test::valueOf("pushs \"a\"\npush 8\ncmd fopen"),
               fatalAt("fopen", "モード指定が変です"));
@@ -359,9 +373,10 @@ TEST(FileCommands, ShellExecRunsTheOpenerWithoutAShell) {
     std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", (bin + ":" + oldPath).c_str(), 1);
 
-    // A text that names no file goes to the opener as it is (no shell sees it), run in Docs.
-    game.load("pushs \"read me.txt; echo no\"\npushs \"docs\"\ncmd shellexec\n" +
-              show("pushs \"after\"") + "push 100\ncmd wait\n" +
+    // A text that names no file goes to the opener as it is (no shell sees it), run in Docs,
+    // named by its absolute path in other letters.
+    game.load("pushs \"read me.txt; echo no\"\npushs \"" + game.dir().path() +
+              "/DOCS\"\ncmd shellexec\n" + show("pushs \"after\"") + "push 100\ncmd wait\n" +
               "pushs \"docs\\\\read me.txt\"\npushs \"\"\ncmd shellexec\ncmd end\n");
     game.run(2);
     EXPECT_EQ(shownBy(game), std::vector<std::string>{"after"});

@@ -72,6 +72,7 @@ TEST(LoadResource, MemberNames) {
     std::vector<ArchiveMember> members = {
         {"a.bmp", bytesOf("A")},
         {"sub\\a.bmp", bytesOf("SUB")},
+        {"Zoo.bmp", bytesOf("ZOO")},  // Z sorts as z, after s
         {"\x83\x41.bmp", bytesOf("KANA")},
         {"\x83\x5C\\x.txt", bytesOf("TRAIL")},  // a member in a folder whose name ends in 0x5C
     };
@@ -86,6 +87,8 @@ TEST(LoadResource, MemberNames) {
         {"pic\\a.bmp", "A"},         // the archive's host file matches without case
         {"Pic\\sub\\a.bmp", "SUB"},  // the rest of the name, backslashes and all
         {"Pic\\SUB\\A.bmp", "SUB"},
+        {"Pic\\zoo.bmp", "ZOO"},
+        {"Pic\\ZOO.BMP", "ZOO"},
         {"Pic\\\x83\x61.bmp", "KANA"},  // the second byte of a character folds too
         {"Pic\\\x83\x5C\\x.txt", "TRAIL"},
         {"Pic\\b.bmp", nullptr},
@@ -107,7 +110,8 @@ TEST(LoadResource, MemberNames) {
     f.game.write(test::u8(u8"ソ.det"), f.game.read("Pic.det"));
     EXPECT_EQ(f.load("\x83\x5C\\a.bmp").second, "A");
     EXPECT_EQ(FindArchiveEntry(f.context(), "Pic\\A.bmp"), 0);
-    EXPECT_EQ(FindArchiveEntry(f.context(), "Pic\\sub\\a.bmp"), 1);  // after "a.bmp", before 0x83
+    EXPECT_EQ(FindArchiveEntry(f.context(), "Pic\\sub\\a.bmp"), 1);  // after "a.bmp"
+    EXPECT_EQ(FindArchiveEntry(f.context(), "Pic\\zOO.bmp"), 2);     // before 0x83
 }
 
 TEST(LoadResource, LooseFiles) {

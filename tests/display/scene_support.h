@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "builtins/dispatcher.h"
 #include "display/display.h"
@@ -141,7 +141,7 @@ struct Arg {
     Arg(int v_) : real(false), v(v_) {}
     Arg(double v_) : real(true), v(v_) {}
 };
-inline int32_t command(Engine& e, const char* name, std::initializer_list<Arg> args,
+inline int32_t command(Engine& e, const char* name, const std::vector<Arg>& args,
                        int32_t none = -12345) {
     runtime::ScriptThread* t = e.threads.at(0);
     if (!t) t = e.threads.create(0);

@@ -19,9 +19,7 @@ struct SpriteGame {
     Engine& e = game.engine();
     graphics::SpriteLayer& layer = e.display->sprites;
 
-    int32_t run(const char* name, std::initializer_list<Arg> args) {
-        return command(e, name, args);
-    }
+    int32_t run(const char* name, const std::vector<Arg>& args) { return command(e, name, args); }
     Sprite& sprite(int32_t h) { return layer.sprites[static_cast<size_t>(h)]; }
     graphics::Frame& frame(int32_t slot, int32_t w, int32_t h, bool alpha = false,
                            uint32_t fill = 0xFF102030u) {
@@ -96,16 +94,14 @@ TEST(SpriteCommands, ScreenModeQueries) {
 TEST(SpriteCommands, SpriteTableCommandsBeforeTheScreenStopTheScript) {
     struct Row {
         const char* name;
-        std::vector<int> args;
+        std::vector<Arg> args;
     };
     std::vector<Row> rows = {
         {"spget", {}},          {"spset", {0, 0, 0, 0, 0, 0}}, {"spreset", {0}},
         {"spmove2", {0, 0, 0}}, {"spatr", {0, 0, 0, 0, 1}},    {"sphit", {-1, 0, 0}}};
     for (const Row& r : rows) {
         SpriteGame g;
-        runtime::ScriptThread* t = g.e.threads.create(0);
-        for (int v : r.args) runtime::pushInteger(g.e, *t, v);
-        builtins::dispatch(g.e, *t, g.e.commands.findByName(r.name)->id);
+        command(g.e, r.name, r.args);
         EXPECT_TRUE(has(g.fatal(), std::string("場所：") + r.name + " ")) << r.name << g.fatal();
         EXPECT_TRUE(has(g.fatal(), "スクリーンが作成されていません")) << r.name;
     }
@@ -165,11 +161,8 @@ TEST(SpriteCommands, BadHandlesAreReportedAndSkipped) {
             g.run("spget", {});
             std::vector<Arg> args = {h.h};
             args.insert(args.end(), r.rest.begin(), r.rest.end());
+            command(g.e, r.name, args);
             runtime::ScriptThread* t = g.e.threads.at(0);
-            for (const Arg& a : args)
-                a.real ? runtime::pushReal(g.e, *t, float(a.v))
-                       : runtime::pushInteger(g.e, *t, int(a.v));
-            builtins::dispatch(g.e, *t, g.e.commands.findByName(r.name)->id);
             EXPECT_TRUE(has(g.warning(), h.message)) << r.name << " " << h.h;
             EXPECT_TRUE(has(g.warning(), std::string("場所：") + r.name + " ")) << r.name;
             EXPECT_EQ(g.fatal(), "");

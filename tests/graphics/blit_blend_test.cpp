@@ -15,6 +15,9 @@ TEST(BlitBlend, PlainFramesAlphaZeroClearsAlphaExceptBlueKeyed) {
     blendcopy(plainContext(), *src, 0, 0, *dst, 0, 0, 2, 1, 0);
     EXPECT_EQ(px(*dst, 0, 0), 0x00102030u);
     EXPECT_EQ(px(*dst, 1, 0), 0xAA102030u);
+    auto black = makeFrame(1, 1);
+    blendcopy(plainContext(), *black, 0, 0, *dst, 0, 0, 1, 1, -5);
+    EXPECT_EQ(px(*dst, 0, 0), 0x00102030u);
     // Alpha 256 (and anything above, clamped) takes the source colours.
     blendcopy(plainContext(), *src, 0, 0, *dst, 0, 0, 2, 1, 999);
     EXPECT_EQ(px(*dst, 0, 0), 0x00FFFFFFu);
@@ -61,6 +64,11 @@ TEST(BlitBlend, ThreeFramesPlainAndPacked) {
     acopy(plainContext(nullptr, true), *s1, 0, 0, *s2, 0, 0, *d, 0, 0, 1, 1, 64);
     // every byte (c2 * 64 + c1 * 192) >> 8: alpha (192 * 64 + 64 * 192) >> 8 = 96.
     EXPECT_EQ(px(*d, 0, 0), 0x603F000Cu);
+    // An 8-bit first source goes through its palette, with the plain formula.
+    auto s8 = makeFrame(1, 1, 8, false, 3);
+    s8->palette[3] = 0x00000010;
+    acopy(plainContext(nullptr, true), *s8, 0, 0, *s2, 0, 0, *d, 0, 0, 1, 1, 64);
+    EXPECT_EQ(px(*d, 0, 0), 0x003F000Cu);
 }
 
 TEST(BlitBlend, DestinationAsSecondSourceSwapsTheWeights) {

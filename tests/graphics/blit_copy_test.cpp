@@ -31,6 +31,18 @@ TEST(BlitCopy, WorkedClippingExample) {
     EXPECT_EQ(px(*dst, 49, 49), 0x11223344u);
     EXPECT_EQ(sink.points[0], std::make_pair(30, 5));
     EXPECT_EQ(sink.points[1], std::make_pair(50, 50));
+    // The same down the other axis, with a destination above its frame: dy = -3 takes 3 rows
+    // off and moves sy to 7; sy + h is then cut at the source's bottom.
+    auto numbered = makeFrame(6, 10);
+    for (int32_t y = 0; y < 10; ++y) {
+        for (int32_t x = 0; x < 6; ++x)
+            putPixel(*numbered, x, y, static_cast<uint32_t>(16 * y + x));
+    }
+    auto d2 = makeFrame(6, 6, 32, false, 0xEEEEEEEE);
+    copy(c, *numbered, 1, 4, *d2, 2, -3, 3, 8);
+    EXPECT_EQ(px(*d2, 2, 0), 16u * 7 + 1);
+    EXPECT_EQ(px(*d2, 4, 2), 16u * 9 + 3);
+    EXPECT_EQ(px(*d2, 4, 3), 0xEEEEEEEEu);
 }
 
 TEST(BlitCopy, SameKindCopiesBytesOtherwiseForcesAlpha) {

@@ -90,6 +90,15 @@ TEST(BlitCopytrans, SameTriangleCopiesIt) {
         }
     }
     EXPECT_EQ(sink.points.size(), 3u);
+    // Reaching past the left edge: the visible part keeps its source positions, whichever source
+    // axis runs along the rows.
+    auto left = makeFrame(8, 8), turned = makeFrame(8, 8);
+    TexVertex shifted[3] = {{-3, 0, 0, 0}, {4, 0, 7, 0}, {-3, 7, 0, 7}};
+    TexVertex transposed[3] = {{-3, 0, 0, 0}, {4, 0, 0, 7}, {-3, 7, 7, 0}};
+    copytrans(plainContext(), *src, shifted, *left);
+    copytrans(plainContext(), *src, transposed, *turned);
+    EXPECT_EQ(px(*left, 1, 2), px(*src, 4, 2));
+    EXPECT_EQ(px(*turned, 1, 2), px(*src, 2, 4));
     // All vertices on one row: nothing.
     auto flat = makeFrame(8, 8);
     TexVertex line[3] = {{0, 3, 0, 0}, {5, 3, 5, 0}, {7, 3, 7, 0}};
@@ -143,6 +152,15 @@ TEST(BlitCopytrape, RectangleEqualsNearestScaleAndOtherShapesDrawNothing) {
     EXPECT_EQ(px(*vert, 0, 0), px(*src, 0, 0));
     EXPECT_EQ(px(*vert, 7, 0), 0u);  // above the top edge at the right
     EXPECT_NE(px(*vert, 7, 3), 0u);
+    // A source rectangle away from the origin draws what the same pixels at the origin draw.
+    auto crop = makeFrame(2, 3);
+    copy(plainContext(), *src, 1, 1, *crop, 0, 0, 2, 3);
+    for (const QuadPoints& shape : {q, vq}) {
+        auto fromPart = makeFrame(8, 8), fromCrop = makeFrame(8, 8);
+        copytrape(plainContext(), *src, 1, 1, 3, 4, *fromPart, shape);
+        copytrape(plainContext(), *crop, 0, 0, 2, 3, *fromCrop, shape);
+        EXPECT_TRUE(samePixels(*fromPart, *fromCrop));
+    }
 }
 
 TEST(BlitCopytrape, OnePixelSpansShowTheFirstColumn) {

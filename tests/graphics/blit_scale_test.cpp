@@ -42,6 +42,23 @@ TEST(BlitZcopy, MirrorDoubleAndEmpty) {
     EXPECT_EQ(px(*d2, 2, 0), 0xEEEEEEEEu);
 }
 
+TEST(BlitZcopy, EnlargingInsideOneFrameReadsRowsAsDrawnSoFar) {
+    // Source rows 0-1 (columns 1-4) doubled in height onto rows 0-3 (columns 0-3) of the same
+    // frame: rows are drawn top to bottom, each from its source row as it is at that moment.
+    auto f = makeFrame(5, 4);
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 5; ++x) putPixel(*f, x, y, static_cast<uint32_t>(16 * (y + 1) + x));
+    }
+    zcopy(plainContext(), *f, 1, 0, 4, 2, *f, 0, 0, 4, 4);
+    const uint32_t expected[4][5] = {{0x11, 0x12, 0x13, 0x14, 0x14},   // row 0 moved left
+                                     {0x12, 0x13, 0x14, 0x14, 0x24},   // row 0 as drawn above
+                                     {0x13, 0x14, 0x14, 0x24, 0x34},   // row 1 as drawn above
+                                     {0x13, 0x14, 0x14, 0x24, 0x44}};  // row 1 again
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(px(*f, x, y), expected[y][x]) << x << "," << y;
+    }
+}
+
 TEST(BlitZcopy, AlphaSourceOntoPlainFrameBlendsOpaque) {
     auto src = makeFrame(2, 1, 32, true);
     putPixel(*src, 0, 0, 0x00FFFFFF);
@@ -157,6 +174,7 @@ TEST(BlitModcopy, EightAndTwentyFourBitMaps) {
     p[3] = 0xFF, p[4] = 0xFF, p[5] = 0xFF;  // skipped
     modcopy(plainContext(), *src, 2, 2, *m24, 0, 0, *dst, 0, 0, 2, 1, 0);
     EXPECT_EQ(px(*dst, 0, 0), 4u * 8 + 1);
+    EXPECT_EQ(px(*dst, 1, 0), 3u * 8 + 5);
     // Displaced outside the source: 0.
     putPixel(*map, 1, 0, 0x00 | 0x01);  // x: -7, y: -8
     modcopy(plainContext(), *src, 0, 0, *map, 0, 0, *dst, 0, 0, 2, 1, 16);
@@ -182,11 +200,13 @@ TEST(BlitUvcopy, ThirtyTwoTwentyFourAndEightBitMaps) {
     uvcopy(plainContext(), *src, *m8, 0, 0, *d8, 0, 0, 2, 1);
     EXPECT_EQ(px(*d8, 0, 0), 0x01010101u);
     EXPECT_EQ(px(*d8, 1, 0), 0x12345678u);
-    auto m24 = makeFrame(1, 1, 24);
+    auto m24 = makeFrame(2, 1, 24);
     uint8_t* p = pixelAddress(*m24, 0, 0);
     p[0] = 0x03, p[1] = 0x20, p[2] = 0x00;  // u 3, v 2
-    uvcopy(plainContext(), *src, *m24, 0, 0, *d8, 0, 0, 1, 1);
+    p[3] = p[4] = p[5] = 0xFF;              // skipped
+    uvcopy(plainContext(), *src, *m24, 0, 0, *d8, 0, 0, 2, 1);
     EXPECT_EQ(px(*d8, 0, 0), 0xFF102030u);
+    EXPECT_EQ(px(*d8, 1, 0), 0x12345678u);
 }
 
 }  // namespace

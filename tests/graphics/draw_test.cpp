@@ -131,20 +131,20 @@ TEST(FillRectAlpha, ThreeFormulas) {
     auto alpha = createFrame(3, 1, 32, 2);
     putPixel(*alpha, 0, 0, 0x00000000);  // transparent: the colour and its alpha
     putPixel(*alpha, 1, 0, 0xFF000000);  // opaque black
-    putPixel(*alpha, 2, 0, 0x80FF0000);
-    fillRectAlpha(*alpha, 0, 0, 3, 1, 0x80FFFFFF);
-    EXPECT_EQ(getColour(*alpha, 0, 0), 0x80FFFFFFu);
-    uint32_t d = (255 - 128) * 255 + 255 * 128;
-    uint32_t ch = (0 * 127 * 255 + 255 * 255 * 128) / d;
-    EXPECT_EQ(getColour(*alpha, 1, 0), (d / 255) << 24 | ch << 16 | ch << 8 | ch);
+    putPixel(*alpha, 2, 0, 0x80FF6040);
+    fillRectAlpha(*alpha, 0, 0, 3, 1, 0x80000000);
+    EXPECT_EQ(getColour(*alpha, 0, 0), 0x80000000u);
+    EXPECT_EQ(getColour(*alpha, 1, 0), 0xFF000000u);  // D = 127 * 255 + 255 * 128 = 255 * 255
+    // D = 127 * 128 + 255 * 128; each channel c * 127 * 128 / D, alpha D / 255.
     uint32_t d2 = 127 * 128 + 255 * 128;
-    uint32_t red = (255 * 127 * 128 + 255 * 255 * 128) / d2;
-    uint32_t other = (255 * 255 * 128) / d2;
-    EXPECT_EQ(getColour(*alpha, 2, 0), (d2 / 255) << 24 | red << 16 | other << 8 | other);
+    auto mix = [&](uint32_t c) { return (c * 127 * 128) / d2; };
+    EXPECT_EQ(getColour(*alpha, 2, 0),
+              (d2 / 255) << 24 | mix(0xFF) << 16 | mix(0x60) << 8 | mix(0x40));
 
-    auto p8 = createFrame(2, 1, 8, 0);
-    fillRectAlpha(*p8, 0, 0, 2, 1, 0x80000011);
+    auto p8 = createFrame(2, 2, 8, 0);
+    fillRectAlpha(*p8, 0, 0, 2, 2, 0x80000011);
     EXPECT_EQ(*pixelAddress(*p8, 1, 0), 0x11);
+    EXPECT_EQ(*pixelAddress(*p8, 0, 1), 0x11);
 }
 
 TEST(PointValue, PixelIndexOrMinusOne) {

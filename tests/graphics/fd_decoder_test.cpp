@@ -14,10 +14,8 @@ namespace {
 using graphics::BitReader;
 using tools::BitWriter;
 
-// The bits of a writer as a string of 0 and 1 (without the final padding).
-std::string bitString(void (*write)(BitWriter&)) {
-    BitWriter w;
-    write(w);
+// The bits written so far as a string of 0 and 1 (without the final padding).
+std::string bitString(BitWriter w) {
     uint64_t n = w.bitCount();
     std::vector<uint8_t> bytes = w.finish();
     std::string s;
@@ -34,16 +32,15 @@ TEST(FdBitStream, UniversalCodeOfSmallNumbers) {
                           Case{6, "110000"}, Case{13, "110111"}, Case{14, "11100000"}}) {
         BitWriter w;
         w.number(c.v);
-        uint64_t n = w.bitCount();
+        EXPECT_EQ(bitString(w), c.bits) << c.v;
         std::vector<uint8_t> bytes = w.finish();
-        std::string s;
-        for (uint64_t i = 0; i < n; ++i) s += (bytes[i / 8] >> (7 - i % 8)) & 1 ? '1' : '0';
-        EXPECT_EQ(s, c.bits) << c.v;
         BitReader r(bytes.data(), bytes.size());
         EXPECT_EQ(graphics::ReadNumber(r), c.v);
         EXPECT_FALSE(r.failed());
     }
-    EXPECT_EQ(bitString([](BitWriter& w) { w.bits(0xA5, 8); }), "10100101");
+    BitWriter bits;
+    bits.bits(0xA5, 8);
+    EXPECT_EQ(bitString(bits), "10100101");
 }
 
 TEST(FdBitStream, NumbersOfEveryLengthAndBitsRoundTrip) {

@@ -158,6 +158,17 @@ TEST(Bmpload, Errors) {
     }
 }
 
+TEST(Bmpload, ADamagedArchiveIsLogged) {
+    Game g;
+    writeArchive(g.game.dir(), "cg", {{"bg.bmp", sampleBitmap()}});
+    g.game.dir().write("cg.at2", "ab");  // shorter than its trailer
+    EXPECT_EQ(g.run(show(load("bmpload", -1, 0, 0, "cg\\\\bg", 0, 0, 0))),
+              std::vector<std::string>{"-1"});
+    EXPECT_NE(g.game.log().find("ファイル「" + g.game.dir().path() + "/cg.at2」、エラーカウント0"),
+              std::string::npos)
+        << g.game.log();
+}
+
 TEST(Bmpload, ReadsArchiveMembersOnBothThreads) {
     Game g;
     graphics::Image img = tools::samplePhoto(40, 30, 4);

@@ -122,23 +122,6 @@ TEST(ControlFlow, TheReturnStackLimitIsCheckedFirst) {
     EXPECT_EQ(t.frame_count, 1);
 }
 
-TEST(Scheduling, ThreadsOfTheChainRunInOrderAndFinishedOnesAreUnlinked) {
-    TestGame game;
-    Engine& e = game.engine();
-    game.load(std::string(kShowValue) + "pushs \"zero\"\ncmd print\n;\ncmd end\n");
-    runtime::ScriptThread* one = e.threads.create(1);
-    auto bytes = TestGame::assembleOrFail(std::string(kShowValue) +
-                                          "pushs \"one\"\ncmd print\n;\ncmd end\n");
-    one->code.setOwned(bytes.data(), static_cast<int32_t>(bytes.size()));
-    one->ended = 0;
-    one->wake_time = e.engineTime();
-    e.threads.at(0)->next_index = 1;
-    EXPECT_TRUE(game.run(100));
-    EXPECT_EQ(game.boxTexts("情報"), (std::vector<std::string>{"zero", "one"}));
-    EXPECT_EQ(e.threads.at(1), nullptr);
-    EXPECT_EQ(e.threads.at(0), nullptr);
-}
-
 TEST(Scheduling, AThreadWakesOnlyWhenItsTimeHasPassed) {
     TestGame game;
     Engine& e = game.engine();

@@ -66,6 +66,8 @@ TEST(CoreCommands, ArgumentsByValueAndByReference) {
     EXPECT_EQ(evalText("var total", prelude), "8");
     // After unref, b no longer aliases total.
     EXPECT_EQ(evalText("var b\ncmd typeof", prelude), "0");
+    EXPECT_NE(evalText("var 3000\nglobal").find("症状：変数番号が範囲外です(#bb8[hex])"),
+              std::string::npos);
 }
 
 TEST(CoreCommands, ArgumentCountAndReturnOffset) {

@@ -35,18 +35,22 @@ TEST(Threads, OtherThreadsRunWhenTheMainThreadIsDue) {
     EXPECT_TRUE(game.boxTexts("ゲームシステムの致命的なエラー").empty());
 }
 
-TEST(Threads, ChainReplacesTheScriptAndKeepsTheThread) {
+TEST(Threads, AThreadThatEndsLeavesTheOthersRunning) {
     TestGame game;
-    writeScript(game, "second", "var 0\ncmd typeof\n;\n" + show("second") + "cmd end\n");
-    game.load("var 0\npush 1\n=\n;\n" + show("first") + "pushs \"second\"\ncmd chain\n");
-    EXPECT_TRUE(game.run(100));
-    // The locals went with the reset: variable 0 is unknown in the second script.
-    auto fatal = game.boxTexts("ゲームシステムの致命的なエラー");
-    ASSERT_EQ(fatal.size(), 1u);
-    EXPECT_NE(fatal[0].find("(4:second)\n症状：未使用変数(#0[hex])を使用しました"),
-              std::string::npos)
-        << fatal[0];
-    EXPECT_EQ(game.boxTexts("情報"), std::vector<std::string>{"first"});
+    // Spawned in the order a, b: b comes first in the chain, ends on its first turn and leaves
+    // the chain; a goes on to its end.
+    writeScript(game, "a",
+                show("a 0") + "push 20\ncmd wait\n" + show("a 20") + "push 20\ncmd wait\n" +
+                    show("a 40") + "cmd end\n");
+    writeScript(game, "b", show("b") + "cmd end\n");
+    std::string spawn =
+        "var slot\npushs \"a\"\ncmd spawn\n=\n;\nvar slot\npushs \"b\"\ncmd spawn\n=\n;\n";
+    std::string waits;
+    for (int i = 0; i < 6; ++i) waits += "push 20\ncmd wait\n";
+    game.load(".var slot 1\n" + spawn + waits + show("main") + "cmd end\n");
+    EXPECT_TRUE(game.run(10000));
+    EXPECT_EQ(game.boxTexts("情報"),
+              (std::vector<std::string>{"b", "a 0", "a 20", "a 40", "main"}));
 }
 
 }  // namespace
