@@ -102,6 +102,10 @@ class HeadlessPresenter final : public Presenter {
         picture_ = blackPicture(width, height);
     }
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
+    void transferPicture(const Picture& part, int32_t x, int32_t y) override {
+        copyPicture(picture_, part, x, y);
+        ++pictures_;
+    }
     // There is nothing to paint: the picture stays as it is.
     void paintBackground() override { ++backgrounds_; }
     Picture picture() const override { return picture_; }
@@ -112,12 +116,15 @@ class HeadlessPresenter final : public Presenter {
     const ScreenRect& lastRect() const { return lastRect_; }
     // How often the plain background was painted.
     int64_t backgrounds() const { return backgrounds_; }
+    // The number of pictures shown over the screen (a movie's).
+    int64_t pictures() const { return pictures_; }
 
   private:
     BackEndKind kind_ = BackEndKind::Software;
     Picture picture_;
     int64_t transfers_ = 0;
     int64_t backgrounds_ = 0;
+    int64_t pictures_ = 0;
     ScreenRect lastRect_;
 };
 

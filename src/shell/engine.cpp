@@ -10,6 +10,7 @@
 #include "graphics/frame.h"
 #include "platform/process.h"
 #include "runtime/errors.h"
+#include "shell/movie.h"
 #include "shell/window_events.h"
 #include "sound/sound_state.h"
 #include "text/font_state.h"
@@ -27,6 +28,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       display(std::make_unique<rs::display::DisplayState>(h)),
       files(std::make_unique<data::ScriptFiles>()),
       sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
+      movie(std::make_unique<shell::MovieState>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -44,6 +46,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 Engine::~Engine() {
     // Sound first: its streams and the output stop before anything they report to goes.
     sound::shutdownSound(*this);
+    shell::endMovie(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);

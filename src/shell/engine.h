@@ -33,6 +33,9 @@ class DisplayState;
 namespace sound {
 struct SoundState;
 }
+namespace shell {
+struct MovieState;
+}
 
 class Engine;
 
@@ -72,6 +75,8 @@ class Engine {
     std::unique_ptr<data::ScriptFiles> files;
     // Sound streams, the mixer and the sound output.
     std::unique_ptr<sound::SoundState> sound;
+    // The movie playing, if any (its sound is a voice of the mixer above).
+    std::unique_ptr<shell::MovieState> movie;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

@@ -5,6 +5,7 @@
 #include "runtime/interpreter.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "shell/movie.h"
 #include "sound/sound_state.h"
 
 namespace rs::shell {
@@ -65,6 +66,7 @@ bool mainLoopTurn(Engine& e) {
         e.sceneChanged = 1;
     }
     display::present(e);
+    updateMovie(e);
     // Sleep until the main thread is due: that is the frame pacing the script asks for.
     main = e.threads.at(0);
     if (main) {

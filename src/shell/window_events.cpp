@@ -7,6 +7,7 @@
 #include "display/screen_mode.h"
 #include "runtime/errors.h"
 #include "shell/engine.h"
+#include "shell/movie.h"
 #include "shell/screenshot.h"
 
 namespace rs::shell {
@@ -66,6 +67,8 @@ void paintWindow(Engine& e) {
     display::markWholeScreen(e);
     display::present(e);
     display::markWholeScreen(e);
+    // A movie's picture goes back over what was painted.
+    placeMovie(e);
 }
 
 void handleWindowEvent(Engine& e, WindowEvent event) {

@@ -118,6 +118,12 @@ void SdlPresenter::transfer(const ScreenPixels& screen, const ScreenRect& rect) 
     draw(true);
 }
 
+void SdlPresenter::transferPicture(const Picture& part, int32_t x, int32_t y) {
+    ScreenRect copied = copyPicture(picture_, part, x, y);
+    if (copied.left <= copied.right) upload(copied);
+    draw(true);
+}
+
 void SdlPresenter::paintBackground() {
     SDL_Renderer* r = window_.renderer();
     SDL_SetRenderTarget(r, nullptr);

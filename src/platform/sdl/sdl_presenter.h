@@ -26,6 +26,7 @@ class SdlPresenter final : public Presenter {
     void setKind(BackEndKind kind) override { kind_ = kind; }
     void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
+    void transferPicture(const Picture& part, int32_t x, int32_t y) override;
     void paintBackground() override;
     Picture picture() const override { return picture_; }
 

@@ -1,0 +1,40 @@
+// Opening a file or bytes in memory with libavformat, the same way for every decoder: a name is
+// always a local file (never another protocol), nothing the file names may reach beyond local
+// files, and FFmpeg's own messages stay quiet (the engine reports failures itself).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AVFormatContext;
+struct AVIOContext;
+
+namespace rs::platform {
+
+class FfmpegInput {
+  public:
+    // `memory`: the bytes to read instead of a file (kept alive while the input exists).
+    explicit FfmpegInput(std::shared_ptr<const std::vector<uint8_t>> memory = nullptr)
+        : memory_(std::move(memory)) {}
+    ~FfmpegInput();
+    FfmpegInput(const FfmpegInput&) = delete;
+    FfmpegInput& operator=(const FfmpegInput&) = delete;
+
+    // Opens the host file `path` (or the memory) and reads the stream information. False with
+    // the reason in plain English; `notMedia` names what the file is not ("a sound file", ...).
+    bool open(const std::string& path, const char* notMedia, std::string& error);
+    AVFormatContext* format() const { return format_; }
+
+  private:
+    static int readMemory(void* opaque, uint8_t* buf, int size);
+    static int64_t seekMemory(void* opaque, int64_t offset, int whence);
+
+    std::shared_ptr<const std::vector<uint8_t>> memory_;
+    size_t memoryPos_ = 0;
+    AVIOContext* io_ = nullptr;
+    AVFormatContext* format_ = nullptr;
+};
+
+}  // namespace rs::platform
