@@ -79,11 +79,14 @@ void MoviePlayer::start(int64_t us) {
     s.videoEnded = !video_;
     s.soundEnded = !audio_;
     lastEndUs_ = -1;
-    if (video_ && !video_->seek(us)) {
-        // A stream that cannot go there shows nothing more.
-        s.videoEnded = true;
+    // Fresh decoders are at the start already (a file that cannot seek still plays once).
+    bool fresh = !started_ && us == 0;
+    started_ = true;
+    if (!fresh) {
+        // A stream that cannot go there has nothing more to give.
+        if (video_ && !video_->seek(us)) s.videoEnded = true;
+        if (audio_ && !audio_->seek(us * platform::kDecodedRate / 1000000)) s.soundEnded = true;
     }
-    if (audio_ && !audio_->seek(us * platform::kDecodedRate / 1000000)) s.soundEnded = true;
     worker_ = std::thread([this] { work(); });
 }
 

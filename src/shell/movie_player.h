@@ -91,6 +91,7 @@ class MoviePlayer {
     std::shared_ptr<Shared> shared_;
     std::shared_ptr<sound::MixerSource> source_;
     std::thread worker_;
+    bool started_ = false;
     int64_t lastEndUs_ = -1;
     int64_t shown_ = 0;
     int64_t dropped_ = 0;
