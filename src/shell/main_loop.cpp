@@ -1,5 +1,7 @@
 #include "shell/main_loop.h"
 
+#include <algorithm>
+
 #include "display/display.h"
 #include "platform/host.h"
 #include "runtime/interpreter.h"
@@ -71,6 +73,8 @@ bool mainLoopTurn(Engine& e) {
     main = e.threads.at(0);
     if (main) {
         int32_t wait = static_cast<int32_t>((main->wake_time - e.engineTime()) << 1) >> 1;
+        // A playing movie's pictures are due more often than a long wait ends.
+        if (e.app.moviePlaying && !e.movie->finished) wait = std::min(wait, kMovieTurnMs);
         if (wait > 0) {
             // A window keeps answering while the game waits: an event ends the wait early, and
             // the next turn waits for the rest.

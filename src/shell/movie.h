@@ -28,6 +28,9 @@ class MoviePlayer;
 // MovieStatus while a movie runs, and after its end or without one.
 constexpr int32_t kMovieRunning = 1;
 constexpr int32_t kMovieNotRunning = -1;
+// While a movie runs the main loop turns at least this often (milliseconds), whatever the
+// scripts wait for, so its pictures are shown on time.
+constexpr int32_t kMovieTurnMs = 5;
 
 struct MovieState {
     MovieState();

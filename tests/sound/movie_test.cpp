@@ -50,6 +50,17 @@ TEST(Movie, PicturesShowAtTheirTimesScaledIntoTheRectangle) {
     EXPECT_EQ(g.e.movie->player != nullptr, true);
 }
 
+TEST(Movie, PicturesGoOnWhileTheScriptWaitsLong) {
+    MovieGame g;
+    g.movie("op.mpg", threeColours());
+    g.start(moviePlay("op.mpg", kX, kY, kW, kH) + waitMs(5000));
+    g.runTo(600);
+    EXPECT_LE(g.elapsed(), 610);
+    EXPECT_TRUE(near(g.pixel(kX, kY), kGreen));
+    g.runTo(1000);
+    EXPECT_TRUE(near(g.pixel(kX, kY), kBlue));
+}
+
 TEST(Movie, XBelowZeroCentresTheMovieAtItsOwnSizeAndPresentationWaits) {
     MovieGame g;
     g.movie("op.avi", threeColours(tools::MovieKind::Avi, false));
