@@ -69,15 +69,20 @@ class FluidMidiSynth final : public MidiSynth {
     void allNotesOff() override { fluid_synth_all_notes_off(synth_, -1); }
 
     void reset() override {
-        fluid_synth_system_reset(synth_);
-        // FluidSynth renders blocks of a fixed size and hands out what is left of the last one
-        // first; and the voices the reset ended still fade out for a few milliseconds. Both are
-        // rendered here and dropped, so that what follows starts from silence.
+        // Every voice is ended first and one block rendered (and dropped) so that FluidSynth
+        // frees them: its system reset alone lets them linger and keeps counting them. The block
+        // also takes what was left of the last block rendered before. Then the channels and the
+        // effects are reset with no voice left.
+        fluid_synth_all_sounds_off(synth_, -1);
         int block = std::max(1, fluid_synth_get_internal_bufsize(synth_));
-        std::vector<int16_t> discard(static_cast<size_t>(block) * 2);
-        int left = static_cast<int>((block - rendered_ % block) % block);
-        if (left > 0) render(discard.data(), left);
-        // At most a tenth of a second.
+        int drop = static_cast<int>((block - rendered_ % block) % block) + block;
+        std::vector<int16_t> discard(static_cast<size_t>(drop) * 2);
+        render(discard.data(), drop);
+        fluid_synth_system_reset(synth_);
+        // The reverb's and chorus's filters keep a faint ring after their reset; it is rendered
+        // away (at most a tenth of a second, whole blocks) so that the next piece starts from
+        // silence.
+        discard.assign(static_cast<size_t>(block) * 2, 0);
         for (int32_t settled = 0; settled < rate_ / 10; settled += block) {
             render(discard.data(), block);
             if (std::all_of(discard.begin(), discard.end(), [](int16_t v) { return v == 0; }))

@@ -116,6 +116,47 @@ TEST(MidiMusic, MidplayWhileAPiecePlaysStartsTheNewOneAndMidstopEndsTheRequest) 
     EXPECT_EQ(peak(c, 201, 300), 0);
 }
 
+TEST(MidiMusic, APieceStartsFromSilenceWhateverPlayedBefore) {
+    // A: a held note with reverb and chorus full and a pitch bend, cut off in the middle. B
+    // after it, and B again when the switch turns it back on, start from silence (no voice or
+    // effect tail of A) and sound as B does in an engine that played nothing before (no
+    // controller of A left). FluidSynth ramps a voice's levels over its first block (64
+    // frames) from where that voice last stood, so a note on a voice A used starts a little
+    // differently, and the reverb keeps a faint trace of that: the first note's attack is
+    // compared from 40 ms on, and after A with a tolerance of -50 dB.
+    std::string a = msPiece({{0, 5000}}, 5000,
+                            {tools::controller(0, 0, 91, 127),
+                             tools::controller(0, 0, 93, 127),
+                             {0, {static_cast<char>(0xE0), 0, 0x70}}});
+    std::string b = msPiece({{30, 120}, {150, 190}}, 400);
+    MusicGame g;
+    g.file("a.mid", a);
+    g.file("b.mid", b);
+    g.run(midiPlay("a", 1) + waitMs(137) + midiPlay("b", 0) + waitMs(450) +
+          callInto(1, "midswitch", {0}) + callInto(2, "midswitch", {1}) + waitMs(450));
+    MusicGame fresh;
+    fresh.file("b.mid", b);
+    fresh.run(waitMs(137) + midiPlay("b", 0) + waitMs(450));
+    std::vector<int16_t> c = g.capture();
+    std::vector<int16_t> f = fresh.capture();
+    // The largest difference between B started at `startMs` in `c` and B in `f`, from 40 ms of
+    // B to its end.
+    auto difference = [&](double startMs) {
+        size_t from = static_cast<size_t>(startMs * 44.1) * 2, fresh = 6041 * 2;
+        int32_t most = 0;
+        for (size_t i = 40 * 441 / 10 * 2; i < 400 * 441 / 10 * 2; ++i)
+            most = std::max(most, std::abs(c[from + i] - f[fresh + i]));
+        return most;
+    };
+    ASSERT_EQ(c.size(), f.size() + 450 * 441 / 10 * 2);
+    EXPECT_EQ(g.global(2), 1);
+    EXPECT_GT(peak(c, 10, 130), kLoud);
+    EXPECT_GT(peak(f, 170, 250), kLoud);
+    for (double start : {137.0, 587.0}) EXPECT_EQ(peak(c, start + 0.1, start + 30), 0) << start;
+    EXPECT_LT(difference(137), 100);
+    EXPECT_EQ(difference(587), 0);
+}
+
 TEST(MidiMusic, WithoutASoundfontMidiIsSilentAndSaysWhereItLooked) {
     MusicGame g(false);
     g.e.sound->music.systemSoundfontFiles = {g.game.dir().path() + "/none/default-GM.sf2"};

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "shell/command_line.h"
 #include "snd/ogg_encode.h"
@@ -12,12 +11,6 @@
 
 namespace rs::test {
 namespace {
-
-std::vector<int16_t> captureSamples(const std::string& wav) {
-    std::vector<int16_t> out(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
-    if (!out.empty()) std::memcpy(out.data(), wav.data() + 44, out.size() * 2);
-    return out;
-}
 
 // A piece on all 16 channels: a chord that moves every 100 ms, controllers and bends.
 std::string sixteenChannels() {
@@ -58,7 +51,7 @@ TEST(MusicProgram, MidiAndCdCapturesAreTheSameOnEveryRun) {
     EXPECT_EQ(b.status, 0) << b.err;
     std::string wav = dir.read("a.wav");
     EXPECT_EQ(wav, dir.read("b.wav"));
-    std::vector<int16_t> c = captureSamples(wav);
+    std::vector<int16_t> c = samplesOf(wav);
     ASSERT_GT(c.size(), 2u * 44100 * 2);
     // Both play all along: the piece loops after 1 s, the track after 0.5 s.
     for (double s : {0.2, 0.7, 1.2, 1.7, 2.2})
@@ -77,10 +70,10 @@ TEST(MusicProgram, TheEnvironmentNamesTheSoundfontAfterTheOption) {
                                  dir.path() + "'");
     unsetenv("RUNESTAGE_SOUNDFONT");
     EXPECT_EQ(env.status, 0) << env.err;
-    EXPECT_GT(peak(captureSamples(dir.read("env.wav")), 10, 290), 300);
+    EXPECT_GT(peak(samplesOf(dir.read("env.wav")), 10, 290), 300);
     // The option wins, even when its file is missing: MIDI is then silent, and says why.
     EXPECT_EQ(named.status, 0) << named.err;
-    EXPECT_EQ(peak(captureSamples(dir.read("named.wav")), 0, 300), 0);
+    EXPECT_EQ(peak(samplesOf(dir.read("named.wav")), 0, 300), 0);
     EXPECT_NE(
         named.err.find("cannot load the soundfont '" + dir.path() + "/gone.sf2': no such file"),
         std::string::npos)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "shell/command_line.h"
 #include "sound/sound_support.h"
@@ -11,13 +10,6 @@
 
 namespace rs::test {
 namespace {
-
-// The samples of a capture file after its 44-byte header.
-std::vector<int16_t> samplesOf(const std::string& wav) {
-    std::vector<int16_t> out(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
-    if (!out.empty()) std::memcpy(out.data(), wav.data() + 44, out.size() * 2);
-    return out;
-}
 
 TEST(SoundProgram, CommandLineOptions) {
     shell::LaunchOptions o =

@@ -127,4 +127,10 @@ std::string remainInto(int var, int slotVar) {
            "\n cmd sndremain\n =\n ;\n";
 }
 
+std::vector<int16_t> samplesOf(const std::string& wav) {
+    std::vector<int16_t> out(wav.size() > 44 ? (wav.size() - 44) / 2 : 0);
+    if (!out.empty()) std::memcpy(out.data(), wav.data() + 44, out.size() * 2);
+    return out;
+}
+
 }  // namespace rs::test

@@ -62,4 +62,7 @@ std::string playVar(int var, int mode, int volume = 0, int pan = 0);
 // The remaining time of the slot held in `slotVar`, into `var`.
 std::string remainInto(int var, int slotVar);
 
+// The samples of a capture file (as --audio-capture writes it) after its 44-byte header.
+std::vector<int16_t> samplesOf(const std::string& wav);
+
 }  // namespace rs::test
