@@ -202,39 +202,18 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
     // Decodes until some frames are pending or the stream ended; false at the end.
     bool decodeMore() {
         while (pending_.empty()) {
-            int r = avcodec_receive_frame(codec_, frame_);
-            if (r == 0) {
-                noteSeekStart(frame_);
-                if (frame_->nb_samples > 0 && prepareResampler(frame_))
-                    convert(const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
-                av_frame_unref(frame_);
-                continue;
-            }
+            int r = input_.receiveFrame(codec_, stream_, packet_, frame_, inputEnded_, error_,
+                                        "the sound data is damaged");
             if (r == AVERROR_EOF) {
                 if (swr_) convert(nullptr, 0);
                 swr_free(&swr_);
                 return !pending_.empty();
             }
-            if (r != AVERROR(EAGAIN)) {
-                error_ = "the sound data is damaged";
-                return false;
-            }
-            if (inputEnded_) {
-                // The decoder was flushed but still wants input: nothing more will come.
-                return false;
-            }
-            r = av_read_frame(format_, packet_);
-            if (r < 0) {
-                if (r != AVERROR_EOF) error_ = "the file cannot be read to its end";
-                inputEnded_ = true;
-                avcodec_send_packet(codec_, nullptr);
-                continue;
-            }
-            if (packet_->stream_index == stream_) {
-                // A damaged packet is left out; the codec goes on with the next.
-                avcodec_send_packet(codec_, packet_);
-            }
-            av_packet_unref(packet_);
+            if (r != 0) return false;
+            noteSeekStart(frame_);
+            if (frame_->nb_samples > 0 && prepareResampler(frame_))
+                convert(const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
+            av_frame_unref(frame_);
         }
         return true;
     }

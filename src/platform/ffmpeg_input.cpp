@@ -1,6 +1,7 @@
 #include "platform/ffmpeg_input.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/mem.h>
 }
@@ -72,6 +73,29 @@ bool FfmpegInput::open(const std::string& path, const char* notMedia, std::strin
         return false;
     }
     return true;
+}
+
+int FfmpegInput::receiveFrame(AVCodecContext* codec, int stream, AVPacket* packet, AVFrame* frame,
+                              bool& inputEnded, std::string& error, const char* damaged) {
+    for (;;) {
+        int r = avcodec_receive_frame(codec, frame);
+        if (r == 0 || r == AVERROR_EOF) return r;
+        if (r != AVERROR(EAGAIN)) {
+            error = damaged;
+            return r;
+        }
+        // The decoder was flushed but still wants input: nothing more will come.
+        if (inputEnded) return r;
+        r = av_read_frame(format_, packet);
+        if (r < 0) {
+            if (r != AVERROR_EOF) error = "the file cannot be read to its end";
+            inputEnded = true;
+            avcodec_send_packet(codec, nullptr);
+            continue;
+        }
+        if (packet->stream_index == stream) avcodec_send_packet(codec, packet);
+        av_packet_unref(packet);
+    }
 }
 
 int FfmpegInput::readMemory(void* opaque, uint8_t* buf, int size) {

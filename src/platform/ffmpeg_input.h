@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+struct AVCodecContext;
 struct AVFormatContext;
+struct AVFrame;
 struct AVIOContext;
+struct AVPacket;
 
 namespace rs::platform {
 
@@ -26,6 +29,14 @@ class FfmpegInput {
     // the reason in plain English; `notMedia` names what the file is not ("a sound file", ...).
     bool open(const std::string& path, const char* notMedia, std::string& error);
     AVFormatContext* format() const { return format_; }
+
+    // The next frame `codec` decodes from stream `stream`, reading the packets it asks for
+    // (damaged packets are left out, the codec goes on with the next). 0 with the frame;
+    // AVERROR_EOF at the end of the stream; another code when nothing more can be decoded, with
+    // the reason in `error` (`damaged` when the codec failed). `inputEnded` is set once the file
+    // is read to its end (false again after a seek).
+    int receiveFrame(AVCodecContext* codec, int stream, AVPacket* packet, AVFrame* frame,
+                     bool& inputEnded, std::string& error, const char* damaged);
 
   private:
     static int readMemory(void* opaque, uint8_t* buf, int size);

@@ -160,26 +160,8 @@ class FfmpegVideoDecoder final : public VideoDecoder {
   private:
     // Decodes the next picture into frame_; false at the end of the stream.
     bool decodeFrame() {
-        for (;;) {
-            int r = avcodec_receive_frame(codec_, frame_);
-            if (r == 0) return true;
-            if (r == AVERROR_EOF) return false;
-            if (r != AVERROR(EAGAIN)) {
-                error_ = "the video data is damaged";
-                return false;
-            }
-            if (inputEnded_) return false;
-            r = av_read_frame(input_.format(), packet_);
-            if (r < 0) {
-                if (r != AVERROR_EOF) error_ = "the file cannot be read to its end";
-                inputEnded_ = true;
-                avcodec_send_packet(codec_, nullptr);
-                continue;
-            }
-            // A damaged packet is left out; the codec goes on with the next.
-            if (packet_->stream_index == stream_) avcodec_send_packet(codec_, packet_);
-            av_packet_unref(packet_);
-        }
+        return input_.receiveFrame(codec_, stream_, packet_, frame_, inputEnded_, error_,
+                                   "the video data is damaged") == 0;
     }
 
     // frame_ scaled to the target, the kept part into `picture` (empty without an output).
