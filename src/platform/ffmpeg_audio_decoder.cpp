@@ -43,27 +43,9 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
         }
         if (!input_.open(path, "a sound file", error)) return false;
         format_ = input_.format();
-        const AVCodec* codec = nullptr;
-        stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (stream_ < 0 || !codec) {
-            error = stream_ == AVERROR_DECODER_NOT_FOUND ? "holds sound FFmpeg cannot decode"
-                                                         : "holds no sound";
-            return false;
-        }
-        for (unsigned i = 0; i < format_->nb_streams; ++i) {
-            if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
-        }
+        stream_ = input_.openBestStream(AVMEDIA_TYPE_AUDIO, "sound", codec_, error);
+        if (stream_ < 0) return false;
         AVStream* st = format_->streams[stream_];
-        codec_ = avcodec_alloc_context3(codec);
-        if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) {
-            error = "out of memory";
-            return false;
-        }
-        codec_->pkt_timebase = st->time_base;
-        if (avcodec_open2(codec_, codec, nullptr) < 0) {
-            error = "holds sound FFmpeg cannot decode";
-            return false;
-        }
         // A length the stream states exactly (Ogg's last granule position, FLAC's sample count,
         // a WAVE's data size) ends the output: the padding of a codec's last block is not sound.
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0 &&

@@ -75,6 +75,33 @@ bool FfmpegInput::open(const std::string& path, const char* notMedia, std::strin
     return true;
 }
 
+int FfmpegInput::openBestStream(int type, const char* noun, AVCodecContext*& codec,
+                                std::string& error) {
+    std::string cannot = std::string("holds ") + noun + " FFmpeg cannot decode";
+    const AVCodec* decoder = nullptr;
+    int stream = av_find_best_stream(format_, static_cast<AVMediaType>(type), -1, -1, &decoder, 0);
+    if (stream < 0 || !decoder) {
+        error = stream == AVERROR_DECODER_NOT_FOUND ? cannot : std::string("holds no ") + noun;
+        return -1;
+    }
+    for (unsigned i = 0; i < format_->nb_streams; ++i) {
+        if (static_cast<int>(i) != stream) format_->streams[i]->discard = AVDISCARD_ALL;
+    }
+    AVStream* st = format_->streams[stream];
+    codec = avcodec_alloc_context3(decoder);
+    if (!codec || avcodec_parameters_to_context(codec, st->codecpar) < 0) {
+        error = "out of memory";
+        return -1;
+    }
+    codec->pkt_timebase = st->time_base;
+    codec->thread_count = 1;
+    if (avcodec_open2(codec, decoder, nullptr) < 0) {
+        error = cannot;
+        return -1;
+    }
+    return stream;
+}
+
 int FfmpegInput::receiveFrame(AVCodecContext* codec, int stream, AVPacket* packet, AVFrame* frame,
                               bool& inputEnded, std::string& error, const char* damaged) {
     for (;;) {

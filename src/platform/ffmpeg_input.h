@@ -30,6 +30,12 @@ class FfmpegInput {
     bool open(const std::string& path, const char* notMedia, std::string& error);
     AVFormatContext* format() const { return format_; }
 
+    // The best stream of this media type (an AVMediaType) with its decoder opened in `codec` (the
+    // caller frees it); the other streams are not read. The stream's index, or -1 with the
+    // reason (`noun` names the media: "sound", "video"). The codec decodes on the caller's thread
+    // alone: a decoder is read by one thread, which is the worker of a movie already.
+    int openBestStream(int type, const char* noun, AVCodecContext*& codec, std::string& error);
+
     // The next frame `codec` decodes from stream `stream`, reading the packets it asks for
     // (damaged packets are left out, the codec goes on with the next). 0 with the frame;
     // AVERROR_EOF at the end of the stream; another code when nothing more can be decoded, with

@@ -43,29 +43,9 @@ class FfmpegVideoDecoder final : public VideoDecoder {
         }
         if (!input_.open(path, "a movie", error)) return false;
         AVFormatContext* format = input_.format();
-        const AVCodec* codec = nullptr;
-        stream_ = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-        if (stream_ < 0 || !codec) {
-            error = stream_ == AVERROR_DECODER_NOT_FOUND ? "holds video FFmpeg cannot decode"
-                                                         : "holds no video";
-            return false;
-        }
-        for (unsigned i = 0; i < format->nb_streams; ++i) {
-            if (static_cast<int>(i) != stream_) format->streams[i]->discard = AVDISCARD_ALL;
-        }
+        stream_ = input_.openBestStream(AVMEDIA_TYPE_VIDEO, "video", codec_, error);
+        if (stream_ < 0) return false;
         AVStream* st = format->streams[stream_];
-        codec_ = avcodec_alloc_context3(codec);
-        if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) {
-            error = "out of memory";
-            return false;
-        }
-        codec_->pkt_timebase = st->time_base;
-        // The decoder already runs on a thread of its own.
-        codec_->thread_count = 1;
-        if (avcodec_open2(codec_, codec, nullptr) < 0) {
-            error = "holds video FFmpeg cannot decode";
-            return false;
-        }
         int32_t w = st->codecpar->width, h = st->codecpar->height;
         if (w <= 0 || h <= 0) {
             error = "holds video without a size";
