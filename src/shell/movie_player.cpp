@@ -87,6 +87,16 @@ void MoviePlayer::start(int64_t us) {
         if (video_ && !video_->seek(us)) s.videoEnded = true;
         if (audio_ && !audio_->seek(us * platform::kDecodedRate / 1000000)) s.soundEnded = true;
     }
+    // The first picture is decoded here, before the movie's clock runs, so it is never late.
+    if (!s.videoEnded) {
+        platform::VideoFrame frame;
+        if (video_->next(frame)) {
+            s.pictures.push_back(std::move(frame));
+        } else {
+            s.videoEnded = true;
+            s.error = video_->error();
+        }
+    }
     worker_ = std::thread([this] { work(); });
 }
 
