@@ -1,5 +1,6 @@
 #include "display/display.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -130,7 +131,7 @@ void presentDirect3D(Engine& e, DisplayState& d, const graphics::Frame& screen) 
                   screen.height,
                   static_cast<float>(e.engineTime()) / 1000.0f};
     graphics::ComposeResult result = composeDirect3D(c, list);
-    if (e.app.moviePlaying) list.movie = d.movieRect;
+    if (d.movieArea && !d.movieArea->empty()) list.movie = *d.movieArea;
     presenter.drawScene(std::move(list));
     if (result == graphics::ComposeResult::SpriteLinkLoop) {
         e.host.window().setTitle(kLinkLoopTitle);
@@ -144,7 +145,8 @@ void presentDirect3D(Engine& e, DisplayState& d, const graphics::Frame& screen) 
 void present(Engine& e) {
     DisplayState& d = *e.display;
     if (!d.display) return;
-    if (e.app.moviePlaying && d.movieRect.x < 0) return;
+    // A centred movie owns the window until it stops.
+    if (d.movieCentred) return;
     graphics::Frame& screen = *d.display->screen;
     d.sprites.dirty.clip(screen.width, screen.height);
     if (e.app.quitLevel > 0) return;
@@ -166,9 +168,35 @@ void present(Engine& e) {
     graphics::DirtyRect r;
     if (transferRect(d.sprites.dirty, screen.width, screen.height, r)) {
         platform::ScreenPixels pixels{screen.pixels, screen.width, screen.height};
-        e.host.presenter().transfer(pixels, platform::ScreenRect{r.left, r.top, r.right, r.bottom});
+        std::vector<graphics::DirtyRect> parts{r};
+        if (d.movieArea && !d.movieArea->empty()) {
+            const platform::PixelRect& m = *d.movieArea;
+            parts = rectsAround(r, {m.x, m.y, m.x + m.width - 1, m.y + m.height - 1});
+        }
+        for (const graphics::DirtyRect& p : parts)
+            e.host.presenter().transfer(pixels,
+                                        platform::ScreenRect{p.left, p.top, p.right, p.bottom});
     }
     presented(e, d);
+}
+
+std::vector<graphics::DirtyRect> rectsAround(const graphics::DirtyRect& rect,
+                                             const graphics::DirtyRect& hole) {
+    std::vector<graphics::DirtyRect> out;
+    auto add = [&out](int32_t l, int32_t t, int32_t r, int32_t b) {
+        if (l <= r && t <= b) out.push_back({l, t, r, b});
+    };
+    if (hole.right < rect.left || hole.left > rect.right || hole.bottom < rect.top ||
+        hole.top > rect.bottom) {
+        out.push_back(rect);
+        return out;
+    }
+    int32_t top = std::max(rect.top, hole.top), bottom = std::min(rect.bottom, hole.bottom);
+    add(rect.left, rect.top, rect.right, top - 1);
+    add(rect.left, top, std::min(rect.right, hole.left - 1), bottom);
+    add(std::max(rect.left, hole.right + 1), top, rect.right, bottom);
+    add(rect.left, bottom + 1, rect.right, rect.bottom);
+    return out;
 }
 
 void markWholeScreen(Engine& e) {

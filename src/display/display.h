@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "display/gpu_composer.h"
 #include "display/screen_mode.h"
@@ -54,9 +56,10 @@ class DisplayState final : public graphics::FrameChangeListener {
     platform::ViewTransform view;
     // Back-end kind 2: the textures the presenter holds for the frames.
     GpuTextures gpu;
-    // The rectangle of the game screen a playing movie covers (while the application state says
-    // that one plays); x < 0 means centred at the movie's own size, and then nothing is presented.
-    platform::PixelRect movieRect;
+    // While a movie plays: the part of the screen it shows in, which presentation leaves alone,
+    // and whether it is centred at its own size (presentation then does nothing at all).
+    std::optional<platform::PixelRect> movieArea;
+    bool movieCentred = false;
     // Presentations so far and the engine time of the last one.
     int64_t presentations = 0;
     uint32_t lastPresentTime = 0;
@@ -95,6 +98,11 @@ void present(Engine& e);
 // The rectangle a presentation transfers: the dirty rectangle inside the screen, or nothing.
 bool transferRect(const graphics::DirtyRect& dirty, int32_t width, int32_t height,
                   graphics::DirtyRect& out);
+
+// The parts of `rect` outside `hole` (both with inclusive edges): at most four rectangles, the
+// band above, the parts left and right, the band below.
+std::vector<graphics::DirtyRect> rectsAround(const graphics::DirtyRect& rect,
+                                             const graphics::DirtyRect& hole);
 
 // The sprite statistics `framesize(-3, which)` reports (DisplayState::spriteStatistic).
 int32_t spriteStatistic(const Engine& e, int32_t which);

@@ -10,104 +10,42 @@ extern "C" {
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 #include "platform/audio_file_decoder.h"
+#include "platform/ffmpeg_input.h"
 
 namespace rs::platform {
 
 namespace {
 
-constexpr int kIoBufferBytes = 32768;
 constexpr AVRational kOutputTimeBase{1, kDecodedRate};
-
-// FFmpeg's own messages would go to standard error; the engine reports failures itself.
-void silenceFfmpegLog() {
-    static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
 
 class FfmpegAudioDecoder final : public AudioFileDecoder {
   public:
     explicit FfmpegAudioDecoder(std::shared_ptr<const std::vector<uint8_t>> memory)
-        : memory_(std::move(memory)) {}
+        : input_(std::move(memory)) {}
 
     ~FfmpegAudioDecoder() override {
         swr_free(&swr_);
         av_frame_free(&frame_);
         av_packet_free(&packet_);
         avcodec_free_context(&codec_);
-        avformat_close_input(&format_);
-        if (io_) {
-            av_freep(&io_->buffer);
-            avio_context_free(&io_);
-        }
         av_channel_layout_uninit(&inLayout_);
     }
 
     // Opens the file (`path`) or the memory given at construction.
     bool open(const std::string& path, std::string& error) {
-        format_ = avformat_alloc_context();
         packet_ = av_packet_alloc();
         frame_ = av_frame_alloc();
-        if (!format_ || !packet_ || !frame_) {
+        if (!packet_ || !frame_) {
             error = "out of memory";
             return false;
         }
-        std::string url;
-        if (memory_) {
-            auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
-            io_ = buffer ? avio_alloc_context(buffer, kIoBufferBytes, 0, this, &readMemory, nullptr,
-                                              &seekMemory)
-                         : nullptr;
-            if (!io_) {
-                av_free(buffer);
-                error = "out of memory";
-                return false;
-            }
-            format_->pb = io_;
-            format_->flags |= AVFMT_FLAG_CUSTOM_IO;
-        } else {
-            // A name with a colon is still a file, never another protocol.
-            url = "file:" + path;
-        }
-        AVDictionary* options = nullptr;
-        // A playlist inside the file may not reach beyond local files.
-        av_dict_set(&options, "protocol_whitelist", "file", 0);
-        int r = avformat_open_input(&format_, memory_ ? nullptr : url.c_str(), nullptr, &options);
-        av_dict_free(&options);
-        if (r < 0) {
-            error = r == AVERROR(ENOENT)   ? "no such file"
-                    : r == AVERROR(EACCES) ? "permission denied"
-                    : r == AVERROR(EISDIR) ? "is a folder, not a file"
-                                           : "is not a sound file FFmpeg can read";
-            return false;
-        }
-        if (avformat_find_stream_info(format_, nullptr) < 0) {
-            error = "is not a sound file FFmpeg can read";
-            return false;
-        }
-        const AVCodec* codec = nullptr;
-        stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (stream_ < 0 || !codec) {
-            error = stream_ == AVERROR_DECODER_NOT_FOUND ? "holds sound FFmpeg cannot decode"
-                                                         : "holds no sound";
-            return false;
-        }
-        for (unsigned i = 0; i < format_->nb_streams; ++i) {
-            if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
-        }
+        if (!input_.open(path, "a sound file", error)) return false;
+        format_ = input_.format();
+        stream_ = input_.openBestStream(AVMEDIA_TYPE_AUDIO, "sound", codec_, error);
+        if (stream_ < 0) return false;
         AVStream* st = format_->streams[stream_];
-        codec_ = avcodec_alloc_context3(codec);
-        if (!codec_ || avcodec_parameters_to_context(codec_, st->codecpar) < 0) {
-            error = "out of memory";
-            return false;
-        }
-        codec_->pkt_timebase = st->time_base;
-        if (avcodec_open2(codec_, codec, nullptr) < 0) {
-            error = "holds sound FFmpeg cannot decode";
-            return false;
-        }
         // A length the stream states exactly (Ogg's last granule position, FLAC's sample count,
         // a WAVE's data size) ends the output: the padding of a codec's last block is not sound.
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0 &&
@@ -176,32 +114,6 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
     const std::string& error() const override { return error_; }
 
   private:
-    static int readMemory(void* opaque, uint8_t* buf, int size) {
-        auto* self = static_cast<FfmpegAudioDecoder*>(opaque);
-        size_t total = self->memory_->size();
-        if (self->memoryPos_ >= total) return AVERROR_EOF;
-        size_t n = std::min(static_cast<size_t>(size), total - self->memoryPos_);
-        std::memcpy(buf, self->memory_->data() + self->memoryPos_, n);
-        self->memoryPos_ += n;
-        return static_cast<int>(n);
-    }
-
-    static int64_t seekMemory(void* opaque, int64_t offset, int whence) {
-        auto* self = static_cast<FfmpegAudioDecoder*>(opaque);
-        auto total = static_cast<int64_t>(self->memory_->size());
-        if (whence & AVSEEK_SIZE) return total;
-        int64_t base = 0;
-        switch (whence & ~AVSEEK_FORCE) {
-            case SEEK_SET: base = 0; break;
-            case SEEK_CUR: base = static_cast<int64_t>(self->memoryPos_); break;
-            case SEEK_END: base = total; break;
-            default: return -1;
-        }
-        if (offset > total - base || offset < -base) return -1;
-        self->memoryPos_ = static_cast<size_t>(base + offset);
-        return base + offset;
-    }
-
     // The resampler for the format of `frame`: kept while the format stays, made anew when the
     // stream changes its rate or channels midway.
     bool prepareResampler(const AVFrame* frame) {
@@ -272,46 +184,24 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
     // Decodes until some frames are pending or the stream ended; false at the end.
     bool decodeMore() {
         while (pending_.empty()) {
-            int r = avcodec_receive_frame(codec_, frame_);
-            if (r == 0) {
-                noteSeekStart(frame_);
-                if (frame_->nb_samples > 0 && prepareResampler(frame_))
-                    convert(const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
-                av_frame_unref(frame_);
-                continue;
-            }
+            int r = input_.receiveFrame(codec_, stream_, packet_, frame_, inputEnded_, error_,
+                                        "the sound data is damaged");
             if (r == AVERROR_EOF) {
                 if (swr_) convert(nullptr, 0);
                 swr_free(&swr_);
                 return !pending_.empty();
             }
-            if (r != AVERROR(EAGAIN)) {
-                error_ = "the sound data is damaged";
-                return false;
-            }
-            if (inputEnded_) {
-                // The decoder was flushed but still wants input: nothing more will come.
-                return false;
-            }
-            r = av_read_frame(format_, packet_);
-            if (r < 0) {
-                if (r != AVERROR_EOF) error_ = "the file cannot be read to its end";
-                inputEnded_ = true;
-                avcodec_send_packet(codec_, nullptr);
-                continue;
-            }
-            if (packet_->stream_index == stream_) {
-                // A damaged packet is left out; the codec goes on with the next.
-                avcodec_send_packet(codec_, packet_);
-            }
-            av_packet_unref(packet_);
+            if (r != 0) return false;
+            noteSeekStart(frame_);
+            if (frame_->nb_samples > 0 && prepareResampler(frame_))
+                convert(const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
+            av_frame_unref(frame_);
         }
         return true;
     }
 
-    std::shared_ptr<const std::vector<uint8_t>> memory_;
-    size_t memoryPos_ = 0;
-    AVIOContext* io_ = nullptr;
+    FfmpegInput input_;
+    // The input's, for short.
     AVFormatContext* format_ = nullptr;
     AVCodecContext* codec_ = nullptr;
     SwrContext* swr_ = nullptr;
@@ -341,7 +231,6 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
 std::unique_ptr<AudioFileDecoder> openDecoder(const std::string& path,
                                               std::shared_ptr<const std::vector<uint8_t>> memory,
                                               std::string& error) {
-    silenceFfmpegLog();
     auto decoder = std::make_unique<FfmpegAudioDecoder>(std::move(memory));
     if (!decoder->open(path, error)) return nullptr;
     return decoder;

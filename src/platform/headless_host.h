@@ -125,6 +125,10 @@ class HeadlessPresenter final : public Presenter {
     void setKind(BackEndKind kind) override { kind_ = kind; }
     void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
+    void transferPicture(const Picture& part, int32_t x, int32_t y) override {
+        copyPicture(picture_, part, x, y);
+        ++pictures_;
+    }
     // There is nothing to paint: the picture stays as it is.
     void paintBackground() override { ++backgrounds_; }
     Picture picture() const override { return picture_; }
@@ -139,6 +143,8 @@ class HeadlessPresenter final : public Presenter {
     const ScreenRect& lastRect() const { return lastRect_; }
     // How often the plain background was painted.
     int64_t backgrounds() const { return backgrounds_; }
+    // The number of pictures shown over the screen (a movie's).
+    int64_t pictures() const { return pictures_; }
 
     // Tests: a presenter that cannot draw scenes, other texture limits, a lost device.
     void setDrawsScenes(bool on) { drawsScenes_ = on; }
@@ -159,6 +165,7 @@ class HeadlessPresenter final : public Presenter {
     Picture picture_;
     int64_t transfers_ = 0;
     int64_t backgrounds_ = 0;
+    int64_t pictures_ = 0;
     ScreenRect lastRect_;
     ReferenceGpu gpu_;
     bool drawsScenes_ = true;

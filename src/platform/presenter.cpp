@@ -34,4 +34,24 @@ ScreenRect copyScreenRect(Picture& picture, const ScreenPixels& screen, const Sc
     return r;
 }
 
+ScreenRect copyPicture(Picture& picture, const Picture& part, int32_t x, int32_t y) {
+    ScreenRect r;
+    r.left = std::max(x, 0);
+    r.top = std::max(y, 0);
+    r.right = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + part.width, picture.width) - 1);
+    r.bottom =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{y} + part.height, picture.height) - 1);
+    if (r.left > r.right || r.top > r.bottom) return ScreenRect{};
+    for (int32_t row = r.top; row <= r.bottom; ++row) {
+        const uint32_t* from = part.pixels.data() +
+                               static_cast<size_t>(row - y) * static_cast<size_t>(part.width) +
+                               static_cast<size_t>(r.left - x);
+        uint32_t* to = picture.pixels.data() +
+                       static_cast<size_t>(row) * static_cast<size_t>(picture.width) +
+                       static_cast<size_t>(r.left);
+        for (int32_t i = 0; i <= r.right - r.left; ++i) to[i] = from[i] | 0xFF000000u;
+    }
+    return r;
+}
+
 }  // namespace rs::platform

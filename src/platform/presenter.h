@@ -48,6 +48,9 @@ class Presenter {
     // Copies the rectangle (inside the screen) of the screen buffer into the window at the same
     // place; the alpha bytes are not shown.
     virtual void transfer(const ScreenPixels& screen, const ScreenRect& rect) = 0;
+    // Shows a picture (a movie's) with its upper-left corner at (x, y) of the game screen, over
+    // what the window shows there; the parts outside the screen are not shown.
+    virtual void transferPicture(const Picture& part, int32_t x, int32_t y) = 0;
     // Fills the window with the engine's plain background: what the window shows before the
     // game has a screen and while a modal box covers it.
     virtual void paintBackground() = 0;
@@ -73,5 +76,8 @@ Picture blackPicture(int32_t width, int32_t height);
 // opaque. A picture of another size than the screen receives only where both overlap. Returns
 // the rectangle copied, empty (right < left) when nothing was.
 ScreenRect copyScreenRect(Picture& picture, const ScreenPixels& screen, const ScreenRect& rect);
+// Copies `part` into the picture at (x, y), opaque, clipped to the picture. Returns the rectangle
+// of the picture that changed, empty (right < left) when none did.
+ScreenRect copyPicture(Picture& picture, const Picture& part, int32_t x, int32_t y);
 
 }  // namespace rs::platform

@@ -12,6 +12,8 @@
 #include "runtime/errors.h"
 #include "shell/input.h"
 #include "shell/input_log.h"
+#include "shell/movie.h"
+#include "shell/window_events.h"
 #include "sound/sound_state.h"
 #include "text/font_state.h"
 
@@ -29,6 +31,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
       files(std::make_unique<data::ScriptFiles>()),
       input(std::make_unique<shell::InputState>()),
       sound(std::make_unique<sound::SoundState>(h, app.playerSound.volume, app.playerSound.mute)),
+      movie(std::make_unique<shell::MovieState>()),
       randomState(builtins::startupRandomState()),
       events_(*this) {
     if (app.installPath.empty()) app.installPath = app.programFolder;
@@ -49,6 +52,7 @@ Engine::Engine(platform::Host& h, shell::AppState a)
 Engine::~Engine() {
     // Sound first: its streams and the output stop before anything they report to goes.
     sound::shutdownSound(*this);
+    shell::endMovie(*this);
     threads.destroyAll(pool, globals);
     // Frames still being loaded are waited for, with the window kept alive.
     graphics::destroyAllFrames(*this);

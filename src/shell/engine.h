@@ -36,6 +36,9 @@ struct InputState;
 namespace sound {
 struct SoundState;
 }
+namespace shell {
+struct MovieState;
+}
 
 class Engine;
 
@@ -78,6 +81,8 @@ class Engine {
     std::unique_ptr<shell::InputState> input;
     // Sound streams, the mixer and the sound output.
     std::unique_ptr<sound::SoundState> sound;
+    // The movie playing, if any (its sound is a voice of the mixer above).
+    std::unique_ptr<shell::MovieState> movie;
 
     // Set after the scripts of a turn ran; presentation clears it.
     int32_t sceneChanged = 0;

@@ -1,5 +1,7 @@
 #include "shell/main_loop.h"
 
+#include <algorithm>
+
 #include "display/display.h"
 #include "platform/host.h"
 #include "runtime/interpreter.h"
@@ -7,6 +9,7 @@
 #include "shell/engine.h"
 #include "shell/input.h"
 #include "shell/environment_file.h"
+#include "shell/movie.h"
 #include "sound/sound_state.h"
 
 namespace rs::shell {
@@ -60,10 +63,13 @@ bool mainLoopTurn(Engine& e) {
         e.sceneChanged = 1;
     }
     display::present(e);
+    updateMovie(e);
     // Sleep until the main thread is due: that is the frame pacing the script asks for.
     main = e.threads.at(0);
     if (main) {
         int32_t wait = static_cast<int32_t>((main->wake_time - e.engineTime()) << 1) >> 1;
+        // A playing movie's pictures are due more often than a long wait ends.
+        if (e.app.moviePlaying && !e.movie->finished) wait = std::min(wait, kMovieTurnMs);
         if (wait > 0) {
             // A window keeps answering while the game waits: an event ends the wait early, and
             // the next turn waits for the rest.

@@ -9,6 +9,7 @@
 #include "shell/engine.h"
 #include "shell/input.h"
 #include "shell/environment_file.h"
+#include "shell/movie.h"
 #include "shell/screenshot.h"
 
 namespace rs::shell {
@@ -70,6 +71,8 @@ void paintWindow(Engine& e) {
     display::markWholeScreen(e);
     display::present(e);
     display::markWholeScreen(e);
+    // A movie's picture goes back over what was painted.
+    placeMovie(e);
 }
 
 void handleWindowEvent(Engine& e, WindowEvent event) {

@@ -1,11 +1,14 @@
-// The movie commands of the sound group. This build plays no movies: a movie plays nothing, as a
-// file that cannot be rendered; the status is -1 as after a movie's end; stopping repaints the
-// whole screen as it always does.
+// The movie commands of the sound group: play, mode, status, stop, seek and volume (shell/movie.h).
+#include <optional>
+#include <string>
+
 #include "builtins/dispatcher.h"
-#include "display/display.h"
+#include "data/engine_resources.h"
+#include "data/host_file.h"
 #include "runtime/fetch.h"
 #include "runtime/script_thread.h"
 #include "shell/engine.h"
+#include "shell/movie.h"
 #include "sound/sound_commands.h"
 
 namespace rs::sound {
@@ -14,41 +17,46 @@ namespace {
 
 using runtime::ScriptThread;
 
-// MovieStatus without a movie.
-constexpr int32_t kMovieNotRunning = -1;
-// MovieStop pauses this long for the video window to go.
-constexpr uint32_t kMovieStopPauseMs = 100;
-
-// movie(file, x, y, width, height, volume)
+// movie(file, x, y, width, height, volume): the file is a loose file only, never an archive
+// member: the name as given (in the game folder), else in the -path folder. When it is in
+// neither place nothing happens.
 void cmdMoviePlay(Engine& e, ScriptThread& t) {
-    for (int i = 0; i < 5; ++i) runtime::ngetint(e, t);
+    int32_t volume = runtime::ngetint(e, t);
+    int32_t height = runtime::ngetint(e, t);
+    int32_t width = runtime::ngetint(e, t);
+    int32_t y = runtime::ngetint(e, t);
+    int32_t x = runtime::ngetint(e, t);
     if (t.failed) return;
-    runtime::ngetstr(e, t);
+    std::optional<std::string> name = runtime::ngetstr(e, t);
+    if (t.failed) return;
+    data::ResourceContext ctx = data::resourceContext(e);
+    std::optional<std::string> path = data::findLooseFile(ctx, name.value_or(""));
+    if (!path || !data::HostFile::openRead(*path).isOpen()) return;
+    shell::moviePlay(e, *path, x, y, width, height, volume);
 }
 
 void cmdMovieMode(Engine& e, ScriptThread& t) { runtime::pushInteger(e, t, e.app.movieMode); }
 
-void cmdMovieStatus(Engine& e, ScriptThread& t) { runtime::pushInteger(e, t, kMovieNotRunning); }
-
-// MovieStop: whether or not a movie played, the window is kept alive, a short pause, and the
-// whole screen is redrawn at the next presentation.
-void cmdMovieStop(Engine& e, ScriptThread&) {
-    e.pumpMessages();
-    e.host.clock().sleep(kMovieStopPauseMs);
-    if (e.display->display) {
-        e.display->sprites.dirty.mark(0, 0);
-        e.display->sprites.dirty.mark(e.display->params.width - 1, e.display->params.height - 1);
-    }
+void cmdMovieStatus(Engine& e, ScriptThread& t) {
+    runtime::pushInteger(e, t, shell::movieStatus(e));
 }
 
-// movie seek(start, stop)
+void cmdMovieStop(Engine& e, ScriptThread&) { shell::movieStop(e); }
+
+// movie seek(start, stop), in 100-nanosecond units.
 void cmdMovieSeek(Engine& e, ScriptThread& t) {
-    runtime::ngetint(e, t);
-    runtime::ngetint(e, t);
+    int32_t stop = runtime::ngetint(e, t);
+    int32_t start = runtime::ngetint(e, t);
+    if (t.failed) return;
+    shell::movieSeek(e, start, stop);
 }
 
-// movie volume(volume)
-void cmdMovieVolume(Engine& e, ScriptThread& t) { runtime::ngetint(e, t); }
+// movie volume(volume), in hundredths of a decibel.
+void cmdMovieVolume(Engine& e, ScriptThread& t) {
+    int32_t volume = runtime::ngetint(e, t);
+    if (t.failed) return;
+    shell::movieVolume(e, volume);
+}
 
 constexpr builtins::CommandEntry kMovieCommands[] = {
     {0x50b, "movie", cmdMoviePlay},         {0x510, "moviemode", cmdMovieMode},

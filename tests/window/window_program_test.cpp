@@ -12,6 +12,7 @@
 #include <string>
 
 #include "graphics/png_io.h"
+#include "snd/movie_files.h"
 #include "support/golden.h"
 #include "support/picture_compare.h"
 #include "support/program_run.h"
@@ -200,6 +201,37 @@ TEST(WindowProgram, TwoStartsGiveOneGameUnlessMinusW) {
         runestage("--virtual-clock --timeout 30 --exit-at 100 '" + dir.path() + "'", &user);
     EXPECT_EQ(after.status, 0) << after.err;
     EXPECT_EQ(after.err.find("already running"), std::string::npos) << after.err;
+}
+
+TEST(WindowProgram, AMovieIsPartOfTheGamePictureInEveryMode) {
+    TempDir dir;
+    // 320 x 240, a red movie scaled into (100, 50, 128, 96), then waiting.
+    writeGame(dir,
+              " push 320\n push 240\n push 0\n push 4\n cmd screen\n ;\n"
+              " pushs \"op.mpg\"\n push 100\n push 50\n push 128\n push 96\n push 0\n"
+              " cmd movie\n ;\nforever:\n push 10\n cmd wait\n ;\n jump forever\n");
+    tools::MovieSpec spec;
+    spec.colours.assign(25, 0xFF0000);
+    spec.soundMs = 1000;
+    std::string error;
+    ASSERT_TRUE(tools::writeMovie(dir.path() + "/op.mpg", spec, &error)) << error;
+    std::string shot = dir.path() + "/shot.png";
+    for (const std::string& mode : {std::string(""), std::string("--scale 3 --filter linear"),
+                                    std::string("--fullscreen --filter sharp")}) {
+        SCOPED_TRACE(mode);
+        ProgramRun r = runestage("--virtual-clock --timeout 120 --exit-at 500 " + mode +
+                                 " --screenshot '" + shot + "' '" + dir.path() + "'");
+        EXPECT_EQ(r.status, 0) << r.err;
+        auto image = graphics::readPng(shot);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->width, 320);
+        auto at = [&](int x, int y) { return image->pixels[static_cast<size_t>(y) * 320 + x]; };
+        uint32_t inside = at(110, 60);
+        EXPECT_GE((inside >> 16) & 0xFF, 0xE0u) << std::hex << inside;
+        EXPECT_LE(inside & 0xFFFF, 0x2020u) << std::hex << inside;
+        EXPECT_EQ(at(99, 60) & 0xFFFFFF, 0u);
+        EXPECT_EQ(at(228, 146) & 0xFFFFFF, 0u);
+    }
 }
 
 }  // namespace

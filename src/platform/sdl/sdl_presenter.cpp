@@ -195,6 +195,12 @@ void SdlPresenter::transfer(const ScreenPixels& screen, const ScreenRect& rect) 
     draw(true);
 }
 
+void SdlPresenter::transferPicture(const Picture& part, int32_t x, int32_t y) {
+    ScreenRect copied = copyPicture(picture_, part, x, y);
+    if (copied.left <= copied.right) upload(copied);
+    draw(true);
+}
+
 void SdlPresenter::paintBackground() {
     background_ = true;
     drawScene();

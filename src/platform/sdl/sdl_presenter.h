@@ -30,6 +30,7 @@ class SdlPresenter final : public Presenter {
     void setKind(BackEndKind kind) override { kind_ = kind; }
     void paintBlack(int32_t width, int32_t height) override;
     void transfer(const ScreenPixels& screen, const ScreenRect& rect) override;
+    void transferPicture(const Picture& part, int32_t x, int32_t y) override;
     void paintBackground() override;
     // Kind 2 reads the picture back from the target.
     Picture picture() const override;
