@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/headless_host.h"
 #include "runtime/script_thread.h"
+#include "runtime/variables.h"
 #include "shell/engine.h"
 #include "shell/main_loop.h"
 
@@ -21,7 +22,8 @@ using namespace rs;
 
 constexpr int64_t kTurns = 1000000;
 
-// The loop bodies in the assembler's text form, and the instructions one turn runs.
+// The loop bodies in the assembler's text form (the counter i is a global, so that it can be
+// checked after the thread ended), and the instructions one turn runs.
 const char* kArithmeticBody = " var x\n var x\n var i\n push 3\n *\n +\n =\n ;\n";
 constexpr int kArithmeticBodyOps = 8;
 const char* kCommandBody = " var x\n var i\n cmd abs\n =\n ;\n";
@@ -30,7 +32,7 @@ constexpr int kCommandBodyOps = 5;
 constexpr int kLoopOps = 11;
 
 std::string loopScript(const char* body) {
-    return ".var i 1\n.var x 2\n var i\n push 0\n =\n ;\n var x\n push 0\n =\n ;\nloop:\n" +
+    return ".var i 1\n.var x 2\n var i\n global\n var i\n push 0\n =\n ;\n var x\n push 0\n =\n ;\nloop:\n" +
            std::string(body) + " var i\n var i\n push 1\n +\n =\n ;\n pushl loop\n var i\n push " +
            std::to_string(kTurns) + "\n >=\n ifgoto\n cmd end\n";
 }
@@ -57,6 +59,13 @@ void interpreterLoop(benchmark::State& st, const char* body, int bodyOps) {
             break;
         }
         st.PauseTiming();
+        // The loop ran every turn: its counter ends at N.
+        runtime::Variable* counter = e->globals.find(1);
+        if (!counter || counter->elements.empty() || !counter->elements[0] ||
+            counter->elements[0]->u.i != kTurns) {
+            st.SkipWithError("the loop did not run every turn");
+            break;
+        }
         e.reset();
         st.ResumeTiming();
     }
