@@ -36,7 +36,8 @@ std::vector<uint8_t> pngFile(const graphics::Image& img, bool alpha) {
     std::string path = (std::filesystem::temp_directory_path() / "rs_bench_decode.png").string();
     graphics::writePng(path, img, alpha);
     std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
     std::error_code ec;
     std::filesystem::remove(path, ec);
     return bytes;

@@ -32,7 +32,8 @@ constexpr int kCommandBodyOps = 5;
 constexpr int kLoopOps = 11;
 
 std::string loopScript(const char* body) {
-    return ".var i 1\n.var x 2\n var i\n global\n var i\n push 0\n =\n ;\n var x\n push 0\n =\n ;\nloop:\n" +
+    return ".var i 1\n.var x 2\n var i\n global\n var i\n push 0\n =\n ;\n var x\n push 0\n =\n "
+           ";\nloop:\n" +
            std::string(body) + " var i\n var i\n push 1\n +\n =\n ;\n pushl loop\n var i\n push " +
            std::to_string(kTurns) + "\n >=\n ifgoto\n cmd end\n";
 }
@@ -71,9 +72,9 @@ void interpreterLoop(benchmark::State& st, const char* body, int bodyOps) {
     }
     st.counters["turns/s"] = benchmark::Counter(static_cast<double>(kTurns),
                                                 benchmark::Counter::kIsIterationInvariantRate);
-    st.counters["instructions/s"] = benchmark::Counter(
-        static_cast<double>(kTurns) * (bodyOps + kLoopOps),
-        benchmark::Counter::kIsIterationInvariantRate);
+    st.counters["instructions/s"] =
+        benchmark::Counter(static_cast<double>(kTurns) * (bodyOps + kLoopOps),
+                           benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_InterpreterArithmeticLoop(benchmark::State& st) {
@@ -87,10 +88,10 @@ void BM_InterpreterCommandLoop(benchmark::State& st) {
 void luaLoop(benchmark::State& st, const std::string& body) {
     lua_State* L = luaL_newstate();
     luaL_openlibs(L);
-    std::string src = "local abs = math.abs\nreturn function()\n local x, i = 0, 0\n"
-                      " while i < " +
-                      std::to_string(kTurns) + " do\n" + body +
-                      "  i = i + 1\n end\n return x\nend\n";
+    std::string src =
+        "local abs = math.abs\nreturn function()\n local x, i = 0, 0\n"
+        " while i < " +
+        std::to_string(kTurns) + " do\n" + body + "  i = i + 1\n end\n return x\nend\n";
     if (luaL_dostring(L, src.c_str()) != LUA_OK) {
         st.SkipWithError(lua_tostring(L, -1));
         lua_close(L);
