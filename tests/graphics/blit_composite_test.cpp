@@ -86,14 +86,15 @@ TEST(BlitComposite, EveryLevelGivesTheDivisionForEveryAlphaPair) {
 }
 
 TEST(BlitComposite, EveryLevelGivesThePlainBytesForAnyWeightAndOpaqueRuns) {
-    // Weights that scale the source alpha, and destinations that are opaque in long runs (the
-    // vector code's shortcut) mixed with any alpha.
+    // Weights that scale the source alpha, and sources and destinations that are opaque in long
+    // runs (the vector code's shortcuts) mixed with any alpha.
     std::mt19937 rng(7);
     const int32_t n = 1001;
     std::vector<uint32_t> src(n), dst(n);
     for (uint32_t weight : {0u, 1u, 128u, 254u, 255u, 256u}) {
         for (int32_t i = 0; i < n; ++i) {
-            src[i] = rng();
+            bool opaqueSource = (i / 48) % 3 == 0;
+            src[i] = opaqueSource ? rng() | 0xFF000000u : rng();
             bool opaqueRun = (i / 64) % 2 == 0;
             dst[i] = opaqueRun ? rng() | 0xFF000000u : rng();
         }

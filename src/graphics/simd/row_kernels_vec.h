@@ -121,6 +121,11 @@ struct Kernels {
             saHi = div255(saHi);
             I sa8 = V::packU16(saLo, saHi);  // 256 saturates to 255 in every byte
             if (V::allZero(V::and_(sa8, alphaMask))) continue;  // nothing shows: D leaves d
+            if (V::allOnes(V::cmpeq32(V::and_(sa8, alphaMask), alphaMask))) {
+                // An opaque source: D = ws = 65025, so the source's colours with alpha 255.
+                V::store(d + i, V::or_(p, alphaMask));
+                continue;
+            }
             if (V::allOnes(V::cmpeq32(V::and_(q, alphaMask), alphaMask))) {
                 // Opaque destination: D = 65025, so alpha 255 and (dc * (255 - A) + sc * A) / 255.
                 I wsLo = V::unpackLo8(sa8, z), wsHi = V::unpackHi8(sa8, z);
