@@ -203,8 +203,8 @@ struct Kernels {
         plainKernels().maskMix(d + i, s1 + i, s2 + i, m + i, n - i, mmx);
     }
 
-    // A large copy between different frames: stores that bypass the cache, as the destination is
-    // not read back soon.
+    // A copy between different frames too large for the cache: stores that bypass it, as the
+    // destination could not stay there anyway.
     static void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
         constexpr size_t R = sizeof(I);
         while (n > 0 && (reinterpret_cast<uintptr_t>(d) & (R - 1)) != 0) {
