@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "graphics/blit.h"
 #include "graphics/frame.h"
@@ -53,11 +54,34 @@ BlitContext fast() {
 
 // ---- The engine ----
 
+// Argument 0: the store kind chosen from the size and the processor's cache; 1: stores past the
+// cache forced.
 void BM_copy(benchmark::State& s) {
     auto src = picture(kW, kH, false, 1), dst = picture(kW, kH, false, 2);
     auto c = fast();
+    if (s.range(0) == 1) c.streamBytes = 1;
     for (auto _ : s) copy(c, *src, 0, 0, *dst, 0, 0, kW, kH);
     benchmark::DoNotOptimize(dst->pixels);
+}
+// A copy and then a read of the copied frame, as the next blit or the window's upload does.
+void BM_copy_then_read(benchmark::State& s) {
+    auto src = picture(kW, kH, false, 1), dst = picture(kW, kH, false, 2);
+    auto c = fast();
+    if (s.range(0) == 1) c.streamBytes = 1;
+    std::vector<uint8_t> out(static_cast<size_t>(kW) * kH * 4);
+    for (auto _ : s) {
+        copy(c, *src, 0, 0, *dst, 0, 0, kW, kH);
+        std::memcpy(out.data(), dst->pixels, out.size());
+        benchmark::ClobberMemory();
+    }
+}
+void BM_memcpy_then_read(benchmark::State& s) {
+    std::vector<uint8_t> a(static_cast<size_t>(kW) * kH * 4, 1), b(a.size()), out(a.size());
+    for (auto _ : s) {
+        std::memcpy(b.data(), a.data(), a.size());
+        std::memcpy(out.data(), b.data(), b.size());
+        benchmark::ClobberMemory();
+    }
 }
 void BM_ccopy(benchmark::State& s) {
     auto src = picture(kW, kH, false, 1), dst = picture(kW, kH, false, 2);
@@ -270,7 +294,9 @@ void BM_pixman_rotate_bilinear(benchmark::State& s) {
 }  // namespace
 
 BENCHMARK(BM_memcpy);
-BENCHMARK(BM_copy);
+BENCHMARK(BM_copy)->Arg(0)->Arg(1);
+BENCHMARK(BM_memcpy_then_read);
+BENCHMARK(BM_copy_then_read)->Arg(0)->Arg(1);
 BENCHMARK(BM_sdl_opaque);
 BENCHMARK(BM_pixman_src);
 BENCHMARK(BM_ccopy);

@@ -3,6 +3,7 @@
 // change sink over the frame table, the scene composer without one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -16,6 +17,14 @@ enum class SimdLevel : int32_t { None = 0, Sse2 = 1, Avx2 = 2 };
 
 // What the processor offers (SSE2 on every x86-64, AVX2 when present); detected once.
 SimdLevel detectSimd();
+
+// The size in bytes of the processor's last-level cache as it reports it, 0 when it does not;
+// detected once.
+size_t lastLevelCacheBytes();
+// The size from which a copy between two frames stores past the cache: source and destination
+// together would take more than half the last-level cache, so the copied pixels could not stay
+// there anyway. Below it ordinary stores leave the destination cached for whatever reads it next.
+size_t streamingCopyBytes(size_t cacheBytes);
 
 // Receives the points a blit reports as changed (two corners of a rectangle, or the vertices of a
 // shape).
@@ -43,6 +52,9 @@ struct BlitContext {
     SimdLevel simd = SimdLevel::None;
     // Null: no change report (the composer drawing into the screen buffer).
     ChangeSink* changes = nullptr;
+    // Copies of at least this many bytes store past the cache; 0 takes
+    // streamingCopyBytes(lastLevelCacheBytes()).
+    size_t streamBytes = 0;
 
     void report(Frame& f, int64_t x, int64_t y) const;
     // Two reports: the corners (x, y) and (x + w, y + h).

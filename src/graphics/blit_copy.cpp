@@ -16,9 +16,6 @@ using detail::row32;
 
 namespace {
 
-// Copies of at least this many bytes bypass the cache.
-constexpr size_t kBigCopyBytes = size_t{1} << 20;
-
 bool both32(const Frame& a, const Frame& b) { return a.bpp == 32 && b.bpp == 32; }
 
 // The rows of a rectangle in an order that reads every source row before a same-frame copy
@@ -42,7 +39,9 @@ void copy(const BlitContext& c, const Frame& src, int32_t sx, int32_t sy, Frame&
             size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(src.bpp / 8);
             size_t sOff = static_cast<size_t>(sx) * static_cast<size_t>(src.bpp / 8);
             size_t dOff = static_cast<size_t>(dx) * static_cast<size_t>(dst.bpp / 8);
-            if (&src != &dst && bytes * static_cast<size_t>(h) >= kBigCopyBytes) {
+            size_t streamFrom =
+                c.streamBytes != 0 ? c.streamBytes : streamingCopyBytes(lastLevelCacheBytes());
+            if (&src != &dst && bytes * static_cast<size_t>(h) >= streamFrom) {
                 const auto& k = simd::kernels(c.simd);
                 for (int32_t j = 0; j < h; ++j)
                     k.bigCopy(dst.row(dy + j) + dOff, src.row(sy + j) + sOff, bytes);

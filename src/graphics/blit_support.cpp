@@ -1,4 +1,6 @@
 // Processor detection and change reports of the blits.
+#include <unistd.h>
+
 #include "graphics/blit.h"
 #include "graphics/blit_clip.h"
 #include "graphics/frame.h"
@@ -17,6 +19,24 @@ SimdLevel detectSimd() {
 #else
     return SimdLevel::None;
 #endif
+}
+
+size_t lastLevelCacheBytes() {
+    static const size_t bytes = [] {
+        long size = 0;
+#if defined(_SC_LEVEL3_CACHE_SIZE)
+        size = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        if (size <= 0) size = sysconf(_SC_LEVEL2_CACHE_SIZE);
+#endif
+        return size > 0 ? static_cast<size_t>(size) : size_t{0};
+    }();
+    return bytes;
+}
+
+size_t streamingCopyBytes(size_t cacheBytes) {
+    // A processor that does not report its cache is taken to have 8 MiB.
+    constexpr size_t kAssumedCache = size_t{8} << 20;
+    return (cacheBytes != 0 ? cacheBytes : kAssumedCache) / 4;
 }
 
 void TableChangeSink::changed(Frame& frame, int32_t x, int32_t y) {

@@ -17,6 +17,21 @@ const int32_t* fadeTable() {
     return table.get();
 }
 
+const uint32_t* blendFractionTable() {
+    static const std::unique_ptr<uint32_t[]> table = [] {
+        auto t = std::make_unique<uint32_t[]>(256 * 256);
+        for (uint64_t a = 0; a < 256; ++a) {
+            for (uint64_t da = 0; da < 256; ++da) {
+                uint64_t ws = 255 * a;
+                uint64_t total = (255 - a) * da + ws;
+                t[a << 8 | da] = total == 0 ? 0 : static_cast<uint32_t>((ws << 24) / total);
+            }
+        }
+        return t;
+    }();
+    return table.get();
+}
+
 const uint32_t* reciprocalTable() {
     static const std::array<uint32_t, 257> table = [] {
         std::array<uint32_t, 257> t{};

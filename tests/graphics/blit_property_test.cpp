@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
@@ -273,23 +274,38 @@ TEST(BlitProperties, WritesStayInsideAndReportsCoverThem) {
     }
 }
 
-TEST(BlitProperties, LargeCopiesBypassingTheCacheKeepTheBytes) {
+TEST(BlitProperties, CopiesStoringPastTheCacheOrThroughItKeepTheBytes) {
     std::mt19937 rng(5);
     auto src = makeFrame(1023, 300);
     randomise(*src, rng);
-    for (SimdLevel level : {SimdLevel::None, detectSimd()}) {
-        auto dst = makeFrame(1030, 301, 32, false, 0x5A5A5A5A);
-        BlitContext c = plainContext();
-        c.simd = level;
-        copy(c, *src, 0, 0, *dst, 3, 1, 1023, 300);
-        for (int32_t y = 0; y < 301; ++y) {
-            for (int32_t x = 0; x < 1030; ++x) {
-                bool inside = x >= 3 && x < 1026 && y >= 1;
-                ASSERT_EQ(px(*dst, x, y), inside ? px(*src, x - 3, y - 1) : 0x5A5A5A5Au)
-                    << x << "," << y;
+    // streamBytes 1: every copy stores past the cache; SIZE_MAX: none does.
+    for (size_t streamFrom : {size_t{1}, SIZE_MAX}) {
+        for (SimdLevel level : {SimdLevel::None, SimdLevel::Sse2, detectSimd()}) {
+            auto dst = makeFrame(1030, 301, 32, false, 0x5A5A5A5A);
+            BlitContext c = plainContext();
+            c.simd = level;
+            c.streamBytes = streamFrom;
+            copy(c, *src, 0, 0, *dst, 3, 1, 1023, 300);
+            for (int32_t y = 0; y < 301; ++y) {
+                for (int32_t x = 0; x < 1030; ++x) {
+                    bool inside = x >= 3 && x < 1026 && y >= 1;
+                    ASSERT_EQ(px(*dst, x, y), inside ? px(*src, x - 3, y - 1) : 0x5A5A5A5Au)
+                        << x << "," << y << " level " << static_cast<int>(level) << " from "
+                        << streamFrom;
+                }
             }
         }
     }
+}
+
+TEST(BlitProperties, OnlyCopiesTooLargeForTheCacheStorePastIt) {
+    // A 32 MiB cache: an 800 x 600 frame (1.9 MB) stays cached, a 4096 x 4096 one does not.
+    size_t from = streamingCopyBytes(size_t{32} << 20);
+    EXPECT_GT(from, size_t{800} * 600 * 4);
+    EXPECT_LT(from, size_t{4096} * 4096 * 4);
+    // A processor that reports no cache size is taken as a small one, never as no cache.
+    EXPECT_GT(streamingCopyBytes(0), size_t{800} * 600 * 4);
+    EXPECT_LE(streamingCopyBytes(0), from);
 }
 
 }  // namespace

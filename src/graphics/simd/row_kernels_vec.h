@@ -2,6 +2,7 @@
 // whole registers and leaves the tail of the row to the plain kernel, so the bytes are the same.
 #pragma once
 
+#include "graphics/blit_tables.h"
 #include "graphics/simd/row_kernels.h"
 #include "graphics/simd/vec_traits.h"
 
@@ -98,29 +99,17 @@ struct Kernels {
         plainKernels().blendMix(d + i, s1 + i, s2 + i, n - i, a, mmx);
     }
 
-    // Byte c of every pixel as a float lane.
-    static F byteF(I p, int c) { return V::toFloat(V::and_(V::srli32(p, 8 * c), V::set32(0xFF))); }
-
-    // floor(num / den) for whole numbers below 2^24 with a quotient below 2^16, from an
-    // approximate reciprocal: the estimate is off by at most one, and the remainder (exact in
-    // single precision) corrects it.
-    static F floorDiv(F num, F den, F rcp) {
-        F q = V::toFloat(V::truncate(V::mulF(num, rcp)));
-        F r = V::subF(num, V::mulF(q, den));
-        F one = V::setF(1.0f);
-        q = V::addF(q, V::andF(V::geF(r, den), one));
-        return V::subF(q, V::andF(V::ltF(r, V::setF(0.0f)), one));
-    }
-
-    // All products and sums stay below 2^24, so the float arithmetic is exact.
+    // Alpha compositing without a division: the channels of compositeOver from the 24-bit share
+    // of the table (compositeChannel), the new alpha D / 255 by a multiply and a shift.
     static void compositeOnto(uint32_t* d, const uint32_t* s, int32_t n, uint32_t a) {
         int32_t i = 0;
-        F f255 = V::setF(255.0f);
-        F rcp255 = V::setF(1.0f / 255.0f);
-        F zeroF = V::setF(0.0f);
-        F oneF = V::setF(1.0f);
+        const uint32_t* fractions = detail::blendFractionTable();
         I alphaMask = V::set32(0xFF000000u);
         I a16 = V::set16(a);
+        I byte = V::set32(0xFF);
+        I f255 = V::set32(255);
+        I one = V::set32(1);
+        I whole = V::set32(1u << 24);
         for (; i + L <= n; i += L) {
             I p = V::load(s + i);
             I q = V::load(d + i);
@@ -132,12 +121,17 @@ struct Kernels {
             saHi = div255(saHi);
             I sa8 = V::packU16(saLo, saHi);  // 256 saturates to 255 in every byte
             if (V::allZero(V::and_(sa8, alphaMask))) continue;  // nothing shows: D leaves d
+            if (V::allOnes(V::cmpeq32(V::and_(sa8, alphaMask), alphaMask))) {
+                // An opaque source: D = ws = 65025, so the source's colours with alpha 255.
+                V::store(d + i, V::or_(p, alphaMask));
+                continue;
+            }
             if (V::allOnes(V::cmpeq32(V::and_(q, alphaMask), alphaMask))) {
                 // Opaque destination: D = 65025, so alpha 255 and (dc * (255 - A) + sc * A) / 255.
                 I wsLo = V::unpackLo8(sa8, z), wsHi = V::unpackHi8(sa8, z);
-                I f255 = V::set16(255);
-                I wdLo = V::add16(f255, V::mullo16(wsLo, V::set16(0xFFFF)));
-                I wdHi = V::add16(f255, V::mullo16(wsHi, V::set16(0xFFFF)));
+                I w255 = V::set16(255);
+                I wdLo = V::add16(w255, V::mullo16(wsLo, V::set16(0xFFFF)));
+                I wdHi = V::add16(w255, V::mullo16(wsHi, V::set16(0xFFFF)));
                 I lo = V::add16(V::mullo16(V::unpackLo8(q, z), wdLo),
                                 V::mullo16(V::unpackLo8(p, z), wsLo));
                 I hi = V::add16(V::mullo16(V::unpackHi8(q, z), wdHi),
@@ -145,18 +139,24 @@ struct Kernels {
                 V::store(d + i, V::or_(V::packU16(div255(lo), div255(hi)), alphaMask));
                 continue;
             }
-            F sa = V::toFloat(V::srli32(sa8, 24));
-            F da = byteF(q, 3);
-            F wd = V::mulF(V::subF(f255, sa), da);
-            F ws = V::mulF(f255, sa);
-            F total = V::addF(wd, ws);
-            F rcp = V::divF(oneF, total);
-            I out = V::slli32(V::truncate(floorDiv(total, f255, rcp255)), 24);
+            I sa = V::srli32(sa8, 24);
+            I da = V::srli32(q, 24);
+            I g = V::gather32(fractions, V::or_(V::slli32(sa, 8), da));
+            // D = (255 - A) * da + 255 * A, below 2^16: the 16-bit product is exact.
+            I total = V::add32(V::mullo16(V::sub32(f255, sa), da), V::sub32(V::slli32(sa, 8), sa));
+            I out = V::slli32(div255(total), 24);
+            I shareUp = V::add32(g, one);
+            I shareDown = V::sub32(whole, g);
+            I low = V::minU8(p, q);
+            I dist = V::or_(V::subsU8(p, q), V::subsU8(q, p));
+            I up = V::cmpeq8(V::subsU8(q, p), z);  // dc <= sc
             for (int c = 0; c < 3; ++c) {
-                F num = V::addF(V::mulF(byteF(q, c), wd), V::mulF(byteF(p, c), ws));
-                out = V::or_(out, V::slli32(V::truncate(floorDiv(num, total, rcp)), 8 * c));
+                I share = V::select(V::srai32(V::slli32(up, 24 - 8 * c), 31), shareUp, shareDown);
+                I step = V::srli32(V::mullo32(V::and_(V::srli32(dist, 8 * c), byte), share), 24);
+                I v = V::add32(V::and_(V::srli32(low, 8 * c), byte), step);
+                out = V::or_(out, V::slli32(v, 8 * c));
             }
-            V::store(d + i, V::select(V::cmpeqF(total, zeroF), q, out));
+            V::store(d + i, out);
         }
         plainKernels().compositeOnto(d + i, s + i, n - i, a);
     }
@@ -203,8 +203,8 @@ struct Kernels {
         plainKernels().maskMix(d + i, s1 + i, s2 + i, m + i, n - i, mmx);
     }
 
-    // A large copy between different frames: stores that bypass the cache, as the destination is
-    // not read back soon.
+    // A copy between different frames too large for the cache: stores that bypass it, as the
+    // destination could not stay there anyway.
     static void bigCopy(uint8_t* d, const uint8_t* s, size_t n) {
         constexpr size_t R = sizeof(I);
         while (n > 0 && (reinterpret_cast<uintptr_t>(d) & (R - 1)) != 0) {

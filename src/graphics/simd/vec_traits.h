@@ -39,6 +39,7 @@ struct Sse2 {
     static I add8(I a, I b) { return _mm_add_epi8(a, b); }
     static I sub8(I a, I b) { return _mm_sub_epi8(a, b); }
     static I subsU8(I a, I b) { return _mm_subs_epu8(a, b); }
+    static I minU8(I a, I b) { return _mm_min_epu8(a, b); }
     static I cmpeq8(I a, I b) { return _mm_cmpeq_epi8(a, b); }
     static I add16(I a, I b) { return _mm_add_epi16(a, b); }
     static I mullo16(I a, I b) { return _mm_mullo_epi16(a, b); }
@@ -49,6 +50,14 @@ struct Sse2 {
     static I cmpeq32(I a, I b) { return _mm_cmpeq_epi32(a, b); }
     static I srli32(I a, int n) { return _mm_srli_epi32(a, n); }
     static I slli32(I a, int n) { return _mm_slli_epi32(a, n); }
+    static I srai32(I a, int n) { return _mm_srai_epi32(a, n); }
+    // The 32-bit entries of `table` at the lane indices.
+    static I gather32(const uint32_t* table, I index) {
+        alignas(16) uint32_t k[4];
+        _mm_store_si128(reinterpret_cast<I*>(k), index);
+        return _mm_set_epi32(static_cast<int32_t>(table[k[3]]), static_cast<int32_t>(table[k[2]]),
+                             static_cast<int32_t>(table[k[1]]), static_cast<int32_t>(table[k[0]]));
+    }
     static I mullo32(I a, I b) {
         I even = _mm_mul_epu32(a, b);
         I odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
@@ -109,6 +118,7 @@ struct Avx2 {
     static I add8(I a, I b) { return _mm256_add_epi8(a, b); }
     static I sub8(I a, I b) { return _mm256_sub_epi8(a, b); }
     static I subsU8(I a, I b) { return _mm256_subs_epu8(a, b); }
+    static I minU8(I a, I b) { return _mm256_min_epu8(a, b); }
     static I cmpeq8(I a, I b) { return _mm256_cmpeq_epi8(a, b); }
     static I add16(I a, I b) { return _mm256_add_epi16(a, b); }
     static I mullo16(I a, I b) { return _mm256_mullo_epi16(a, b); }
@@ -119,6 +129,10 @@ struct Avx2 {
     static I cmpeq32(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
     static I srli32(I a, int n) { return _mm256_srli_epi32(a, n); }
     static I slli32(I a, int n) { return _mm256_slli_epi32(a, n); }
+    static I srai32(I a, int n) { return _mm256_srai_epi32(a, n); }
+    static I gather32(const uint32_t* table, I index) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(table), index, 4);
+    }
     static I mullo32(I a, I b) { return _mm256_mullo_epi32(a, b); }
     static I unpackLo8(I a, I b) { return _mm256_unpacklo_epi8(a, b); }
     static I unpackHi8(I a, I b) { return _mm256_unpackhi_epi8(a, b); }
