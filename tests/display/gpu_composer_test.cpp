@@ -259,17 +259,19 @@ TEST(GpuComposer, AMovieLeavesItsRectangle) {
     GpuGame g(game.engine());
     auto& headless = dynamic_cast<platform::HeadlessPresenter&>(game.host().presenter());
     g.e.app.moviePlaying = 1;
-    g.e.display->movieRect = {8, 6, 32, 24};
+    g.e.display->movieArea = platform::PixelRect{8, 6, 32, 24};
     g.present();
     EXPECT_EQ(headless.scenes(), 1);
     ASSERT_TRUE(headless.lastMovie());
     EXPECT_EQ(*headless.lastMovie(), (platform::PixelRect{8, 6, 32, 24}));
     // A movie centred at its own size: nothing is presented while it plays.
-    g.e.display->movieRect = {-1, 0, 0, 0};
+    g.e.display->movieCentred = true;
     g.run("spmove2", {1, 30, 20});
     g.present();
     EXPECT_EQ(headless.scenes(), 1);
     g.e.app.moviePlaying = 0;
+    g.e.display->movieArea.reset();
+    g.e.display->movieCentred = false;
     g.present();
     EXPECT_EQ(headless.scenes(), 2);
     EXPECT_FALSE(headless.lastMovie());

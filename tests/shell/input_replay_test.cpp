@@ -233,7 +233,7 @@ TEST(InputProgram, InputAndRecordInputAsAPlayerUsesThem) {
                            u8"31 mouse up left 12 34\n"
                            u8"45 text 雪\n"
                            u8"60 key up A\n"));
-    std::string base = "--headless --virtual-clock --timeout 60 --exit-at 75 ";
+    std::string base = "--headless --virtual-clock --no-settings --timeout 60 --exit-at 75 ";
     ProgramRun first = runestage(base + "--input '" + dir.path() + "/in.txt' --record-input '" +
                                  dir.path() + "/rec.txt' '" + dir.path() + "'");
     EXPECT_EQ(first.status, 0) << first.err;

@@ -271,7 +271,7 @@ TEST(SdlGpu, APlayingMovieKeepsItsRectangle) {
     WindowGame w;
     GpuGame g(w.engine());
     g.e.app.moviePlaying = 1;
-    g.e.display->movieRect = {8, 6, 32, 24};
+    g.e.display->movieArea = platform::PixelRect{8, 6, 32, 24};
     g.present();
     Picture picture = w.presenter().picture();
     Picture shown = w.presenter().readWindow();

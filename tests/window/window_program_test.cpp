@@ -91,8 +91,8 @@ TEST(WindowProgram, KindTwoNeedsARendererWithCustomBlends) {
               " push -1\n push 0\n push 0\n push 0\n push 0\n push 0\n push 0\n"
               " pushs \"\\{r}\"\n cmd print\n ;\n cmd end\n");
     auto kind = [&](const std::string& options) {
-        ProgramRun r =
-            runestage("--virtual-clock --timeout 60 " + options + " '" + dir.path() + "'");
+        ProgramRun r = runestage("--virtual-clock --no-settings --timeout 60 " + options + " '" +
+                                 dir.path() + "'");
         EXPECT_EQ(r.status, 0) << r.err;
         return r.err;
     };

@@ -117,6 +117,25 @@ void SdlPresenter::copyPicture(SDL_Texture* source, int32_t factor) {
     piece(mx1, my0, gw - mx1, my1 - my0);
 }
 
+void SdlPresenter::drawMovieOverScene() {
+    if (!movieShown_ || !texture_) return;
+    const PixelRect& d = view_.drawRect();
+    int32_t gw = picture_.width, gh = picture_.height;
+    if (gw <= 0 || gh <= 0) return;
+    auto to = [](int32_t origin, int32_t size, int32_t n, int32_t total) {
+        return origin + static_cast<int32_t>(int64_t{n} * size / total);
+    };
+    const ScreenRect& m = *movieShown_;
+    SDL_Rect src{m.left, m.top, m.right - m.left + 1, m.bottom - m.top + 1};
+    int32_t x0 = to(d.x, d.width, m.left, gw), x1 = to(d.x, d.width, m.right + 1, gw);
+    int32_t y0 = to(d.y, d.height, m.top, gh), y1 = to(d.y, d.height, m.bottom + 1, gh);
+    SDL_Rect dst{x0, y0, x1 - x0, y1 - y0};
+    SDL_SetTextureScaleMode(texture_, view_.integerScale() || filter_ == ScaleFilter::Nearest
+                                          ? SDL_ScaleModeNearest
+                                          : SDL_ScaleModeLinear);
+    SDL_RenderCopy(window_.renderer(), texture_, &src, &dst);
+}
+
 void SdlPresenter::draw(bool present) {
     SDL_Renderer* r = window_.renderer();
     SDL_SetRenderTarget(r, nullptr);
@@ -148,6 +167,7 @@ void SdlPresenter::draw(bool present) {
         }
         SDL_SetTextureScaleMode(source, mode);
         copyPicture(source, factor);
+        if (drawsFromTarget()) drawMovieOverScene();
     }
     if (present) SDL_RenderPresent(r);
 }
@@ -166,7 +186,20 @@ void SdlPresenter::paintBlack(int32_t width, int32_t height) {
 
 Picture SdlPresenter::picture() const {
     if (!drawsFromTarget()) return picture_;
-    if (!readBack_) readBack_ = gpu_->readTarget();
+    if (!readBack_) {
+        readBack_ = gpu_->readTarget();
+        // The movie frame shown over the scene is part of the picture.
+        if (movieShown_ && readBack_->width == picture_.width &&
+            readBack_->height == picture_.height) {
+            const ScreenRect& m = *movieShown_;
+            for (int32_t y = m.top; y <= m.bottom; ++y) {
+                size_t row = static_cast<size_t>(y) * static_cast<size_t>(picture_.width);
+                std::copy(picture_.pixels.begin() + static_cast<std::ptrdiff_t>(row + m.left),
+                          picture_.pixels.begin() + static_cast<std::ptrdiff_t>(row + m.right + 1),
+                          readBack_->pixels.begin() + static_cast<std::ptrdiff_t>(row + m.left));
+            }
+        }
+    }
     return *readBack_;
 }
 
@@ -179,6 +212,7 @@ void SdlPresenter::drawScene(DrawList&& list) {
     bool present = list.present;
     if (present) {
         movie_ = list.movie;
+        if (!movie_) movieShown_.reset();
         if (picture_.width != list.width || picture_.height != list.height)
             picture_ = blackPicture(list.width, list.height);
     }
@@ -196,8 +230,15 @@ void SdlPresenter::transfer(const ScreenPixels& screen, const ScreenRect& rect) 
 }
 
 void SdlPresenter::transferPicture(const Picture& part, int32_t x, int32_t y) {
-    ScreenRect copied = copyPicture(picture_, part, x, y);
-    if (copied.left <= copied.right) upload(copied);
+    ScreenRect copied = platform::copyPicture(picture_, part, x, y);
+    if (copied.left <= copied.right) {
+        upload(copied);
+        // Kind 2 draws the scene from its target: the movie frame is drawn over it.
+        if (drawsFromTarget()) {
+            movieShown_ = copied;
+            readBack_.reset();
+        }
+    }
     draw(true);
 }
 

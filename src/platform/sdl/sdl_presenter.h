@@ -74,6 +74,8 @@ class SdlPresenter final : public Presenter {
     SDL_Texture* prescaled(int32_t factor);
     bool drawsFromTarget() const;
     void copyPicture(SDL_Texture* source, int32_t factor);
+    // Kind 2: the latest movie frame over the scene, in the window.
+    void drawMovieOverScene();
 
     SdlWindow& window_;
     ScaleFilter filter_;
@@ -93,6 +95,9 @@ class SdlPresenter final : public Presenter {
     uint32_t losses_ = 0;
     // The rectangle a playing movie covers (game pixels), left out of the picture drawn.
     std::optional<PixelRect> movie_;
+    // Kind 2: the part of the picture holding the latest movie frame (uploaded into the software
+    // picture's texture), drawn over the scene until a scene without a movie comes.
+    std::optional<ScreenRect> movieShown_;
     // Kind 2: the picture read back from the target, until the next scene.
     mutable std::optional<Picture> readBack_;
 };
