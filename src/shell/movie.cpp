@@ -11,6 +11,7 @@
 #include "runtime/errors.h"
 #include "runtime/format.h"
 #include "shell/engine.h"
+#include "shell/input.h"
 #include "shell/movie_player.h"
 #include "sound/sound_state.h"
 
@@ -193,6 +194,7 @@ int32_t movieStatus(Engine& e) {
     MovieState& m = *e.movie;
     if (!m.player) return kMovieNotRunning;
     updateMovie(e);
+    RefreshMouseButtons(*e.input);
     return m.finished ? kMovieNotRunning : kMovieRunning;
 }
 
@@ -208,6 +210,7 @@ void movieVolume(Engine& e, int32_t volume) {
 
 void movieStop(Engine& e) {
     if (e.movie->player) release(e);
+    RefreshMouseButtons(*e.input);
     e.pumpMessages();
     e.host.clock().sleep(kMovieStopPauseMs);
     if (e.display->display) display::markWholeScreen(e);

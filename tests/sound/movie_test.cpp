@@ -8,6 +8,7 @@
 #include "display/display.h"
 #include "graphics/png_io.h"
 #include "shell/app_state.h"
+#include "shell/input.h"
 #include "shell/main_loop.h"
 #include "shell/movie.h"
 #include "shell/screenshot.h"
@@ -226,6 +227,21 @@ TEST(Movie, PresentationGoesAroundTheMovieRectangle) {
     EXPECT_TRUE(around({5, 5, 9, 9}, {0, 0, 99, 99}).empty());
     EXPECT_EQ(around({0, 0, 9, 9}, {5, 5, 20, 20}),
               (std::vector<DirtyRect>{{0, 0, 9, 4}, {0, 5, 4, 9}}));
+}
+
+TEST(Movie, StatusAndStopTakeTheMouseButtonsFromTheKeyTable) {
+    // A button released while the movie played is seen as released when the script asks.
+    MovieGame g;
+    g.movie("op.mpg", threeColours());
+    g.start(moviePlay("op.mpg", kX, kY, kW, kH) + waitForever());
+    g.runTo(100);
+    g.e.input->leftDown = 1;
+    g.e.input->rightDown = 1;
+    shell::movieStatus(g.e);
+    EXPECT_EQ(g.e.input->leftDown, 0);
+    g.e.input->rightDown = 1;
+    shell::movieStop(g.e);
+    EXPECT_EQ(g.e.input->rightDown, 0);
 }
 
 }  // namespace
