@@ -27,7 +27,10 @@ CXX=clang++ CC=clang cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -D
     -DRS_BUILD_TESTS=OFF >/dev/null
 echo "fuzz: building the targets"
 start=$(date +%s)
-cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || { tail -50 "$build/build.log"; exit 1; }
+cmake --build "$build" -j"$(nproc)" --target rs_fuzz_targets >"$build/build.log" 2>&1 || {
+    tail -50 "$build/build.log"
+    exit 1
+}
 echo "fuzz: built in $(( $(date +%s) - start )) s"
 
 mapfile -t targets < <(find "$build" -maxdepth 1 -type f -name 'rs_fuzz_*' -executable -printf '%f\n' | sort)
