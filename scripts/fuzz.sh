@@ -46,7 +46,8 @@ if [ -z "$per_target" ]; then
     [ "$per_target" -lt 5 ] && per_target=5
 fi
 
-export ASAN_OPTIONS="detect_leaks=1:handle_abort=1"
+# A small quarantine: the interpreter may rebuild a value pool of a gigabyte many times a run.
+export ASAN_OPTIONS="detect_leaks=1:handle_abort=1:quarantine_size_mb=64"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 findings="$build/findings"
 rm -rf "$findings"
@@ -64,7 +65,7 @@ run_target() {
     fi
     mkdir -p "$work" "$seeds"
     # One request of more than 2 GiB is a finding: the engine refuses absurd sizes itself.
-    local flags=(-timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=2048 -print_final_stats=1
+    local flags=(-timeout=10 -rss_limit_mb=8192 -malloc_limit_mb=2048 -print_final_stats=1
                  "-artifact_prefix=$findings/$name-")
     if [ -d "$regress" ] && [ -n "$(ls -A "$regress")" ]; then
         if ! "$build/$target" "${flags[@]}" "$regress"/* >"$log" 2>&1; then

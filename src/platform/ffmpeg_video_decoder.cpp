@@ -156,26 +156,22 @@ class FfmpegVideoDecoder final : public VideoDecoder {
                                     target_.height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr,
                                     nullptr);
         if (!sws_) return;
-        bool whole = keep_.width == target_.width && keep_.height == target_.height;
-        uint32_t* dst = picture.pixels.data();
-        if (!whole) {
-            scratch_.resize(static_cast<size_t>(target_.width) *
-                            static_cast<size_t>(target_.height));
-            dst = scratch_.data();
-        }
+        // libswscale's vector code may write past the end of a row and of the picture: it scales
+        // into rows padded to 64 bytes with a spare row, and the kept part is copied out.
+        size_t strideWords = (static_cast<size_t>(target_.width) + 15) / 16 * 16;
+        scratch_.resize(strideWords * (static_cast<size_t>(target_.height) + 2));
         // BGRA bytes are the 0xAARRGGBB words of a little-endian machine.
-        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(dst), nullptr, nullptr, nullptr};
-        int strides[4] = {target_.width * 4, 0, 0, 0};
+        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(scratch_.data()), nullptr, nullptr,
+                              nullptr};
+        int strides[4] = {static_cast<int>(strideWords * 4), 0, 0, 0};
         if (sws_scale(sws_, frame_->data, frame_->linesize, 0, frame_->height, planes, strides) <=
             0)
             return;
-        if (!whole) {
-            for (int32_t y = 0; y < keep_.height; ++y) {
-                const uint32_t* from =
-                    scratch_.data() + static_cast<size_t>(keep_.y + y) * target_.width + keep_.x;
-                std::memcpy(picture.pixels.data() + static_cast<size_t>(y) * keep_.width, from,
-                            static_cast<size_t>(keep_.width) * 4);
-            }
+        for (int32_t y = 0; y < keep_.height; ++y) {
+            const uint32_t* from =
+                scratch_.data() + static_cast<size_t>(keep_.y + y) * strideWords + keep_.x;
+            std::memcpy(picture.pixels.data() + static_cast<size_t>(y) * keep_.width, from,
+                        static_cast<size_t>(keep_.width) * 4);
         }
         for (uint32_t& p : picture.pixels) p |= 0xFF000000u;
     }

@@ -77,7 +77,9 @@ int32_t SoundBuffer::read(int16_t* out, int32_t frames) {
         if (next == frameCount_) next = looping_ ? 0 : frame;
         for (int32_t c = 0; c < 2; ++c) {
             int32_t s = sampleAt(frame, c);
-            if (fraction != 0) s += ((sampleAt(next, c) - s) * fraction) >> 16;
+            // In 64 bits: a step across the whole range times a fraction overflows 32.
+            if (fraction != 0)
+                s += static_cast<int32_t>((int64_t{sampleAt(next, c)} - s) * fraction >> 16);
             out[2 * i + c] = static_cast<int16_t>(s);
         }
         position_ += step_;
