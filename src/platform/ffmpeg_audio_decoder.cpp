@@ -228,24 +228,16 @@ class FfmpegAudioDecoder final : public AudioFileDecoder {
     std::string error_;
 };
 
-std::unique_ptr<AudioFileDecoder> openDecoder(const std::string& path,
-                                              std::shared_ptr<const std::vector<uint8_t>> memory,
-                                              std::string& error) {
-    auto decoder = std::make_unique<FfmpegAudioDecoder>(std::move(memory));
-    if (!decoder->open(path, error)) return nullptr;
-    return decoder;
-}
-
 }  // namespace
 
 std::unique_ptr<AudioFileDecoder> openAudioFile(const std::string& hostPath, std::string& error) {
-    return openDecoder(hostPath, nullptr, error);
+    return openFfmpegDecoder<AudioFileDecoder, FfmpegAudioDecoder>(hostPath, nullptr, error);
 }
 
 std::unique_ptr<AudioFileDecoder> openAudioMemory(std::shared_ptr<const std::vector<uint8_t>> bytes,
                                                   std::string& error) {
     if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>();
-    return openDecoder("", std::move(bytes), error);
+    return openFfmpegDecoder<AudioFileDecoder, FfmpegAudioDecoder>("", std::move(bytes), error);
 }
 
 }  // namespace rs::platform

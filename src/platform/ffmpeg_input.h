@@ -54,4 +54,15 @@ class FfmpegInput {
     AVFormatContext* format_ = nullptr;
 };
 
+// Makes a decoder of type `Decoder` over a file (`path`) or, with `memory`, over bytes in memory,
+// and opens it: null, with the reason in `error`, when it does not open.
+template <class Door, class Decoder>
+std::unique_ptr<Door> openFfmpegDecoder(const std::string& path,
+                                        std::shared_ptr<const std::vector<uint8_t>> memory,
+                                        std::string& error) {
+    auto decoder = std::make_unique<Decoder>(std::move(memory));
+    if (!decoder->open(path, error)) return nullptr;
+    return decoder;
+}
+
 }  // namespace rs::platform

@@ -196,24 +196,16 @@ class FfmpegVideoDecoder final : public VideoDecoder {
     std::string error_;
 };
 
-std::unique_ptr<VideoDecoder> openDecoder(const std::string& path,
-                                          std::shared_ptr<const std::vector<uint8_t>> memory,
-                                          std::string& error) {
-    auto decoder = std::make_unique<FfmpegVideoDecoder>(std::move(memory));
-    if (!decoder->open(path, error)) return nullptr;
-    return decoder;
-}
-
 }  // namespace
 
 std::unique_ptr<VideoDecoder> openVideoFile(const std::string& hostPath, std::string& error) {
-    return openDecoder(hostPath, nullptr, error);
+    return openFfmpegDecoder<VideoDecoder, FfmpegVideoDecoder>(hostPath, nullptr, error);
 }
 
 std::unique_ptr<VideoDecoder> openVideoMemory(std::shared_ptr<const std::vector<uint8_t>> bytes,
                                               std::string& error) {
     if (!bytes) bytes = std::make_shared<const std::vector<uint8_t>>();
-    return openDecoder("", std::move(bytes), error);
+    return openFfmpegDecoder<VideoDecoder, FfmpegVideoDecoder>("", std::move(bytes), error);
 }
 
 }  // namespace rs::platform
