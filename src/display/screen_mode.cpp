@@ -205,14 +205,14 @@ void startBackEnd(Engine& e) {
 namespace {
 
 // A client area of at least `least` and the dialog's size, centred on the usable desktop.
-PixelRect dialogClientRect(Engine& e, const platform::Dialog& dialog,
+PixelRect dialogClientRect(platform::Window& window, const platform::Dialog& dialog,
                            platform::SizeInPixels least = {}) {
-    PixelRect usable = e.host.window().usableArea();
+    PixelRect usable = window.usableArea();
     platform::SizeInPixels size =
         platform::dialogPixelSize(dialog, platform::interfaceScale(usable));
     size.width = std::max(size.width, least.width);
     size.height = std::max(size.height, least.height);
-    platform::FrameExtents f = e.host.window().frameExtents();
+    platform::FrameExtents f = window.frameExtents();
     int32_t x = usable.x + std::max(0, (usable.width - size.width - f.left - f.right) / 2);
     int32_t y = usable.y + std::max(0, (usable.height - size.height - f.top - f.bottom) / 2);
     return {x + f.left, y + f.top, size.width, size.height};
@@ -222,13 +222,17 @@ PixelRect dialogClientRect(Engine& e, const platform::Dialog& dialog,
 
 void placeWindowForDialog(Engine& e, const platform::Dialog& dialog) {
     if (modeOf(e).fullScreenState == 1) return;
-    e.host.window().placeClient(dialogClientRect(e, dialog));
+    placeWindowForDialog(e.host.window(), dialog);
+}
+
+void placeWindowForDialog(platform::Window& window, const platform::Dialog& dialog) {
+    window.placeClient(dialogClientRect(window, dialog));
 }
 
 bool makeRoomForDialog(Engine& e, const platform::Dialog& dialog) {
     if (modeOf(e).fullScreenState == 1) return false;
     platform::SizeInPixels have = e.host.window().clientSize();
-    PixelRect need = dialogClientRect(e, dialog, have);
+    PixelRect need = dialogClientRect(e.host.window(), dialog, have);
     if (have.width >= need.width && have.height >= need.height) return false;
     e.host.window().placeClient(need);
     return true;

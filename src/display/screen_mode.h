@@ -17,7 +17,8 @@ struct AppState;
 }
 namespace rs::platform {
 struct Dialog;
-}
+class Window;
+}  // namespace rs::platform
 
 namespace rs::display {
 
@@ -85,6 +86,8 @@ constexpr bool belowDirectX9c(uint32_t version, uint32_t revision) {
 // The window's client area for a dialog: the dialog's size at the interface scale, centred on
 // the usable desktop. Full screen stays as it is (the dialog is drawn over the picture).
 void placeWindowForDialog(Engine& e, const platform::Dialog& dialog);
+// The same for a window without a game yet (the launcher).
+void placeWindowForDialog(platform::Window& window, const platform::Dialog& dialog);
 // Makes the client area at least as large as the dialog while it is up (window mode); true when
 // the window was changed, PlaceWindow then puts it back.
 bool makeRoomForDialog(Engine& e, const platform::Dialog& dialog);

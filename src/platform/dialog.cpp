@@ -74,6 +74,14 @@ std::optional<int32_t> selectItem(Dialog& dialog, DialogProcedure& procedure, in
     return procedure.onCommand(dialog, listId, DialogNotice::SelectionChanged);
 }
 
+std::optional<int32_t> doubleClickItem(Dialog& dialog, DialogProcedure& procedure, int32_t listId,
+                                       int32_t item) {
+    if (auto result = selectItem(dialog, procedure, listId, item)) return result;
+    const DialogControl* c = dialog.find(listId);
+    if (!usable(c) || c->kind != ControlKind::ListBox || c->selected != item) return std::nullopt;
+    return procedure.onCommand(dialog, listId, DialogNotice::DoubleClicked);
+}
+
 std::optional<int32_t> pressReturn(Dialog& dialog, DialogProcedure& procedure) {
     for (const DialogControl& c : dialog.controls) {
         if (c.kind == ControlKind::DefaultButton && c.visible && c.enabled)
@@ -82,6 +90,8 @@ std::optional<int32_t> pressReturn(Dialog& dialog, DialogProcedure& procedure) {
     return std::nullopt;
 }
 
+std::string Dialog::shown(const std::string& text) const { return utf8 ? text : cp932ToUtf8(text); }
+
 std::optional<int32_t> pressEscape(Dialog& dialog, DialogProcedure& procedure) {
     return procedure.onCommand(dialog, kDialogCancel, DialogNotice::Clicked);
 }
@@ -89,7 +99,7 @@ std::optional<int32_t> pressEscape(Dialog& dialog, DialogProcedure& procedure) {
 std::string dialogConsoleLine(const Dialog& dialog, int32_t result) {
     const DialogControl* button = dialog.find(result);
     std::string label = button ? button->text : std::to_string(result);
-    return '[' + cp932ToUtf8(dialog.caption) + "] " + cp932ToUtf8(label);
+    return '[' + dialog.shown(dialog.caption) + "] " + dialog.shown(label);
 }
 
 int32_t interfaceScale(const PixelRect& usableDesktop) {

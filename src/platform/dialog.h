@@ -24,6 +24,7 @@ enum class ControlKind : int32_t {
     Text,         // static text; with a picture, the picture shows the text (a font preview)
     Picture,      // a picture, at its own size
     ListBox,      // a list of texts with one selected (or none)
+    Edit,         // a one-line text field the player types into; its text is what was typed
 };
 
 // A place in dialog units: a dialog unit is kDialogUnitPixels pixels at interface scale 1.
@@ -59,12 +60,17 @@ struct Dialog {
     std::vector<DialogControl> controls;
     // The button a dialog nobody can see answers with (a run without a window, the test hook).
     int32_t unattendedAnswer = 1;
+    // The texts are UTF-8 instead of code page 932: a dialog of the engine's own that shows host
+    // paths, which code page 932 cannot always hold.
+    bool utf8 = false;
 
     DialogControl* find(int32_t id);
     const DialogControl* find(int32_t id) const;
     // The text of a control, empty when there is none of that id.
     std::string textOf(int32_t id) const;
     bool checked(int32_t id) const;
+    // A text of this dialog as the host shows it (UTF-8).
+    std::string shown(const std::string& text) const;
 };
 
 // Windows' button ids: OK (Return) and Cancel (Escape, the close box).
@@ -73,8 +79,9 @@ constexpr int32_t kDialogCancel = 2;
 
 // What the player did to a control.
 enum class DialogNotice : int32_t {
-    Clicked,          // a button, radio button or check box (already toggled)
-    SelectionChanged  // a list box's selection moved (already moved)
+    Clicked,           // a button, radio button or check box (already toggled)
+    SelectionChanged,  // a list box's selection moved (already moved)
+    DoubleClicked      // an item of a list box was double-clicked (and is the selected one)
 };
 
 // The engine's side of a dialog: called for everything the player does. Returns the dialog's
@@ -92,6 +99,10 @@ std::optional<int32_t> clickControl(Dialog& dialog, DialogProcedure& procedure, 
 // A list box's selection moved to `item` (kept inside the list), then the procedure hears of it.
 std::optional<int32_t> selectItem(Dialog& dialog, DialogProcedure& procedure, int32_t listId,
                                   int32_t item);
+// A double click on an item of a list box: it becomes the selected one, then the procedure hears
+// of the double click.
+std::optional<int32_t> doubleClickItem(Dialog& dialog, DialogProcedure& procedure, int32_t listId,
+                                       int32_t item);
 // Return: the default push button, when it is there and enabled.
 std::optional<int32_t> pressReturn(Dialog& dialog, DialogProcedure& procedure);
 // Escape and the close box: the command Cancel (id 2), whether or not a button has that id, as a

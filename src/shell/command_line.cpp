@@ -35,7 +35,9 @@ std::optional<long long> wholeNumber(const std::string& v, long long low, long l
 
 const char* usageText() {
     return "Usage: runestage [options] [GAME_DIR]\n"
-           "Runs the game in GAME_DIR (default: the current folder).\n"
+           "Runs the game in GAME_DIR (default: the current folder). Without GAME_DIR and\n"
+           "without a game in the current folder, the window shows a launcher: the games\n"
+           "played before and a field for a game folder.\n"
            "\n"
            "Options of the original engine (one token each):\n"
            "  -path<folder>      also look for game data in <folder>\n"
@@ -104,7 +106,6 @@ const char* usageText() {
 
 LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptions base) {
     LaunchOptions o = std::move(base);
-    bool folderGiven = false;
     int32_t modeGiven = -1;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -242,11 +243,11 @@ LaunchOptions parseCommandLine(const std::vector<std::string>& args, LaunchOptio
             o.warnings.push_back("ignoring the unknown option '" + a + "'" + hint);
         } else {
             // A later folder replaces an earlier one, as in the original.
-            if (folderGiven)
+            if (o.folderGiven)
                 o.warnings.push_back("the game folder '" + a + "' replaces '" +
                                      o.app.programFolder + "' given before it");
             o.app.programFolder = a;
-            folderGiven = true;
+            o.folderGiven = true;
         }
     }
     if (o.screenshotAtMs >= 0 && o.screenshotPath.empty()) {

@@ -25,7 +25,8 @@ struct LaunchOptions {
     bool vsync = false;
     std::string audioCapturePath;  // empty: no capture
     std::string checkFolder;       // --check: the folder to look at instead of playing; empty: none
-    bool stats = false;            // --stats: memory and value-pool use on standard error
+    bool folderGiven = false;  // a game folder was named (else the current folder, or the launcher)
+    bool stats = false;        // --stats: memory and value-pool use on standard error
     bool showVersion = false;
     bool showHelp = false;
     std::vector<std::string> errors;    // what could not be understood, one line each

@@ -254,4 +254,18 @@ CheckReport checkGameFolder(const CheckInputs& in) {
     return out;
 }
 
+std::string gameFolderProblem(const std::string& folder, const std::string& dataFolderPrefix) {
+    if (!isDirectory(folder)) return shown(folder) + " is not a folder";
+    platform::PathResolver paths;
+    data::ResourceContext ctx;
+    ctx.programFolder = folder;
+    ctx.dataFolder = dataFolderPrefix;
+    ctx.paths = &paths;
+    std::string name = "obj\\" + std::string(runtime::kFirstScriptName) + ".o";
+    if (data::ResourceExists(ctx, name)) return "";
+    return "no game in " + shown(folder) + ": its first script obj/" +
+           platform::cp932ToUtf8(runtime::kFirstScriptName) +
+           ".o is missing (runestage --check FOLDER tells more)";
+}
+
 }  // namespace rs::shell

@@ -30,4 +30,8 @@ struct CheckReport {
 
 CheckReport checkGameFolder(const CheckInputs& in);
 
+// Whether a game can start from `folder` (the -path folder `dataFolderPrefix` searched too): empty
+// when its first script is there, else the reason in plain words (UTF-8).
+std::string gameFolderProblem(const std::string& folder, const std::string& dataFolderPrefix);
+
 }  // namespace rs::shell

@@ -1,5 +1,8 @@
 // runestage: plays a game folder.
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <atomic>
 #include <climits>
@@ -26,6 +29,8 @@
 #include "shell/engine.h"
 #include "shell/game_check.h"
 #include "shell/input_log.h"
+#include "shell/launcher.h"
+#include "shell/recent_games.h"
 #include "shell/screenshot.h"
 #include "shell/settings_file.h"
 #include "shell/startup.h"
@@ -136,6 +141,33 @@ int checkFolder(const rs::shell::LaunchOptions& options) {
     std::fputs(report.text.c_str(), stdout);
     return report.canStart ? 0 : 1;
 }
+// The game folder becomes the program folder and the current folder. A file stands for the folder
+// it is in (a file of the game dropped on the desktop entry).
+bool enterGameFolder(rs::shell::LaunchOptions& options) {
+    char resolved[PATH_MAX];
+    if (!realpath(options.app.programFolder.c_str(), resolved)) {
+        std::fprintf(stderr, "runestage: cannot open the game folder '%s'\n",
+                     options.app.programFolder.c_str());
+        return false;
+    }
+    std::string folder = resolved;
+    struct stat st;
+    if (::stat(resolved, &st) == 0 && S_ISREG(st.st_mode))
+        folder = folder.substr(0, std::max<size_t>(folder.rfind('/'), 1));
+    options.app.programFolder = folder;
+    if (chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", folder.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The launcher's list of the folders played before.
+std::string recentGamesFile() {
+    std::string root = rs::data::userDataRootFromEnvironment();
+    return root.empty() ? "" : rs::shell::recentGamesPath(root);
+}
+
 // Replayed and recorded input, made ready before any window opens.
 struct InputFiles {
     std::vector<rs::shell::TimedInput> replay;
@@ -186,9 +218,10 @@ int play(rs::platform::Host& host, const rs::shell::LaunchOptions& options, Inpu
     return status;
 }
 
-// The run over the host it asks for: the headless one, or a window.
+// The run over the host it asks for: the headless one, or a window; in the window the launcher
+// first when `launch` (no game folder yet).
 int run(rs::shell::LaunchOptions& options, rs::platform::SingleInstance* instance,
-        InputFiles& input) {
+        InputFiles& input, bool launch) {
     std::unique_ptr<rs::platform::Clock> clock;
     if (options.virtualClock) {
         clock = std::make_unique<rs::platform::VirtualClock>();
@@ -220,6 +253,25 @@ int run(rs::shell::LaunchOptions& options, rs::platform::SingleInstance* instanc
                      error.c_str());
         return 1;
     }
+    std::string prefix = options.app.dataFolderPrefix;
+    auto gameTest = [&prefix](const std::string& folder) {
+        return rs::shell::gameFolderProblem(folder, prefix);
+    };
+    if (launch) {
+        auto chosen =
+            rs::shell::runLauncher(host->window(), host->dialogs(), recentGamesFile(), gameTest);
+        if (!chosen) {
+            std::fputs("runestage: no game chosen (runestage GAME_DIR plays a game folder)\n",
+                       stderr);
+            return 0;
+        }
+        options.app.programFolder = *chosen;
+        if (!enterGameFolder(options)) return 1;
+    }
+    // A game played in a window is offered by the launcher next time.
+    std::string recent = recentGamesFile();
+    if (!recent.empty() && gameTest(options.app.programFolder).empty())
+        rs::shell::rememberRecentGame(recent, options.app.programFolder);
     return play(*host, options, input);
 }
 
@@ -259,18 +311,11 @@ int main(int argc, char** argv) {
         if (getcwd(here, sizeof here)) *path = std::string(here) + "/" + *path;
     }
     if (!options.checkFolder.empty()) return checkFolder(options);
-    // The game folder becomes the program folder and the current folder.
-    char resolved[PATH_MAX];
-    if (!realpath(options.app.programFolder.c_str(), resolved)) {
-        std::fprintf(stderr, "runestage: cannot open the game folder '%s'\n",
-                     options.app.programFolder.c_str());
-        return 1;
-    }
-    options.app.programFolder = resolved;
-    if (chdir(resolved) != 0) {
-        std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", resolved);
-        return 1;
-    }
+    // Started without a game folder (from the desktop's menu) and without a game here, a window
+    // run shows the launcher; else the game folder is entered now.
+    bool launch = !options.headless && !options.folderGiven &&
+                  !rs::shell::gameFolderProblem(".", options.app.dataFolderPrefix).empty();
+    if (!launch && !enterGameFolder(options)) return 1;
     // A replay file that cannot be read, or a recording that cannot be made, stops the start.
     InputFiles input;
     std::string inputError;
@@ -294,7 +339,7 @@ int main(int argc, char** argv) {
     Watchdog watchdog;
     if (options.timeoutSeconds > 0) watchdog.start(options.timeoutSeconds);
     rs::platform::installStopSignalHandlers();
-    int status = run(options, instance.get(), input);
+    int status = run(options, instance.get(), input, launch);
     watchdog.finish();
     return watchdog.fired() ? 3 : status;
 }

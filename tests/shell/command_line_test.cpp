@@ -13,6 +13,12 @@ TEST(CommandLine, OriginalOptionsAreSingleTokens) {
     EXPECT_EQ(o.app.variablePoolSize, 65536);
     EXPECT_EQ(o.app.singleInstanceChecks, 0);
     EXPECT_EQ(o.app.programFolder, "games/one");
+    EXPECT_TRUE(o.folderGiven);
+    // Without a folder the current one is meant (or, in a window without a game there, the
+    // launcher asks).
+    LaunchOptions none = parseCommandLine({"-w", "--settings"});
+    EXPECT_FALSE(none.folderGiven);
+    EXPECT_EQ(none.app.programFolder, ".");
     // The ignored token is kept as before, but named.
     ASSERT_EQ(o.warnings.size(), 1u);
     EXPECT_NE(o.warnings[0].find("'-x'"), std::string::npos);

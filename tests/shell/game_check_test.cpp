@@ -71,6 +71,23 @@ TEST(GameCheck, AnEmptyOrMissingFolderCannotStart) {
     EXPECT_TRUE(has(r, "does not exist")) << r.text;
 }
 
+// The quick answer the launcher and the start-up use: can a game start from this folder?
+TEST(GameCheck, AFolderHoldsAGameWhenItsFirstScriptIsFound) {
+    TempDir loose, archived, empty, data;
+    loose.write(kScriptFile, "x");
+    writeArchive(archived, "obj", {{"雪花ノ記憶.o", bytesOf("x")}});
+    data.write(kScriptFile, "x");
+    EXPECT_EQ(shell::gameFolderProblem(loose.path(), ""), "");
+    EXPECT_EQ(shell::gameFolderProblem(archived.path(), ""), "");
+    // The -path folder is searched too.
+    EXPECT_EQ(shell::gameFolderProblem(empty.path(), data.path()), "");
+    std::string problem = shell::gameFolderProblem(empty.path(), "");
+    EXPECT_NE(problem.find("no game in " + empty.path()), std::string::npos) << problem;
+    EXPECT_NE(problem.find(u8(u8"obj/雪花ノ記憶.o is missing")), std::string::npos) << problem;
+    problem = shell::gameFolderProblem(loose.path() + "/" + kScriptFile, "");
+    EXPECT_NE(problem.find("is not a folder"), std::string::npos) << problem;
+}
+
 TEST(GameCheck, ABrokenArchiveIsNamedWithWhatIsWrong) {
     TempDir game, user;
     game.write(kScriptFile, "x");

@@ -8,6 +8,9 @@
 #include "display/scene_support.h"
 #include "display/screen_mode.h"
 #include "platform/sdl/sdl_dialogs.h"
+#include "shell/game_check.h"
+#include "shell/launcher.h"
+#include "shell/recent_games.h"
 #include "shell/settings_dialog.h"
 #include "text/font_dialog.h"
 #include "text/font_state.h"
@@ -63,6 +66,19 @@ class DialogGame : public WindowGame {
         clickAt(host().sdlDialogs().controlRect(d, id));
     }
     int64_t frames() { return host().sdlDialogs().framesDrawn(); }
+    // Text typed into the window (UTF-8), as the input method hands it over.
+    void typeText(const std::string& text) {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = window().id();
+        std::snprintf(e.text.text, sizeof e.text.text, "%s", text.c_str());
+        SDL_PushEvent(&e);
+    }
+    // A key pressed and let go.
+    void tapKey(SDL_Keycode key) {
+        pushKey(true, SDL_GetScancodeFromKey(key), key);
+        pushKey(false, SDL_GetScancodeFromKey(key), key);
+    }
 
   private:
     std::map<int64_t, std::function<void()>> steps_;
@@ -175,6 +191,55 @@ TEST(SdlDialogs, AMessageBoxInTheWindowAnswersWithTheButtonClicked) {
     int64_t f = g.frames();
     g.at(f + 5, [&] { g.sendKey(SDLK_RETURN, 0); });
     EXPECT_EQ(e.host.messageBoxes().show(box), platform::kBoxYes);
+}
+
+namespace launcher = shell::launcher_ids;
+
+shell::GameFolderTest gameTest() {
+    return [](const std::string& folder) { return shell::gameFolderProblem(folder, ""); };
+}
+
+TEST(SdlDialogs, TheLauncherPlaysAFolderTypedIntoItsField) {
+    DialogGame g;
+    TempDir games, data;
+    games.write("mine/obj/" + u8(u8"雪花ノ記憶.o"), "x");
+    std::string folder = games.path() + "/mine";
+    // Nothing played before: the field has the keyboard at once. A mistyped letter is taken
+    // back with Backspace, then Return plays.
+    g.at(5, [&] { g.typeText(folder.substr(0, 10)); });
+    g.at(6, [&] { g.typeText(folder.substr(10) + "x"); });
+    g.at(8, [&] { g.tapKey(SDLK_BACKSPACE); });
+    g.at(16, [&] { g.tapKey(SDLK_RETURN); });
+    std::string recent = shell::recentGamesPath(data.path());
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), folder);
+
+    // A folder without a game keeps the launcher up with the reason; Escape then quits.
+    int64_t f = g.frames();
+    g.at(f + 5, [&] { g.typeText(games.path()); });
+    g.at(f + 10, [&] { g.tapKey(SDLK_RETURN); });
+    g.at(f + 30, [&] { g.sendKey(SDLK_ESCAPE, 0); });
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), std::nullopt);
+}
+
+TEST(SdlDialogs, TheLauncherPlaysAGameOfItsListOnADoubleClick) {
+    DialogGame g;
+    TempDir games, data;
+    games.write("one/obj/" + u8(u8"雪花ノ記憶.o"), "x");
+    games.write("two/obj/" + u8(u8"雪花ノ記憶.o"), "x");
+    std::string recent = shell::recentGamesPath(data.path());
+    ASSERT_TRUE(shell::rememberRecentGame(recent, games.path() + "/two"));
+    ASSERT_TRUE(shell::rememberRecentGame(recent, games.path() + "/one"));
+    g.at(5, [&] {
+        PixelRect second = g.host().sdlDialogs().listItemRect(launcher::kRecent, 1);
+        g.clickAt(second);
+        g.clickAt(second);
+    });
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()),
+              games.path() + "/two");
+    // Return plays the game played last.
+    g.at(g.frames() + 5, [&] { g.tapKey(SDLK_RETURN); });
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()),
+              games.path() + "/one");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -118,6 +119,41 @@ TEST(WindowProgram, BoxesInAWindowRunReachStandardError) {
     EXPECT_EQ(r.status, 0) << r.err;
     // The first start of the game asks for its settings (answered by the test hook), then the box.
     EXPECT_EQ(r.err, u8(u8"[ゲーム設定] ゲーム開始\n[情報] こんにちは\n"));
+}
+
+// Started from the desktop's menu: no game folder and no game in the current folder.
+TEST(WindowProgram, WithoutAGameTheLauncherOffersTheGamesPlayedBefore) {
+    TempDir game, elsewhere;
+    writeGame(game, " cmd end\n");
+    UserFolders user;
+    char here[4096];
+    ASSERT_TRUE(getcwd(here, sizeof here));
+    ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+    // Nothing played yet: the launcher (answered by the test hook) has nothing to play.
+    ProgramRun none = runestage("--virtual-clock --no-settings --timeout 60", &user);
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.err,
+              "[RuneStage] Quit\nrunestage: no game chosen (runestage GAME_DIR plays a game "
+              "folder)\n");
+    // A game played in a window is listed; the launcher then plays it again.
+    ProgramRun first =
+        runestage("--virtual-clock --no-settings --timeout 60 '" + game.path() + "'", &user);
+    EXPECT_EQ(first.status, 0) << first.err;
+    ProgramRun again = runestage("--virtual-clock --no-settings --timeout 60", &user);
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.err, "[RuneStage] Play\n");
+    // Headless runs and named folders never show it: the missing game is reported as before.
+    ProgramRun headless = runestage("--headless --virtual-clock --no-settings --timeout 60", &user);
+    EXPECT_NE(headless.status, 0);
+    EXPECT_EQ(headless.err.find("[RuneStage]"), std::string::npos) << headless.err;
+    ASSERT_EQ(chdir(here), 0);
+    char real[4096];
+    ASSERT_TRUE(realpath(game.path().c_str(), real));
+    std::ifstream list(user.data() + "/runestage/recent-games");
+    std::string line, rest;
+    std::getline(list, line);
+    EXPECT_EQ(line, real);
+    EXPECT_FALSE(std::getline(list, rest));
 }
 
 TEST(WindowProgram, StartsWithoutAWindowEndWithOneClearLine) {

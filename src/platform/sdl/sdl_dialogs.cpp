@@ -91,10 +91,10 @@ class DialogModal final : public SdlDialogs::Modal {
           name_("###dialog" + std::to_string(serial)) {}
 
     std::vector<std::string> texts() const override {
-        std::vector<std::string> out{cp932ToUtf8(dialog_.caption)};
+        std::vector<std::string> out{dialog_.shown(dialog_.caption)};
         for (const DialogControl& c : dialog_.controls) {
-            out.push_back(cp932ToUtf8(c.text));
-            for (const std::string& item : c.items) out.push_back(cp932ToUtf8(item));
+            out.push_back(dialog_.shown(c.text));
+            for (const std::string& item : c.items) out.push_back(dialog_.shown(item));
         }
         return out;
     }
@@ -148,12 +148,20 @@ class DialogModal final : public SdlDialogs::Modal {
     std::optional<int32_t> result_;
     std::map<std::string, std::string> utf8_;
     int32_t scrollTo_ = -2;  // -2: the first frame scrolls every list to its selection
+    // The text fields' buffers (UTF-8) and the control text each was last filled from.
+    struct EditBuffer {
+        std::vector<char> bytes;
+        std::string from;
+    };
+    std::map<int32_t, EditBuffer> edits_;
+    bool firstFrame_ = true;
 
-    const char* utf8(const std::string& cp932) {
-        auto it = utf8_.find(cp932);
-        if (it == utf8_.end()) it = utf8_.emplace(cp932, cp932ToUtf8(cp932)).first;
+    const char* utf8(const std::string& text) {
+        auto it = utf8_.find(text);
+        if (it == utf8_.end()) it = utf8_.emplace(text, dialog_.shown(text)).first;
         return it->second.c_str();
     }
+    void drawEdit(DialogControl& c, ImVec2 extent);
 };
 
 class BoxModal final : public SdlDialogs::Modal {
@@ -230,6 +238,7 @@ void DialogModal::draw(SdlDialogs& owner, bool active) {
     ImVec2 windowPos = ImGui::GetWindowPos();
     std::optional<int32_t> clicked;
     std::optional<std::pair<int32_t, int32_t>> picked;
+    bool doubleClicked = false;
     for (size_t i = 0; i < dialog_.controls.size(); ++i) {
         DialogControl& c = dialog_.controls[i];
         if (!c.visible) continue;
@@ -294,8 +303,11 @@ void DialogModal::draw(SdlDialogs& owner, bool active) {
                     for (size_t n = 0; n < c.items.size(); ++n) {
                         bool selected = static_cast<int32_t>(n) == c.selected;
                         ImGui::PushID(static_cast<int>(n));
-                        if (ImGui::Selectable(utf8(c.items[n]), selected))
+                        if (ImGui::Selectable(utf8(c.items[n]), selected,
+                                              ImGuiSelectableFlags_AllowDoubleClick)) {
                             picked = std::make_pair(c.id, static_cast<int32_t>(n));
+                            doubleClicked = ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left);
+                        }
                         ImVec2 lo = ImGui::GetItemRectMin(), hi = ImGui::GetItemRectMax();
                         itemRects[{c.id, static_cast<int32_t>(n)}] = {
                             static_cast<int32_t>(lo.x), static_cast<int32_t>(lo.y),
@@ -307,16 +319,44 @@ void DialogModal::draw(SdlDialogs& owner, bool active) {
                     ImGui::EndListBox();
                 }
                 break;
+            case ControlKind::Edit: drawEdit(c, extent); break;
         }
         ImGui::EndDisabled();
         ImGui::PopID();
     }
     scrollTo_ = -1;
+    firstFrame_ = false;
     ImGui::EndDisabled();
     ImGui::End();
     // The procedure runs after the frame's controls: it may change them.
     if (clicked) finish(clickControl(dialog_, procedure_, *clicked));
-    if (picked) finish(selectItem(dialog_, procedure_, picked->first, picked->second));
+    if (picked && doubleClicked) {
+        finish(doubleClickItem(dialog_, procedure_, picked->first, picked->second));
+    } else if (picked) {
+        finish(selectItem(dialog_, procedure_, picked->first, picked->second));
+    }
+}
+
+// Paths are the longest texts typed into a field.
+constexpr size_t kEditBytes = 4096;
+
+void DialogModal::drawEdit(DialogControl& c, ImVec2 extent) {
+    EditBuffer& buffer = edits_[c.id];
+    if (buffer.bytes.empty() || buffer.from != c.text) {
+        // New, or the procedure changed the text: the field shows it.
+        std::string shown = dialog_.shown(c.text);
+        buffer.bytes.assign(kEditBytes, '\0');
+        std::copy_n(shown.begin(), std::min(shown.size(), kEditBytes - 1), buffer.bytes.begin());
+        buffer.from = c.text;
+    }
+    // An empty field takes the keyboard when the dialog opens: the player can type at once.
+    if (firstFrame_ && buffer.bytes[0] == '\0') ImGui::SetKeyboardFocusHere();
+    ImGui::SetNextItemWidth(extent.x);
+    if (ImGui::InputText("##edit", buffer.bytes.data(), buffer.bytes.size())) {
+        std::string typed(buffer.bytes.data());
+        c.text = dialog_.utf8 ? typed : utf8ToCp932Lossy(typed);
+        buffer.from = c.text;
+    }
 }
 
 void BoxModal::draw(SdlDialogs&, bool active) {
@@ -372,6 +412,7 @@ SdlDialogs::~SdlDialogs() {
     ImGui::SetCurrentContext(context_);
     renderer_.reset();
     ImGui::DestroyContext(context_);
+    if (clipboard_) SDL_free(clipboard_);
 }
 
 void SdlDialogs::setFontFile(std::optional<FontFile> file) {
@@ -395,6 +436,40 @@ bool SdlDialogs::ensureContext() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // Text fields hear the editing keys by their scan codes.
+    const std::pair<ImGuiKey, SDL_Scancode> keys[] = {
+        {ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
+        {ImGuiKey_RightArrow, SDL_SCANCODE_RIGHT},
+        {ImGuiKey_UpArrow, SDL_SCANCODE_UP},
+        {ImGuiKey_DownArrow, SDL_SCANCODE_DOWN},
+        {ImGuiKey_PageUp, SDL_SCANCODE_PAGEUP},
+        {ImGuiKey_PageDown, SDL_SCANCODE_PAGEDOWN},
+        {ImGuiKey_Home, SDL_SCANCODE_HOME},
+        {ImGuiKey_End, SDL_SCANCODE_END},
+        {ImGuiKey_Insert, SDL_SCANCODE_INSERT},
+        {ImGuiKey_Delete, SDL_SCANCODE_DELETE},
+        {ImGuiKey_Backspace, SDL_SCANCODE_BACKSPACE},
+        {ImGuiKey_Space, SDL_SCANCODE_SPACE},
+        {ImGuiKey_Enter, SDL_SCANCODE_RETURN},
+        {ImGuiKey_Escape, SDL_SCANCODE_ESCAPE},
+        {ImGuiKey_KeyPadEnter, SDL_SCANCODE_KP_ENTER},
+        {ImGuiKey_A, SDL_SCANCODE_A},
+        {ImGuiKey_C, SDL_SCANCODE_C},
+        {ImGuiKey_V, SDL_SCANCODE_V},
+        {ImGuiKey_X, SDL_SCANCODE_X},
+        {ImGuiKey_Y, SDL_SCANCODE_Y},
+        {ImGuiKey_Z, SDL_SCANCODE_Z},
+    };
+    for (const auto& [key, code] : keys) io.KeyMap[key] = code;
+    // The desktop's clipboard: a path copied from the file manager can be pasted.
+    io.ClipboardUserData = this;
+    io.SetClipboardTextFn = [](void*, const char* text) { SDL_SetClipboardText(text); };
+    io.GetClipboardTextFn = [](void* self) -> const char* {
+        auto* dialogs = static_cast<SdlDialogs*>(self);
+        if (dialogs->clipboard_) SDL_free(dialogs->clipboard_);
+        dialogs->clipboard_ = SDL_GetClipboardText();
+        return dialogs->clipboard_;
+    };
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowRounding = 4.0f;
@@ -559,9 +634,21 @@ void SdlDialogs::handleEvent(const SDL_Event& event, Modal& top) {
             deferred_.push_back(event);
             return;
         case SDL_KEYDOWN:
-            if (event.key.windowID == id) top.onKey(event.key.keysym.sym);
+        case SDL_KEYUP:
+            if (event.key.windowID != id) return;
+            // Escape ends the dialog at once. While a text field has the keyboard the other keys
+            // edit it, and Return waits until what was typed before it is in the field.
+            if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+                top.onKey(SDLK_ESCAPE);
+            } else if (ImGui::GetIO().WantTextInput || !input_.empty()) {
+                input_.push_back(event);
+            } else if (event.type == SDL_KEYDOWN) {
+                top.onKey(event.key.keysym.sym);
+            }
             return;
         case SDL_TEXTINPUT:
+            if (event.text.windowID == id && ImGui::GetIO().WantTextInput) input_.push_back(event);
+            return;
         case SDL_TEXTEDITING: return;
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
@@ -590,11 +677,39 @@ void SdlDialogs::applyInput() {
         return;
     }
     double k = pixelsPerPoint();
-    // One button change a frame: a press and its release in the same frame would be lost.
+    // One button or key change a frame: a press and its release in the same frame would be lost.
     size_t used = 0;
     for (; used < input_.size(); ++used) {
         const SDL_Event& e = input_[used];
-        if (e.type == SDL_MOUSEMOTION) {
+        if (e.type == SDL_TEXTINPUT) {
+            io.AddInputCharactersUTF8(e.text.text);
+        } else if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+            SDL_Keycode sym = e.key.keysym.sym;
+            bool down = e.type == SDL_KEYDOWN;
+            if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) {
+                // The dialog's own key, heard once the frames before it took their input.
+                if (used > 0) break;
+                if (down && !stack_.empty()) stack_.back()->onKey(sym);
+                ++used;
+                break;
+            }
+            if (!io.WantTextInput && down) {
+                // No field has the keyboard: the key is the dialog's (arrows move a list).
+                if (used > 0) break;
+                if (!stack_.empty()) stack_.back()->onKey(sym);
+                ++used;
+                break;
+            }
+            SDL_Keymod mod = static_cast<SDL_Keymod>(e.key.keysym.mod);
+            io.KeyCtrl = (mod & KMOD_CTRL) != 0;
+            io.KeyShift = (mod & KMOD_SHIFT) != 0;
+            io.KeyAlt = (mod & KMOD_ALT) != 0;
+            int code = e.key.keysym.scancode;
+            if (code >= 0 && code < static_cast<int>(IM_ARRAYSIZE(io.KeysDown)))
+                io.KeysDown[code] = down;
+            ++used;
+            break;
+        } else if (e.type == SDL_MOUSEMOTION) {
             io.MousePos =
                 v2(static_cast<float>(e.motion.x * k), static_cast<float>(e.motion.y * k));
         } else if (e.type == SDL_MOUSEWHEEL) {

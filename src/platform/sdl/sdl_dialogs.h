@@ -101,12 +101,13 @@ class SdlDialogs final : public DialogPresenter {
     bool atlasBuilt_ = false;
 
     std::vector<Modal*> stack_;
-    std::vector<SDL_Event> input_;     // pointer events waiting for their frame
+    std::vector<SDL_Event> input_;     // pointer and typing events waiting for their frame
     std::vector<SDL_Event> deferred_;  // events handed back to the queue afterwards
     int64_t frames_ = 0;
     int64_t modalsShown_ = 0;
     uint64_t lastFrameTicks_ = 0;
     int32_t settleFrames_ = 0;
+    char* clipboard_ = nullptr;  // SDL's copy of the clipboard text last pasted
 };
 
 }  // namespace rs::platform::sdl
