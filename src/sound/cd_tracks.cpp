@@ -12,7 +12,8 @@ namespace rs::sound {
 
 namespace {
 
-constexpr std::array<const char*, 3> kNameForms = {"track", "Track", ""};
+// Rippers name tracks in these forms; names copied from a Windows disc may be in capitals.
+constexpr std::array<const char*, 4> kNameForms = {"track", "Track", "TRACK", ""};
 constexpr std::array<const char*, 5> kExtensions = {"ogg", "flac", "wav", "mp3", "opus"};
 
 // The track number and rank (name form, extension) of a file name; 0 when it names no track.
@@ -33,8 +34,15 @@ NameMatch matchTrackName(const std::string& name) {
         int32_t track = (d0 - '0') * 10 + (d1 - '0');
         if (track == 0) continue;
         std::string ext = name.substr(at + 3);
+        std::string lower = ext;
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         for (size_t e = 0; e < kExtensions.size(); ++e) {
             if (ext == kExtensions[e]) return {track, f, e};
+        }
+        // An extension in other letters ("OGG") ranks after every one in small letters.
+        for (size_t e = 0; e < kExtensions.size(); ++e) {
+            if (lower == kExtensions[e]) return {track, f, kExtensions.size() + e};
         }
     }
     return {};

@@ -38,10 +38,12 @@ TEST(CdAudio, TracksAreFoundInEveryNamingSchemeAndFolder) {
           "game/06.opus", "data/cd/track07.wav", "data/Track08.ogg",
           // lower ranks of tracks found above
           "game/track02.wav", "data/cd/track02.wav", "game/cd/track03.flac", "game/cd/Track02.ogg",
-          "game/cd/02.wav", "game/cd/track02.ogg", "game/cd/track03.ogg",
+          "game/cd/02.wav", "game/cd/track02.ogg", "game/cd/track03.ogg", "game/cd/track03.OGG",
+          // names copied from a Windows disc
+          "game/cd/track09.WAV", "game/cd/TRACK10.OGG",
           // not tracks
           "game/cd/track1.wav", "game/cd/track100.wav", "game/cd/track00.wav",
-          "game/cd/track09.WAV", "game/cd/track09.aiff", "game/cd/xtrack09.wav"}) {
+          "game/cd/track11.aiff", "game/cd/xtrack11.wav", "game/cd/tRaCk11.wav"}) {
         dir.write(name, "x");
     }
     std::map<int32_t, std::string> t = sound::findCdTracks({game, data}, "yukibana");
@@ -49,11 +51,12 @@ TEST(CdAudio, TracksAreFoundInEveryNamingSchemeAndFolder) {
         {2, game + "/cd/track02.ogg"},  {3, game + "/cd/track03.ogg"},
         {4, game + "/yukibana/04.ogg"}, {5, game + "/track05.mp3"},
         {6, game + "/06.opus"},         {7, data + "/cd/track07.wav"},
-        {8, data + "/Track08.ogg"}};
+        {8, data + "/Track08.ogg"},     {9, game + "/cd/track09.WAV"},
+        {10, game + "/cd/TRACK10.OGG"}};
     EXPECT_EQ(t, expected);
     // The CD folder name may not lead out of the game folder; without places nothing is found.
-    dir.write("outside/track10.wav", "x");
-    EXPECT_EQ(sound::findCdTracks({game}, "../outside").count(10), 0u);
+    dir.write("outside/track12.wav", "x");
+    EXPECT_EQ(sound::findCdTracks({game}, "../outside").count(12), 0u);
     EXPECT_TRUE(sound::findCdTracks({"", dir.path() + "/none"}, "").empty());
 }
 
