@@ -77,6 +77,7 @@ bool fdColourPass(BitReader& r, Canvas& c) {
     uint32_t* px = c.px;
     int64_t p = 0;
     while (p < c.total) {
+        r.fill();
         uint64_t code = ReadNumber(r);
         if (r.failed() || code >= sizeof kFdSymbolOfCode) return false;
         unsigned s = kFdSymbolOfCode[code];
@@ -124,6 +125,7 @@ bool feColourPass(BitReader& r, Canvas& c) {
     const int64_t w = c.width;
     int64_t p = 0;
     while (p < c.total) {
+        r.fill();
         uint64_t v = ReadNumber(r);
         if (r.failed() || v >= sizeof order.symbols) return false;
         unsigned s = takeFeSymbol(order, static_cast<uint32_t>(v));
@@ -185,6 +187,7 @@ bool feColourPass(BitReader& r, Canvas& c) {
 bool alphaPass(BitReader& r, Canvas& c) {
     int64_t q = 0;
     while (q < c.total) {
+        r.fill();
         uint32_t a = ReadBits8(r);
         uint64_t n = ReadNumber(r);
         if (r.failed()) return false;
@@ -207,10 +210,11 @@ bool decode(bool fe, int32_t width, int32_t height, int32_t depth, std::span<con
     if (file.size() < static_cast<size_t>(kFdHeaderSize)) return false;
     BitReader r(file.data() + kFdHeaderSize, file.size() - kFdHeaderSize);
     Canvas c{out.data(), total, width};
-    bool ok = fe ? feColourPass(r, c) : fdColourPass(r, c);
+    bool ok = withLocal(
+        r, [&](BitReader& local) { return fe ? feColourPass(local, c) : fdColourPass(local, c); });
     // Carries of the colour sums may have reached the top byte; only the colour is kept.
     for (int64_t i = 0; i < total; ++i) c.px[i] &= 0x00FFFFFFu;
-    if (ok && depth == 32) ok = alphaPass(r, c);
+    if (ok && depth == 32) ok = withLocal(r, [&](BitReader& local) { return alphaPass(local, c); });
     return ok;
 }
 

@@ -85,9 +85,10 @@ inline uint8_t takeFeSymbol(FeOrder& order, uint32_t v) {
 }
 
 // The signed difference of a decoded number: 0, -1, +1, -2, +2, ... as a 32-bit two's
-// complement value.
+// complement value. (For odd v, ~(v >> 1) is -((v + 1) / 2); no branch on the sign, which is
+// unpredictable in a picture's differences.)
 inline uint32_t zigzagDifference(uint64_t v) {
-    return (v & 1) ? 0u - static_cast<uint32_t>((v + 1) >> 1) : static_cast<uint32_t>(v >> 1);
+    return static_cast<uint32_t>(v >> 1) ^ (0u - static_cast<uint32_t>(v & 1));
 }
 
 }  // namespace rs::graphics
