@@ -7,7 +7,7 @@
 // refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a
 // number longer than any image can need, sets `failed` and yields 0.
 //
-// The reader is a small value: a decoding loop works on a local copy of it (see `withLocal`) so
+// The reader is a small value: a decoding loop works on a local copy of it so
 // that its state stays in registers rather than in memory the pixel stores might reach.
 #pragma once
 
@@ -117,15 +117,6 @@ class BitReader {
     int64_t count_ = 0;  // not an int: stores of 32-bit pixels cannot alias it
     bool failed_ = false;
 };
-
-// Runs `loop(reader)` on a copy of `r` held in registers and hands the state back afterwards.
-template <class Loop>
-inline bool withLocal(BitReader& r, Loop loop) {
-    BitReader local = r;
-    bool ok = loop(local);
-    r = local;
-    return ok;
-}
 
 // The reader operations by the names the format uses.
 inline uint64_t ReadNumber(BitReader& r) { return r.number(); }
