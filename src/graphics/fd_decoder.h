@@ -33,10 +33,15 @@ std::optional<FdHeader> readFdHeader(std::span<const uint8_t> file);
 // prediction or run that refers outside the image, ends it as well; every pixel not decoded by
 // then is 0. The decoders never read or write outside `file` and the first width * height pixels
 // of `out`. The result is true when every pixel (and the alpha pass) was decoded.
+//
+// Both come in two builds from the same code: one for any x86-64 processor and one for those
+// with BMI2 and LZCNT, taken when the processor has them. `DecodeCode::Plain` forces the first
+// (the tests compare the two).
+enum class DecodeCode { Best, Plain };
 bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out);
+              std::span<uint32_t> out, DecodeCode code = DecodeCode::Best);
 bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out);
+              std::span<uint32_t> out, DecodeCode code = DecodeCode::Best);
 
 // The neighbour tables: (dx, dy) of each neighbour index.
 struct Neighbour {
