@@ -7,8 +7,8 @@
 // refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a
 // number longer than any image can need, sets `failed` and yields 0.
 //
-// The reader is a small value: a decoding loop works on a local copy of it so
-// that its state stays in registers rather than in memory the pixel stores might reach.
+// The reader is a small value: a decoding loop works on a local copy of it so that its state stays
+// in registers rather than in memory the pixel stores might reach.
 #pragma once
 
 #include <bit>
