@@ -62,14 +62,16 @@ const Sample& sample(bool photo) {
     return photo ? photoSample : artSample;
 }
 
-void decode(benchmark::State& state, bool fe, bool photo) {
+// `code`: the decoders' build for this processor, or the plain one for any x86-64 processor.
+void decode(benchmark::State& state, bool fe, bool photo,
+            graphics::DecodeCode code = graphics::DecodeCode::Best) {
     const Sample& s = sample(photo);
     const std::vector<uint8_t>& file = fe ? s.fe : s.fd;
     const int32_t depth = s.alpha ? 32 : 24;
     std::vector<uint32_t> out(static_cast<size_t>(kWidth) * kHeight + 16);
     for (auto _ : state) {
-        bool ok = fe ? graphics::DecodeFE(kWidth, kHeight, depth, file, out)
-                     : graphics::DecodeFD(kWidth, kHeight, depth, file, out);
+        bool ok = fe ? graphics::DecodeFE(kWidth, kHeight, depth, file, out, code)
+                     : graphics::DecodeFD(kWidth, kHeight, depth, file, out, code);
         benchmark::DoNotOptimize(ok);
         benchmark::DoNotOptimize(out.data());
     }
@@ -122,6 +124,10 @@ void encode(benchmark::State& state, bool fe) {
 
 BENCHMARK_CAPTURE(decode, fd_photo, false, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode, fe_photo, true, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decode, fd_photo_plain, false, true, graphics::DecodeCode::Plain)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(decode, fe_photo_plain, true, true, graphics::DecodeCode::Plain)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decodePng, libpng_photo, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode, fd_artwork_alpha, false, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(decode, fe_artwork_alpha, true, false)->Unit(benchmark::kMillisecond);

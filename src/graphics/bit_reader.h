@@ -6,6 +6,9 @@
 // The reader keeps up to 64 unread bits in an accumulator, left-aligned and followed by zeros, and
 // refills it eight bytes at a time while the data lasts. Reading past the end of the data, or a
 // number longer than any image can need, sets `failed` and yields 0.
+//
+// The reader is a small value: a decoding loop works on a local copy of it so that its state stays
+// in registers rather than in memory the pixel stores might reach.
 #pragma once
 
 #include <bit>
@@ -34,13 +37,20 @@ class BitReader {
         return v;
     }
 
+    // Tops the accumulator up to at least 56 bits while eight bytes of data remain (near the end
+    // the numbers refill as they need). Cheap enough to call before every symbol, after which the
+    // numbers of an ordinary symbol take the short path below without refilling.
+    void fill() {
+        if (end_ - p_ >= 8) refill();
+    }
+
     // The next number of the universal code. The bits held usually suffice; the accumulator is
     // refilled only when they do not, which keeps refills off the path of most numbers.
     uint64_t number() {
         // Bits past count_ are zero, so the run of ones never reaches past the bits held.
         int ones = std::countl_one(acc_);
         int length = ones + 1;
-        if (2 * length <= count_ && length < 32) {
+        if (2 * length < count_) {  // (a shift by 64 is left to the long path)
             uint64_t payload = (acc_ << length) >> (64 - length);
             acc_ <<= 2 * length;
             count_ -= 2 * length;
@@ -104,7 +114,7 @@ class BitReader {
     const uint8_t* p_;
     const uint8_t* end_;
     uint64_t acc_ = 0;
-    int count_ = 0;
+    int64_t count_ = 0;  // not an int: stores of 32-bit pixels cannot alias it
     bool failed_ = false;
 };
 

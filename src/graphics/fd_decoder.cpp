@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 #include "graphics/bit_reader.h"
 
 namespace rs::graphics {
@@ -71,12 +75,14 @@ bool shapedRun(Canvas& c, int64_t p, int64_t src, int64_t o, int64_t count) {
     return true;
 }
 
-bool fdColourPass(BitReader& r, Canvas& c) {
+[[gnu::always_inline]] inline bool fdColourPass(BitReader& reader, Canvas& c) {
+    BitReader r = reader;
     int64_t off[18];
     for (int k = 0; k < 18; ++k) off[k] = offsetOf(kFdNeighbours[k], c.width);
     uint32_t* px = c.px;
     int64_t p = 0;
     while (p < c.total) {
+        r.fill();
         uint64_t code = ReadNumber(r);
         if (r.failed() || code >= sizeof kFdSymbolOfCode) return false;
         unsigned s = kFdSymbolOfCode[code];
@@ -107,6 +113,7 @@ bool fdColourPass(BitReader& r, Canvas& c) {
             p += count;
         }
     }
+    reader = r;  // the state after a failure is never used
     return true;
 }
 
@@ -116,18 +123,66 @@ inline uint32_t gradientPixel(uint32_t t, uint32_t s, uint32_t x) {
            (((t & 0xFFFF00FFu) - (s & 0x00FF00FFu) + (x & 0xFFFF00FFu)) & 0x00FF00FFu);
 }
 
-bool feColourPass(BitReader& r, Canvas& c) {
+// The FE symbol order with two bytes before the first position, so that takeFeSymbol's moves
+// can be made without branches: the order changes at an unpredictable place every symbol.
+struct PaddedOrder {
+    uint8_t bytes[2 + sizeof(FeOrder::symbols)];
+
+    explicit PaddedOrder(const FeOrder& o) : bytes{} {
+        std::memcpy(bytes + 2, o.symbols, sizeof o.symbols);
+    }
+    // takeFeSymbol(v): the bytes at positions v - 2, v - 1 and v are rewritten, each with the
+    // value its case calls for (for v < 2 some of them are the padding, rewritten unchanged).
+    uint8_t take(uint32_t v) {
+        uint8_t* at = bytes + v;
+        uint32_t b0 = at[0], b1 = at[1], taken = at[2];
+        // Masks rather than conditions, which the compiler would turn back into branches.
+        uint32_t two = 0u - static_cast<uint32_t>(v >= 2);
+        uint32_t one = 0u - static_cast<uint32_t>(v == 1);
+        at[0] = static_cast<uint8_t>(b0 ^ ((b0 ^ taken) & two));
+        at[1] = static_cast<uint8_t>(b1 ^ ((b1 ^ b0) & two) ^ ((b1 ^ taken) & one));
+        at[2] = static_cast<uint8_t>(taken ^ ((taken ^ b1) & (one | two)));
+        return static_cast<uint8_t>(taken);
+    }
+};
+
+// The three FE predictions from a neighbour q plus differences share one form:
+// px[q] + ((px[p - k] - px[q - k]) & mask), with k = 0 and mask 0 for the neighbour alone, k = 1
+// for the left gradient and k = width for the upper one. Each symbol's q offset, k and mask.
+struct FePrediction {
+    int64_t q;
+    int64_t k;
+    uint32_t mask;
+};
+
+[[gnu::always_inline]] inline bool feColourPass(BitReader& reader, Canvas& c) {
+    BitReader r = reader;
     int64_t off[40];
     for (int k = 0; k < 40; ++k) off[k] = offsetOf(kFeNeighbours[k], c.width);
-    FeOrder order = initialFeOrder();
-    uint32_t* px = c.px;
     const int64_t w = c.width;
+    FePrediction predictions[120];
+    for (int k = 0; k < 40; ++k) {
+        predictions[k] = {off[k], 0, 0};
+        predictions[40 + k] = {off[k], 1, ~0u};
+        predictions[80 + k] = {off[k], w, ~0u};
+    }
+    PaddedOrder order(initialFeOrder());
+    uint32_t* px = c.px;
     int64_t p = 0;
     while (p < c.total) {
+        r.fill();
         uint64_t v = ReadNumber(r);
-        if (r.failed() || v >= sizeof order.symbols) return false;
-        unsigned s = takeFeSymbol(order, static_cast<uint32_t>(v));
-        if (s == 0) {
+        if (r.failed() || v >= sizeof(FeOrder::symbols)) return false;
+        unsigned s = order.take(static_cast<uint32_t>(v));
+        if (s >= 43) {
+            const FePrediction& f = predictions[s - 43];
+            int64_t q = p + f.q;
+            if (!c.inside(q) || !c.inside(q - f.k) || !c.inside(p - f.k)) return false;
+            uint32_t base = px[q] + ((px[p - f.k] - px[q - f.k]) & f.mask);
+            uint32_t d = readDifferences(r);
+            if (r.failed()) return false;
+            px[p++] = base + d;
+        } else if (s == 0) {
             uint32_t lit = ReadBits24(r);
             if (r.failed()) return false;
             px[p++] = lit;
@@ -144,7 +199,7 @@ bool feColourPass(BitReader& r, Canvas& c) {
             if (!c.insideRange(src, count)) return false;
             copyRun(px, p, src, count);
             p += count;
-        } else if (s < 43) {
+        } else {
             int64_t o = off[s - 3];
             int64_t src;
             if (!readSource(r, p, w, src)) return false;
@@ -158,33 +213,18 @@ bool feColourPass(BitReader& r, Canvas& c) {
                 px[q] = gradientPixel(px[q + o], px[from + o], px[from]);
             }
             p += count;
-        } else {
-            uint32_t base;
-            if (s < 83) {
-                int64_t q = p + off[s - 43];
-                if (!c.inside(q)) return false;
-                base = px[q];
-            } else if (s < 123) {
-                int64_t q = p + off[s - 83];
-                if (!c.inside(q) || !c.inside(q - 1) || !c.inside(p - 1)) return false;
-                base = px[p - 1] - px[q - 1] + px[q];
-            } else {
-                int64_t q = p + off[s - 123];
-                if (!c.inside(q) || !c.inside(q - w) || !c.inside(p - w)) return false;
-                base = px[p - w] - px[q - w] + px[q];
-            }
-            uint32_t d = readDifferences(r);
-            if (r.failed()) return false;
-            px[p++] = base + d;
         }
     }
+    reader = r;  // the state after a failure is never used
     return true;
 }
 
 // The alpha plane: (alpha byte, count - 1) runs from the first pixel on.
-bool alphaPass(BitReader& r, Canvas& c) {
+[[gnu::always_inline]] inline bool alphaPass(BitReader& reader, Canvas& c) {
+    BitReader r = reader;
     int64_t q = 0;
     while (q < c.total) {
+        r.fill();
         uint32_t a = ReadBits8(r);
         uint64_t n = ReadNumber(r);
         if (r.failed()) return false;
@@ -197,8 +237,9 @@ bool alphaPass(BitReader& r, Canvas& c) {
     return true;
 }
 
-bool decode(bool fe, int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-            std::span<uint32_t> out) {
+// The decoding, inlined whole into each build of it below.
+[[gnu::always_inline]] inline bool decode(bool fe, int32_t width, int32_t height, int32_t depth,
+                                          std::span<const uint8_t> file, std::span<uint32_t> out) {
     if (width < 0 || height < 0) return false;
     int64_t total = int64_t{width} * height;
     if (out.size() < static_cast<uint64_t>(total)) return false;
@@ -212,6 +253,45 @@ bool decode(bool fe, int32_t width, int32_t height, int32_t depth, std::span<con
     for (int64_t i = 0; i < total; ++i) c.px[i] &= 0x00FFFFFFu;
     if (ok && depth == 32) ok = alphaPass(r, c);
     return ok;
+}
+
+bool decodePlain(bool fe, int32_t width, int32_t height, int32_t depth,
+                 std::span<const uint8_t> file, std::span<uint32_t> out) {
+    return decode(fe, width, height, depth, file, out);
+}
+
+#if defined(__x86_64__)
+// The same decoding for processors with BMI2 and LZCNT, where the shifts by a variable count and
+// the count of a number's leading ones each take one instruction.
+__attribute__((target("bmi,bmi2,lzcnt"))) bool decodeBmi2(bool fe, int32_t width, int32_t height,
+                                                          int32_t depth,
+                                                          std::span<const uint8_t> file,
+                                                          std::span<uint32_t> out) {
+    return decode(fe, width, height, depth, file, out);
+}
+
+bool hasBmi2() {
+    static const bool yes = [] {
+        unsigned a, b, c, d;
+        if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+        bool bmi = (b >> 3) & 1;
+        bool bmi2 = (b >> 8) & 1;
+        if (!__get_cpuid(0x80000001u, &a, &b, &c, &d)) return false;
+        bool lzcnt = (c >> 5) & 1;
+        return bmi && bmi2 && lzcnt;
+    }();
+    return yes;
+}
+#endif
+
+bool decodeBest(bool fe, int32_t width, int32_t height, int32_t depth,
+                std::span<const uint8_t> file, std::span<uint32_t> out, DecodeCode code) {
+#if defined(__x86_64__)
+    if (code == DecodeCode::Best && hasBmi2())
+        return decodeBmi2(fe, width, height, depth, file, out);
+#endif
+    (void)code;
+    return decodePlain(fe, width, height, depth, file, out);
 }
 
 }  // namespace
@@ -242,13 +322,13 @@ FeOrder initialFeOrder() {
 }
 
 bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out) {
-    return decode(false, width, height, depth, file, out);
+              std::span<uint32_t> out, DecodeCode code) {
+    return decodeBest(false, width, height, depth, file, out, code);
 }
 
 bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out) {
-    return decode(true, width, height, depth, file, out);
+              std::span<uint32_t> out, DecodeCode code) {
+    return decodeBest(true, width, height, depth, file, out, code);
 }
 
 }  // namespace rs::graphics

@@ -33,10 +33,15 @@ std::optional<FdHeader> readFdHeader(std::span<const uint8_t> file);
 // prediction or run that refers outside the image, ends it as well; every pixel not decoded by
 // then is 0. The decoders never read or write outside `file` and the first width * height pixels
 // of `out`. The result is true when every pixel (and the alpha pass) was decoded.
+//
+// Both come in two builds from the same code: one for any x86-64 processor and one for those
+// with BMI2 and LZCNT, taken when the processor has them. `DecodeCode::Plain` forces the first
+// (the tests compare the two).
+enum class DecodeCode { Best, Plain };
 bool DecodeFD(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out);
+              std::span<uint32_t> out, DecodeCode code = DecodeCode::Best);
 bool DecodeFE(int32_t width, int32_t height, int32_t depth, std::span<const uint8_t> file,
-              std::span<uint32_t> out);
+              std::span<uint32_t> out, DecodeCode code = DecodeCode::Best);
 
 // The neighbour tables: (dx, dy) of each neighbour index.
 struct Neighbour {
@@ -85,9 +90,10 @@ inline uint8_t takeFeSymbol(FeOrder& order, uint32_t v) {
 }
 
 // The signed difference of a decoded number: 0, -1, +1, -2, +2, ... as a 32-bit two's
-// complement value.
+// complement value. (For odd v, ~(v >> 1) is -((v + 1) / 2); no branch on the sign, which is
+// unpredictable in a picture's differences.)
 inline uint32_t zigzagDifference(uint64_t v) {
-    return (v & 1) ? 0u - static_cast<uint32_t>((v + 1) >> 1) : static_cast<uint32_t>(v >> 1);
+    return static_cast<uint32_t>(v >> 1) ^ (0u - static_cast<uint32_t>(v & 1));
 }
 
 }  // namespace rs::graphics

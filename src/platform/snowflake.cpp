@@ -17,6 +17,19 @@ double distanceToSegment(double px, double py, const Segment& s) {
     return std::sqrt(ex * ex + ey * ey);
 }
 
+double distanceBelow(double px, double py, const std::vector<Segment>& segments, double limit) {
+    // A small margin keeps a segment whose rounded distance could still fall under the limit.
+    const double reach = limit + 1e-9 * (1 + std::abs(px) + std::abs(py));
+    double d = limit;
+    for (const Segment& s : segments) {
+        double outX = std::max({std::min(s.x0, s.x1) - px, px - std::max(s.x0, s.x1), 0.0});
+        double outY = std::max({std::min(s.y0, s.y1) - py, py - std::max(s.y0, s.y1), 0.0});
+        if (outX >= reach || outY >= reach) continue;
+        d = std::min(d, distanceToSegment(px, py, s));
+    }
+    return d;
+}
+
 std::vector<Segment> snowflake(double cx, double cy, double radius, double turn) {
     std::vector<Segment> out;
     for (int arm = 0; arm < 6; ++arm) {

@@ -45,9 +45,7 @@ Picture windowIconPicture(WindowIcon icon) {
                     double qy = std::max(std::abs(py - kSize / 2.0) - (kSize / 2.0 - 9), 0.0);
                     if (std::sqrt(qx * qx + qy * qy) > 8) continue;
                     tileCover += 1;
-                    double d = 1e9;
-                    for (const Segment& s : arms) d = std::min(d, distanceToSegment(px, py, s));
-                    if (d < 1.6) flakeCover += 1;
+                    if (distanceBelow(px, py, arms, 1.6) < 1.6) flakeCover += 1;
                 }
             }
             constexpr double kAll = kSamples * kSamples;

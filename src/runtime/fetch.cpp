@@ -227,17 +227,14 @@ Slot* getSlot(Engine& e, ScriptThread& t, bool follow) {
     return slot;
 }
 
-bool pushValue(Engine& e, ScriptThread& t, Value* v) {
+bool pushFailed(Engine& e, ScriptThread& t, Value* v) {
     if (!v) {
         allocationFailed(e, t);
         return false;
     }
-    if (!pushCell(t, v)) {
-        e.pool.free(v);
-        scriptError(e, t, "パラメータスタックが溢れました", "(push)");
-        return false;
-    }
-    return true;
+    e.pool.free(v);
+    scriptError(e, t, "パラメータスタックが溢れました", "(push)");
+    return false;
 }
 
 bool pushInteger(Engine& e, ScriptThread& t, int32_t i) {

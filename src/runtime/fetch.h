@@ -48,7 +48,11 @@ int32_t truncateToInteger(double d);
 
 // Pushes a cell made by the pool. A null cell (pool exhausted) or a full stack is a fatal error
 // that ends the thread; returns false then.
-bool pushValue(Engine& e, ScriptThread& t, Value* v);
+bool pushFailed(Engine& e, ScriptThread& t, Value* v);
+inline bool pushValue(Engine& e, ScriptThread& t, Value* v) {
+    if (v && pushCell(t, v)) return true;
+    return pushFailed(e, t, v);
+}
 bool pushInteger(Engine& e, ScriptThread& t, int32_t i);
 bool pushReal(Engine& e, ScriptThread& t, float r);
 bool pushString(Engine& e, ScriptThread& t, std::string_view text);

@@ -1,5 +1,6 @@
 #include "runtime/interpreter.h"
 
+#include <array>
 #include <cstring>
 
 #include "builtins/dispatcher.h"
@@ -20,7 +21,7 @@ constexpr int32_t kCmdIfGoto = 2;
 constexpr int32_t kCmdReturn = 17;
 constexpr int32_t kCmdGlobal = 34;
 
-uint8_t widthOf(uint8_t opcode) {
+constexpr uint8_t widthOf(uint8_t opcode) {
     switch (opcode >> 4) {
         case 0x0: return 4;
         case 0x1: return 2;
@@ -33,9 +34,7 @@ void invalidInstruction(Engine& e, ScriptThread& t, int32_t at, uint8_t opcode) 
                 "実行時のエラー");
 }
 
-}  // namespace
-
-OpInfo opInfo(uint8_t op) {
+constexpr OpInfo decodeOp(uint8_t op) {
     uint8_t low = op & 0x0F;
     uint8_t high = op >> 4;
     if (high <= 2) {
@@ -64,6 +63,18 @@ OpInfo opInfo(uint8_t op) {
     return {OpKind::Invalid, 0};
 }
 
+// The meaning of every opcode byte, looked up once an instruction.
+constexpr std::array<OpInfo, 256> kOpInfo = [] {
+    std::array<OpInfo, 256> table{};
+    for (int op = 0; op < 256; ++op)
+        table[static_cast<size_t>(op)] = decodeOp(static_cast<uint8_t>(op));
+    return table;
+}();
+
+}  // namespace
+
+OpInfo opInfo(uint8_t op) { return kOpInfo[op]; }
+
 int32_t run(Engine& e, ScriptThread& t) {
     CodeImage& code = t.code;
     for (;;) {
@@ -77,7 +88,7 @@ int32_t run(Engine& e, ScriptThread& t) {
             return t.ended;
         }
         uint8_t op = code.bytes[at];
-        OpInfo info = opInfo(op);
+        OpInfo info = kOpInfo[op];
         t.instr_pc = at;
         code.pc = at + 1;
         if (info.kind == OpKind::Invalid || code.size - code.pc < info.operandBytes) {

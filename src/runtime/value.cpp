@@ -79,21 +79,9 @@ bool ValuePool::rebuild(int32_t capacity) {
     return true;
 }
 
-int32_t ValuePool::indexOf(const Value* v) const {
-    if (!v || capacity_ == 0) return -1;
-    const Value* base = cells_.get();
-    if (v < base || v >= base + capacity_) return -1;
-    return static_cast<int32_t>(v - base);
-}
-
-Value* ValuePool::alloc() {
-    int32_t head = freeList_[0];
-    if (head < 0) {
-        if (onExhausted_) onExhausted_();
-        return nullptr;
-    }
-    freeList_[0] = freeList_[head + 1];
-    return &cells_[head];
+Value* ValuePool::exhausted() {
+    if (onExhausted_) onExhausted_();
+    return nullptr;
 }
 
 void releaseString(Value& v) {
@@ -103,48 +91,12 @@ void releaseString(Value& v) {
     }
 }
 
-void ValuePool::free(Value* v) {
-    if (!v) return;
-    releaseString(*v);
-    int32_t index = indexOf(v);
-    if (index < 0) return;  // a cell of a discarded pool: nothing to link
-    freeList_[index + 1] = freeList_[0];
-    freeList_[0] = index;
-}
-
 int32_t ValuePool::usedCellCount() const {
     int32_t n = 0;
     for (int32_t i = 0; i < capacity_; ++i) {
         if (cells_[i].type != kUnused) ++n;
     }
     return n;
-}
-
-Value* ValuePool::newInteger(int32_t i) {
-    Value* v = alloc();
-    if (v) {
-        v->type = kInteger;
-        v->u.i = i;
-    }
-    return v;
-}
-
-Value* ValuePool::newReal(float r) {
-    Value* v = alloc();
-    if (v) {
-        v->type = kReal;
-        v->u.r = r;
-    }
-    return v;
-}
-
-Value* ValuePool::newOfType(int32_t type, int32_t payload) {
-    Value* v = alloc();
-    if (v) {
-        v->type = type;
-        v->u.i = payload;
-    }
-    return v;
 }
 
 Value* ValuePool::newStringWithLength(std::string_view bytes, int32_t length) {
@@ -164,19 +116,11 @@ Value* ValuePool::newString(std::string_view text) {
     return newStringWithLength(text, static_cast<int32_t>(text.size()) + 1);
 }
 
-Value* ValuePool::copy(const Value& src) {
-    if (src.type == kString) {
-        if (!src.u.s) return newStringWithLength({}, 0);
-        const StringBody& b = *src.u.s;
-        return newStringWithLength(std::string_view(b.data.get(), static_cast<size_t>(b.length)),
-                                   b.length);
-    }
-    Value* v = alloc();
-    if (v) {
-        v->type = src.type;
-        v->u = src.u;
-    }
-    return v;
+Value* ValuePool::copyString(const Value& src) {
+    if (!src.u.s) return newStringWithLength({}, 0);
+    const StringBody& b = *src.u.s;
+    return newStringWithLength(std::string_view(b.data.get(), static_cast<size_t>(b.length)),
+                               b.length);
 }
 
 std::string printValue(const Value* v, int32_t varNumber) {

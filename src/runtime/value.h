@@ -54,6 +54,9 @@ std::string_view stringText(const StringBody& body);
 // The name shown in messages for a type tag.
 const char* typeName(int32_t type);
 
+// Releases a string body held by a cell (used when a cell is overwritten in place).
+void releaseString(Value& v);
+
 // The largest pool the engine builds, from the command line or a script (cells of 16 bytes, so
 // 1 GiB): a larger request is refused like a failed allocation instead of taking the machine's
 // memory.
@@ -70,10 +73,24 @@ class ValuePool {
 
     // Pops the head of the free list; null when the pool is exhausted (after calling the
     // exhaustion handler). The cell keeps its previous contents; callers set both fields.
-    Value* alloc();
+    // (alloc, free and the small constructors are inline: the interpreter calls them for every
+    // operand.)
+    Value* alloc() {
+        int32_t head = freeList_[0];
+        if (head < 0) return exhausted();
+        freeList_[0] = freeList_[head + 1];
+        return &cells_[head];
+    }
     // Frees a string's body and links the cell in front of the free list. The type is kept, so a
     // cell once used never reads kUnused again.
-    void free(Value* v);
+    void free(Value* v) {
+        if (!v) return;
+        if (v->type == kString) releaseString(*v);
+        int32_t index = indexOf(v);
+        if (index < 0) return;  // a cell of a discarded pool: nothing to link
+        freeList_[index + 1] = freeList_[0];
+        freeList_[0] = index;
+    }
     // Discards the pool and builds a new one. Cells still held elsewhere stay readable: the old
     // cell array is kept until the pool is destroyed, and freeing such a cell only releases its
     // string.
@@ -86,21 +103,50 @@ class ValuePool {
     void setExhaustedHandler(std::function<void()> handler) { onExhausted_ = std::move(handler); }
 
     // Constructors of filled cells; null when the pool is exhausted.
-    Value* newInteger(int32_t i);
-    Value* newReal(float r);
+    Value* newInteger(int32_t i) { return newOfType(kInteger, i); }
+    Value* newReal(float r) {
+        Value* v = alloc();
+        if (v) {
+            v->type = kReal;
+            v->u.r = r;
+        }
+        return v;
+    }
     Value* newString(std::string_view text);
     // A string whose buffer holds `bytes` and whose stored length is `length` (>= bytes.size());
     // the rest of the buffer is zero.
     Value* newStringWithLength(std::string_view bytes, int32_t length);
-    Value* newOfType(int32_t type, int32_t payload);
+    Value* newOfType(int32_t type, int32_t payload) {
+        Value* v = alloc();
+        if (v) {
+            v->type = type;
+            v->u.i = payload;
+        }
+        return v;
+    }
     // A copy of `v`; a string gets its own body.
-    Value* copy(const Value& v);
+    Value* copy(const Value& src) {
+        if (src.type == kString) return copyString(src);
+        Value* v = alloc();
+        if (v) {
+            v->type = src.type;
+            v->u = src.u;
+        }
+        return v;
+    }
 
     // Index of a cell of the current pool, or -1.
-    int32_t indexOf(const Value* v) const;
+    int32_t indexOf(const Value* v) const {
+        if (!v || capacity_ == 0) return -1;
+        const Value* base = cells_.get();
+        if (v < base || v >= base + capacity_) return -1;
+        return static_cast<int32_t>(v - base);
+    }
 
   private:
     void build(int32_t capacity);
+    Value* exhausted();
+    Value* copyString(const Value& src);
 
     std::unique_ptr<Value[]> cells_;
     std::unique_ptr<int32_t[]> freeList_;
@@ -108,9 +154,6 @@ class ValuePool {
     std::vector<std::pair<std::unique_ptr<Value[]>, int32_t>> retired_;
     std::function<void()> onExhausted_;
 };
-
-// Releases a string body held by a cell (used when a cell is overwritten in place).
-void releaseString(Value& v);
 
 // printValue: the text of a cell as messages and interpolation show it. A null cell prints as
 // "[no initialize reg - N]" with the variable number. At most 2047 bytes.

@@ -66,9 +66,8 @@ class Canvas {
         for (int32_t y = -r; y <= r; ++y) {
             for (int32_t x = -r; x <= r; ++x) {
                 double px = cx + x, py = cy + y;
-                double d = 1e9;
-                for (const platform::Segment& s : arms)
-                    d = std::min(d, platform::distanceToSegment(px, py, s));
+                // Only a distance below the edge's outer limit draws anything.
+                double d = platform::distanceBelow(px, py, arms, thickness + 0.5);
                 blend(static_cast<int32_t>(px), static_cast<int32_t>(py), ice,
                       alpha * std::clamp(thickness + 0.5 - d, 0.0, 1.0));
             }
@@ -105,8 +104,8 @@ platform::Picture settingsBackground(int32_t width, int32_t height) {
     Colour top{0.05, 0.07, 0.18}, low{0.22, 0.22, 0.42}, glow{0.55, 0.58, 0.75};
     double mx = width * 0.22, my = height * 0.2, mr = std::min(width, height) * 0.5;
     for (int32_t y = 0; y < height; ++y) {
+        const Colour sky = mix(top, low, std::pow(double(y) / height, 1.3));  // one per row
         for (int32_t x = 0; x < width; ++x) {
-            Colour sky = mix(top, low, std::pow(double(y) / height, 1.3));
             double d = std::hypot(x - mx, y - my) / mr;
             c.at(x, y) = mix(sky, glow, 0.45 * std::exp(-d * d * 3));
         }

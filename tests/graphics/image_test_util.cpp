@@ -17,13 +17,14 @@ std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t heigh
     return file;
 }
 
-std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok) {
+std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok,
+                                 graphics::DecodeCode code) {
     auto h = graphics::readFdHeader(file);
     if (!h) return {};
     std::vector<uint32_t> out(static_cast<size_t>(h->width) * static_cast<size_t>(h->height),
                               0xDEADBEEF);
-    bool r = h->fe ? graphics::DecodeFE(h->width, h->height, h->depth, file, out)
-                   : graphics::DecodeFD(h->width, h->height, h->depth, file, out);
+    bool r = h->fe ? graphics::DecodeFE(h->width, h->height, h->depth, file, out, code)
+                   : graphics::DecodeFD(h->width, h->height, h->depth, file, out, code);
     if (ok) *ok = r;
     return out;
 }

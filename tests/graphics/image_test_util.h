@@ -16,7 +16,8 @@ std::vector<uint8_t> fdFile(bool fe, int32_t depth, int32_t width, int32_t heigh
                             tools::BitWriter bits);
 
 // Decodes a file by its header into width * height pixels; `ok` receives the decoder's result.
-std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok = nullptr);
+std::vector<uint32_t> decodeFile(const std::vector<uint8_t>& file, bool* ok = nullptr,
+                                 graphics::DecodeCode code = graphics::DecodeCode::Best);
 
 // Writes symbols the way each format codes them: FD through its fixed code table, FE through the
 // adaptive order (kept in step with the decoder).
