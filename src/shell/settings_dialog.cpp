@@ -35,7 +35,7 @@ void disableDisplayChoices(Dialog& d) {
 
 }  // namespace
 
-Dialog settingsDialogTemplate() {
+Dialog settingsDialogTemplate(bool withBackground) {
     Dialog d;
     d.caption = "ゲーム設定";
     d.width = kWidth;
@@ -44,8 +44,9 @@ Dialog settingsDialogTemplate() {
     // The background first: every other control is drawn over it.
     DialogControl background =
         platform::makeControl(-1, ControlKind::Picture, {0, 0, kWidth, kHeight}, "");
-    background.picture = settingsBackground(kWidth * platform::kDialogUnitPixels,
-                                            kHeight * platform::kDialogUnitPixels);
+    if (withBackground)
+        background.picture = settingsBackground(kWidth * platform::kDialogUnitPixels,
+                                                kHeight * platform::kDialogUnitPixels);
     d.controls.push_back(std::move(background));
     d.controls.push_back(platform::makeControl(-1, ControlKind::Text, {0, 0, 192, 36}, "", false));
     d.controls.push_back(platform::makeControl(1018, ControlKind::GroupBox, {168, 4, 104, 36},
@@ -134,6 +135,11 @@ int32_t runSettingsDialog(Engine& e, Dialog& d) {
     platform::SizeInPixels desktop = e.host.window().desktopSize();
     SettingsFacts facts{desktop.width, desktop.height, e.app.desktopBitsPerPixel};
     SettingsDialogProcedure procedure(d, e.app, facts);
+    // The background is drawn when the dialog is shown: most starts never show it.
+    if (!d.controls.empty() && d.controls[0].kind == ControlKind::Picture &&
+        d.controls[0].picture.pixels.empty())
+        d.controls[0].picture = settingsBackground(kWidth * platform::kDialogUnitPixels,
+                                                   kHeight * platform::kDialogUnitPixels);
     display::placeWindowForDialog(e, d);
     e.host.window().showCursor();
     return e.host.dialogs().run(d, procedure);

@@ -38,8 +38,9 @@ struct SettingsFacts {
     int32_t desktopBitsPerPixel = 32;
 };
 
-// The dialog's template with the background picture, before it is set up.
-platform::Dialog settingsDialogTemplate();
+// The dialog's template with the background picture (or without it: runSettingsDialog draws it
+// when it shows the dialog), before it is set up.
+platform::Dialog settingsDialogTemplate(bool withBackground = true);
 
 // The dialog's procedure over the application state: set up when made (the choices reflect
 // useDirectX, useDirect3D, the DirectX version and hasMmx; the version may disable choices and

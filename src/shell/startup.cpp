@@ -134,7 +134,7 @@ bool prepareGame(Engine& e) {
 
     // The window comes before the questions: they are drawn in it, and the keys held at start
     // are read once it has the focus.
-    platform::Dialog settings = settingsDialogTemplate();
+    platform::Dialog settings = settingsDialogTemplate(false);
     e.host.window().setTitle(e.app.windowTitle);
     e.host.window().setIcon(platform::WindowIcon::Normal);
     display::placeWindowForDialog(e, settings);

@@ -4,6 +4,7 @@
 
 #include "display/screen_mode.h"
 #include "shell/app_state.h"
+#include "support/test_game.h"
 
 namespace rs::shell {
 namespace {
@@ -56,6 +57,12 @@ TEST(SettingsDialog, TheTemplate) {
     EXPECT_EQ(background.height, 400);
     // Drawn here, and the same on every start.
     EXPECT_EQ(settingsDialogTemplate().controls[0].picture.pixels, background.pixels);
+    // A start that may not show it leaves it out; showing the dialog draws it.
+    Dialog plain = settingsDialogTemplate(false);
+    EXPECT_TRUE(plain.controls[0].picture.pixels.empty());
+    test::TestGame g;
+    runSettingsDialog(g.engine(), plain);
+    EXPECT_EQ(plain.controls[0].picture.pixels, background.pixels);
 }
 
 TEST(SettingsDialog, TheChoicesReflectTheSettings) {
