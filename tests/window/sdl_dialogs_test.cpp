@@ -74,6 +74,14 @@ class DialogGame : public WindowGame {
         std::snprintf(e.text.text, sizeof e.text.text, "%s", text.c_str());
         SDL_PushEvent(&e);
     }
+    // A file or folder dropped on the window from a file manager.
+    void dropFile(const std::string& path) {
+        SDL_Event e{};
+        e.type = SDL_DROPFILE;
+        e.drop.windowID = window().id();
+        e.drop.file = SDL_strdup(path.c_str());
+        SDL_PushEvent(&e);
+    }
     // A key pressed and let go.
     void tapKey(SDL_Keycode key) {
         pushKey(true, SDL_GetScancodeFromKey(key), key);
@@ -213,6 +221,15 @@ TEST(SdlDialogs, TheLauncherPlaysAFolderTypedIntoItsField) {
     std::string recent = shell::recentGamesPath(data.path());
     EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), folder);
 
+    // A folder dropped while the field is being edited replaces the text, and typing goes on in
+    // the field.
+    int64_t d = g.frames();
+    g.at(d + 5, [&] { g.typeText("/some/where"); });
+    g.at(d + 8, [&] { g.dropFile(games.path()); });
+    g.at(d + 12, [&] { g.typeText("/mine"); });
+    g.at(d + 16, [&] { g.tapKey(SDLK_RETURN); });
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), folder);
+
     // A folder without a game keeps the launcher up with the reason; Escape then quits.
     int64_t f = g.frames();
     g.at(f + 5, [&] { g.typeText(games.path()); });
@@ -221,7 +238,7 @@ TEST(SdlDialogs, TheLauncherPlaysAFolderTypedIntoItsField) {
     EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), std::nullopt);
 }
 
-TEST(SdlDialogs, TheLauncherPlaysAGameOfItsListOnADoubleClick) {
+TEST(SdlDialogs, TheLauncherPlaysAGameDoubleClickedInItsListOrDropped) {
     DialogGame g;
     TempDir games, data;
     games.write("one/obj/" + u8(u8"雪花ノ記憶.o"), "x");
@@ -240,6 +257,12 @@ TEST(SdlDialogs, TheLauncherPlaysAGameOfItsListOnADoubleClick) {
     g.at(g.frames() + 5, [&] { g.tapKey(SDLK_RETURN); });
     EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()),
               games.path() + "/one");
+    // A folder dropped on the window goes into the field.
+    int64_t f = g.frames();
+    g.at(f + 5, [&] { g.dropFile(games.path() + "/two"); });
+    g.at(f + 8, [&] { g.tapKey(SDLK_RETURN); });
+    EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()),
+              games.path() + "/two");
 }
 
 }  // namespace

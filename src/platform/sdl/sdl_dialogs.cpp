@@ -77,6 +77,8 @@ class SdlDialogs::Modal {
     virtual void onKey(int32_t keycode) = 0;
     // Escape, the close box, a stop signal.
     virtual void cancel() = 0;
+    // A file or folder dropped on the window (its host path).
+    virtual void onDrop(const std::string& /*path*/) {}
     virtual bool finished() const = 0;
 };
 
@@ -120,6 +122,15 @@ class DialogModal final : public SdlDialogs::Modal {
     bool finished() const override { return result_.has_value(); }
     int32_t result() const { return result_.value_or(kDialogCancel); }
 
+    // A path dropped on the window goes into the dialog's text field, when it has one.
+    void onDrop(const std::string& path) override {
+        for (DialogControl& c : dialog_.controls) {
+            if (c.kind != ControlKind::Edit || !c.visible || !c.enabled) continue;
+            c.text = dialog_.utf8 ? path : utf8ToCp932Lossy(path);
+            return;
+        }
+    }
+
     // Pixel rectangles of the last frame.
     std::map<int32_t, PixelRect> controlRects;
     std::map<std::pair<int32_t, int32_t>, PixelRect> itemRects;
@@ -152,6 +163,9 @@ class DialogModal final : public SdlDialogs::Modal {
     struct EditBuffer {
         std::vector<char> bytes;
         std::string from;
+        int32_t generation = 0;
+        bool active = false;       // it had the keyboard in the last frame
+        bool cursorToEnd = false;  // given the keyboard again: the cursor goes after the text
     };
     std::map<int32_t, EditBuffer> edits_;
     bool firstFrame_ = true;
@@ -342,21 +356,41 @@ constexpr size_t kEditBytes = 4096;
 
 void DialogModal::drawEdit(DialogControl& c, ImVec2 extent) {
     EditBuffer& buffer = edits_[c.id];
+    bool refocus = false;
     if (buffer.bytes.empty() || buffer.from != c.text) {
-        // New, or the procedure changed the text: the field shows it.
+        // New, or changed by the procedure or a drop: the field shows it. A field being edited
+        // keeps its own copy of the text, so the changed one is a new field (a new id), which
+        // keeps the keyboard when the old one had it.
         std::string shown = dialog_.shown(c.text);
         buffer.bytes.assign(kEditBytes, '\0');
         std::copy_n(shown.begin(), std::min(shown.size(), kEditBytes - 1), buffer.bytes.begin());
         buffer.from = c.text;
+        ++buffer.generation;
+        refocus = buffer.active;
+        buffer.cursorToEnd = refocus;
     }
     // An empty field takes the keyboard when the dialog opens: the player can type at once.
-    if (firstFrame_ && buffer.bytes[0] == '\0') ImGui::SetKeyboardFocusHere();
+    if ((firstFrame_ && buffer.bytes[0] == '\0') || refocus) ImGui::SetKeyboardFocusHere();
     ImGui::SetNextItemWidth(extent.x);
-    if (ImGui::InputText("##edit", buffer.bytes.data(), buffer.bytes.size())) {
+    std::string id = "##edit" + std::to_string(buffer.generation);
+    // A field given the keyboard selects its whole text; after a drop the player goes on at its
+    // end instead.
+    auto toEnd = [](ImGuiInputTextCallbackData* data) {
+        auto* b = static_cast<EditBuffer*>(data->UserData);
+        if (b->cursorToEnd) {
+            data->CursorPos = data->SelectionStart = data->SelectionEnd = data->BufTextLen;
+            b->cursorToEnd = false;
+        }
+        return 0;
+    };
+    ImGuiInputTextFlags flags = buffer.cursorToEnd ? ImGuiInputTextFlags_CallbackAlways : 0;
+    if (ImGui::InputText(id.c_str(), buffer.bytes.data(), buffer.bytes.size(), flags, toEnd,
+                         &buffer)) {
         std::string typed(buffer.bytes.data());
         c.text = dialog_.utf8 ? typed : utf8ToCp932Lossy(typed);
         buffer.from = c.text;
     }
+    buffer.active = ImGui::IsItemActive();
 }
 
 void BoxModal::draw(SdlDialogs&, bool active) {
@@ -650,6 +684,13 @@ void SdlDialogs::handleEvent(const SDL_Event& event, Modal& top) {
             if (event.text.windowID == id && ImGui::GetIO().WantTextInput) input_.push_back(event);
             return;
         case SDL_TEXTEDITING: return;
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+            if (event.drop.file) {
+                top.onDrop(event.drop.file);
+                SDL_free(event.drop.file);
+            }
+            return;
         case SDL_MOUSEMOTION:
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEWHEEL:

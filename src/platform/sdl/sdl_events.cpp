@@ -73,6 +73,11 @@ void SdlEventPump::pump(EventSink& sink) {
             sink.onWindowEvent(WindowEvent::Expose);
             continue;
         }
+        if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT) {
+            // Files dropped on the game's window mean nothing to a game; SDL's copy is freed.
+            SDL_free(event.drop.file);
+            continue;
+        }
         input_.translate(event, sink);
         if (auto e = translateEvent(event, id)) {
             sink.onWindowEvent(*e);
