@@ -66,14 +66,6 @@ class DialogGame : public WindowGame {
         clickAt(host().sdlDialogs().controlRect(d, id));
     }
     int64_t frames() { return host().sdlDialogs().framesDrawn(); }
-    // Text typed into the window (UTF-8), as the input method hands it over.
-    void typeText(const std::string& text) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = window().id();
-        std::snprintf(e.text.text, sizeof e.text.text, "%s", text.c_str());
-        SDL_PushEvent(&e);
-    }
     // A file or folder dropped on the window from a file manager.
     void dropFile(const std::string& path) {
         SDL_Event e{};
@@ -214,8 +206,8 @@ TEST(SdlDialogs, TheLauncherPlaysAFolderTypedIntoItsField) {
     std::string folder = games.path() + "/mine";
     // Nothing played before: the field has the keyboard at once. A mistyped letter is taken
     // back with Backspace, then Return plays.
-    g.at(5, [&] { g.typeText(folder.substr(0, 10)); });
-    g.at(6, [&] { g.typeText(folder.substr(10) + "x"); });
+    g.at(5, [&] { g.pushText(folder.substr(0, 10)); });
+    g.at(6, [&] { g.pushText(folder.substr(10) + "x"); });
     g.at(8, [&] { g.tapKey(SDLK_BACKSPACE); });
     g.at(16, [&] { g.tapKey(SDLK_RETURN); });
     std::string recent = shell::recentGamesPath(data.path());
@@ -224,15 +216,15 @@ TEST(SdlDialogs, TheLauncherPlaysAFolderTypedIntoItsField) {
     // A folder dropped while the field is being edited replaces the text, and typing goes on in
     // the field.
     int64_t d = g.frames();
-    g.at(d + 5, [&] { g.typeText("/some/where"); });
+    g.at(d + 5, [&] { g.pushText("/some/where"); });
     g.at(d + 8, [&] { g.dropFile(games.path()); });
-    g.at(d + 12, [&] { g.typeText("/mine"); });
+    g.at(d + 12, [&] { g.pushText("/mine"); });
     g.at(d + 16, [&] { g.tapKey(SDLK_RETURN); });
     EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), folder);
 
     // A folder without a game keeps the launcher up with the reason; Escape then quits.
     int64_t f = g.frames();
-    g.at(f + 5, [&] { g.typeText(games.path()); });
+    g.at(f + 5, [&] { g.pushText(games.path()); });
     g.at(f + 10, [&] { g.tapKey(SDLK_RETURN); });
     g.at(f + 30, [&] { g.sendKey(SDLK_ESCAPE, 0); });
     EXPECT_EQ(shell::runLauncher(g.window(), g.host().dialogs(), recent, gameTest()), std::nullopt);

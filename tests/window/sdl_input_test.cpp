@@ -31,13 +31,6 @@ class InputWindow : public WindowGame {
     }
     int32_t key(int32_t k) { return run("input", {256 + k}); }
 
-    void pushText(const std::string& utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = window().id();
-        std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8.c_str());
-        SDL_PushEvent(&e);
-    }
     void pushEditing(const std::string& utf8) {
         SDL_Event e{};
         e.type = SDL_TEXTEDITING;

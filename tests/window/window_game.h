@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "platform/sdl/sdl_host.h"
 #include "shell/engine.h"
@@ -63,6 +65,14 @@ class WindowGame {
     // A key press in the game's window with these modifiers held.
     void sendKey(SDL_Keycode key, Uint16 modifiers) {
         pushKey(true, SDL_GetScancodeFromKey(key), key, modifiers);
+    }
+    // Text typed into the window (UTF-8), as the input method hands it over.
+    void pushText(const std::string& utf8) {
+        SDL_Event e{};
+        e.type = SDL_TEXTINPUT;
+        e.text.windowID = window().id();
+        std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8.c_str());
+        SDL_PushEvent(&e);
     }
     // Lets the window system's own events arrive and the engine handle them.
     void settle() {
