@@ -193,6 +193,20 @@ TEST(SdlDialogs, AMessageBoxInTheWindowAnswersWithTheButtonClicked) {
     EXPECT_EQ(e.host.messageBoxes().show(box), platform::kBoxYes);
 }
 
+TEST(SdlDialogs, AKeyLetGoWhileADialogIsUpIsLetGoInTheGame) {
+    DialogGame g;
+    Engine& e = g.engine();
+    g.pushKey(true, SDL_SCANCODE_Z, SDLK_z);
+    g.settle();
+    EXPECT_EQ(command(e, "input", {256 + 'Z'}), 1);
+    platform::Dialog d = shell::settingsDialogTemplate();
+    g.at(5, [&] { g.pushKey(false, SDL_SCANCODE_Z, SDLK_z); });
+    g.at(12, [&] { g.click(d, ids::kStart); });
+    EXPECT_EQ(shell::runSettingsDialog(e, d), ids::kStart);
+    g.settle();
+    EXPECT_EQ(command(e, "input", {256 + 'Z'}), 0);
+}
+
 namespace launcher = shell::launcher_ids;
 
 shell::GameFolderTest gameTest() {

@@ -669,6 +669,8 @@ void SdlDialogs::handleEvent(const SDL_Event& event, Modal& top) {
             return;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
+            // The game hears of a release too: a key held before the dialog is let go.
+            if (event.type == SDL_KEYUP) deferred_.push_back(event);
             if (event.key.windowID != id) return;
             // Escape ends the dialog at once. While a text field has the keyboard the other keys
             // edit it, and Return waits until what was typed before it is in the field.
