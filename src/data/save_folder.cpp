@@ -15,11 +15,6 @@ namespace rs::data {
 
 namespace {
 
-bool isDirectory(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::string parentOf(const std::string& path) {
     size_t end = path.size();
     while (end > 1 && path[end - 1] == '/') --end;
@@ -30,14 +25,14 @@ std::string parentOf(const std::string& path) {
 }
 
 bool createFolder(const std::string& dir, platform::PathResolver& paths, int depth) {
-    if (dir.empty() || isDirectory(dir)) return true;
+    if (dir.empty() || platform::isHostFolder(dir)) return true;
     if (depth > 256) return false;
     std::string parent = parentOf(dir);
     if (parent != dir && !createFolder(parent, paths, depth + 1)) return false;
     // Per-user data folders are private to the user.
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
     paths.forget(parent);
-    return isDirectory(dir);
+    return platform::isHostFolder(dir);
 }
 
 }  // namespace

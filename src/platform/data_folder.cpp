@@ -1,25 +1,17 @@
 #include "platform/data_folder.h"
 
 #include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+
+#include "platform/host_path.h"
 
 #ifndef RUNESTAGE_INSTALL_DATADIR
 #define RUNESTAGE_INSTALL_DATADIR "/usr/local/share/runestage"
 #endif
 
 namespace rs::platform {
-
-namespace {
-
-bool isFile(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-}  // namespace
 
 std::string executableFolder() {
     char buffer[PATH_MAX];
@@ -45,7 +37,7 @@ std::vector<std::string> dataFolderCandidates(const std::string& exeFolder, cons
 
 std::optional<std::string> findDataFolder(const std::vector<std::string>& candidates) {
     for (const std::string& folder : candidates) {
-        if (!isFile(folder + "/" + kDataFolderMarker)) continue;
+        if (!isHostFile(folder + "/" + kDataFolderMarker)) continue;
         char resolved[PATH_MAX];
         if (::realpath(folder.c_str(), resolved)) return std::string(resolved);
         return folder;

@@ -83,6 +83,23 @@ std::string joinHostPath(std::string_view dir, std::string_view name) {
     return out;
 }
 
+bool isHostFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isHostFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string folderStoodFor(const std::string& path) {
+    if (!isHostFile(path)) return path;
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 const std::vector<PathResolver::ListedName>& PathResolver::listing(const std::string& dir) {
     auto it = listings_.find(dir);
     if (it != listings_.end()) return it->second;

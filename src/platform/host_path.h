@@ -22,6 +22,14 @@ std::vector<std::string> splitGamePath(std::string_view gamePath);
 // Joins a host folder and a name with '/'.
 std::string joinHostPath(std::string_view dir, std::string_view name);
 
+// Whether a host path names a folder, or a regular file (links followed).
+bool isHostFolder(const std::string& path);
+bool isHostFile(const std::string& path);
+
+// The game folder a host path stands for: the path itself, or the folder holding it when it is a
+// file (a file of the game given or dropped instead of its folder).
+std::string folderStoodFor(const std::string& path);
+
 class PathResolver {
   public:
     // The host path of an existing file or folder named by `gamePath`, relative to the host folder

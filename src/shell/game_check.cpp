@@ -1,7 +1,6 @@
 #include "shell/game_check.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,11 +23,6 @@ namespace {
 
 // The faces games ask for by name: the Windows faces whose host equivalents draw their text.
 const char* const kAskedFaces[] = {"ＭＳ 明朝", "ＭＳ ゴシック", "ＭＳ Ｐ明朝", "ＭＳ Ｐゴシック"};
-
-bool isDirectory(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool endsWithNoCase(const std::string& name, const char* suffix) {
     size_t n = std::char_traits<char>::length(suffix);
@@ -92,7 +86,7 @@ void explainMissingScript(const std::string& gameFolder, platform::PathResolver&
         return;
     }
     auto obj = paths.findExisting(gameFolder, "obj");
-    if (obj && isDirectory(*obj)) {
+    if (obj && platform::isHostFolder(*obj)) {
         std::vector<std::string> scripts;
         for (const std::string& n : listFolder(*obj))
             if (endsWithNoCase(n, ".o")) scripts.push_back(n);
@@ -121,7 +115,7 @@ CheckReport checkGameFolder(const CheckInputs& in) {
     Report r;
     CheckReport out;
     r.text_ = "RuneStage check of " + shown(in.gameFolder) + "\n";
-    if (!isDirectory(in.gameFolder)) {
+    if (!platform::isHostFolder(in.gameFolder)) {
         r.problem("the game folder does not exist or is not a folder");
         out.text = r.text_ + "Result: the game cannot start.\n";
         return out;
@@ -149,7 +143,7 @@ CheckReport checkGameFolder(const CheckInputs& in) {
         std::string prefix = in.dataFolderPrefix[0] == '/'
                                  ? in.dataFolderPrefix
                                  : platform::joinHostPath(in.gameFolder, in.dataFolderPrefix);
-        if (isDirectory(prefix)) {
+        if (platform::isHostFolder(prefix)) {
             r.line("data folder (-path): " + shown(prefix));
         } else {
             r.problem("the -path folder " + shown(prefix) + " does not exist");
@@ -231,9 +225,9 @@ CheckReport checkGameFolder(const CheckInputs& in) {
 
     // Where the saves go.
     std::string saves = data::saveFolderPath(in.userDataRoot, app.gameKey);
-    if (isDirectory(saves) && ::access(saves.c_str(), W_OK) != 0) {
+    if (platform::isHostFolder(saves) && ::access(saves.c_str(), W_OK) != 0) {
         r.problem("the save folder " + shown(saves) + " is not writable: saves will fail");
-    } else if (isDirectory(saves)) {
+    } else if (platform::isHostFolder(saves)) {
         r.line("save folder: " + shown(saves));
     } else {
         r.line("save folder: " + shown(saves) + " (made at the first start)");
@@ -255,7 +249,7 @@ CheckReport checkGameFolder(const CheckInputs& in) {
 }
 
 std::string gameFolderProblem(const std::string& folder, const std::string& dataFolderPrefix) {
-    if (!isDirectory(folder)) return shown(folder) + " is not a folder";
+    if (!platform::isHostFolder(folder)) return shown(folder) + " is not a folder";
     platform::PathResolver paths;
     data::ResourceContext ctx;
     ctx.programFolder = folder;

@@ -1,14 +1,13 @@
 #include "shell/launcher.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
 #include "display/screen_mode.h"
 #include "platform/host.h"
+#include "platform/host_path.h"
 #include "shell/recent_games.h"
 
 namespace rs::shell {
@@ -68,11 +67,6 @@ std::string typedPath(std::string text, const std::string& home, const std::stri
     return text;
 }
 
-bool isFile(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 void say(Dialog& dialog, const std::string& text) {
     if (DialogControl* c = dialog.find(ids::kMessage)) c->text = text;
 }
@@ -93,8 +87,7 @@ Dialog launcherDialog(const std::vector<std::string>& recent, const std::string&
     DialogControl list =
         platform::makeControl(ids::kRecent, ControlKind::ListBox, {8, 18, 284, 88}, "");
     for (const std::string& folder : recent) {
-        struct stat st;
-        bool there = ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        bool there = platform::isHostFolder(folder);
         list.items.push_back(shortened(folder, home) + (there ? "" : "   (not found)"));
     }
     list.selected = recent.empty() ? -1 : 0;
@@ -142,7 +135,7 @@ std::optional<int32_t> LauncherProcedure::onCommand(Dialog& dialog, int32_t id,
         return std::nullopt;
     }
     // A file of the game (its Windows program, say) stands for the folder it is in.
-    if (isFile(folder)) folder = folder.substr(0, std::max<size_t>(folder.rfind('/'), 1));
+    folder = platform::folderStoodFor(folder);
     std::string problem = test_ ? test_(folder) : "";
     if (!problem.empty()) {
         say(dialog, problem);

@@ -1,8 +1,5 @@
 // runestage: plays a game folder.
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
 
 #include <atomic>
 #include <climits>
@@ -150,10 +147,7 @@ bool enterGameFolder(rs::shell::LaunchOptions& options) {
                      options.app.programFolder.c_str());
         return false;
     }
-    std::string folder = resolved;
-    struct stat st;
-    if (::stat(resolved, &st) == 0 && S_ISREG(st.st_mode))
-        folder = folder.substr(0, std::max<size_t>(folder.rfind('/'), 1));
+    std::string folder = rs::platform::folderStoodFor(resolved);
     options.app.programFolder = folder;
     if (chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "runestage: cannot enter the game folder '%s'\n", folder.c_str());

@@ -1,12 +1,12 @@
 #include "sound/cd_tracks.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <array>
 #include <tuple>
 
 #include "data/save_folder.h"
+#include "platform/host_path.h"
 
 namespace rs::sound {
 
@@ -48,11 +48,6 @@ NameMatch matchTrackName(const std::string& name) {
     return {};
 }
 
-bool isRegularFile(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 std::string joined(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
@@ -86,7 +81,7 @@ std::map<int32_t, std::string> findCdTracks(const std::vector<std::string>& base
                 auto it = best.find(m.track);
                 if (it != best.end() && !(rank < it->second.first)) continue;
                 std::string path = joined(folder, name);
-                if (!isRegularFile(path)) continue;
+                if (!platform::isHostFile(path)) continue;
                 best[m.track] = {rank, path};
             }
             closedir(dir);

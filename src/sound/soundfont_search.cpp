@@ -1,18 +1,14 @@
 #include "sound/soundfont_search.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
+
+#include "platform/host_path.h"
 
 namespace rs::sound {
 
 namespace {
-
-bool isRegularFile(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 bool hasSf2Extension(const std::string& name) {
     if (name.size() < 5) return false;
@@ -34,7 +30,8 @@ std::vector<std::string> sf2FilesIn(const std::string& folder) {
     if (!dir) return names;
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
-        if (hasSf2Extension(name) && isRegularFile(joined(folder, name))) names.push_back(name);
+        if (hasSf2Extension(name) && platform::isHostFile(joined(folder, name)))
+            names.push_back(name);
     }
     closedir(dir);
     std::sort(names.begin(), names.end());
@@ -74,7 +71,7 @@ SoundfontCandidates soundfontCandidates(const SoundfontSources& sources) {
     for (const std::string& f : sf2FilesIn(sources.gameFolder)) addOnce(c.files, f);
     for (const std::string& f : sources.systemFiles) {
         c.looked.push_back(f);
-        if (isRegularFile(f)) addOnce(c.files, f);
+        if (platform::isHostFile(f)) addOnce(c.files, f);
     }
     for (const std::string& folder : sources.systemFolders) {
         c.looked.push_back(joined(folder, "*.sf2"));
